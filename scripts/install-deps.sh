@@ -1,0 +1,28 @@
+#!/bin/sh
+# Installs what building, running and testing Velmora needs on Debian 12.
+# Run as root (or through sudo); packages already present are left alone.
+set -eu
+
+PACKAGES="
+cmake ninja-build g++ pkg-config
+qt6-base-dev qt6-base-dev-tools libgl-dev
+fonts-noto-cjk
+libgtest-dev libgmock-dev libbenchmark-dev
+clang libclang-rt-14-dev
+xvfb xauth
+"
+
+missing=""
+for package in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+
+if [ -n "$missing" ]; then
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    echo "Installing:$missing"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+fi

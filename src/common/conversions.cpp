@@ -1,0 +1,207 @@
+#include "common/conversions.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace velmora {
+namespace {
+
+bool IsSkippedBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the longest prefix of `s` that is a decimal number; 0 when none.
+std::size_t NumberPrefixLength(std::string_view s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        ++i;
+    }
+    std::size_t digits = 0;
+    while (i < s.size() && IsDigit(s[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && IsDigit(s[i])) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0) {
+        return 0;
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) {
+            ++j;
+        }
+        std::size_t expDigits = 0;
+        while (j < s.size() && IsDigit(s[j])) {
+            ++j;
+            ++expDigits;
+        }
+        if (expDigits > 0) {
+            i = j;
+        }
+    }
+    return i;
+}
+
+double ParseNumber(std::string_view number) {
+    // from_chars takes no leading "+" and never consults the locale.
+    if (!number.empty() && number.front() == '+') {
+        number.remove_prefix(1);
+    }
+    double value = 0.0;
+    auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec != std::errc() || !std::isfinite(value)) {
+        return 0.0;
+    }
+    return value;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+// Rounds the decimal text that printf("%.*e") produced to `decimals` places,
+// half away from zero, and writes it with at least one integer digit.
+std::string RoundScientificText(const char* sci, int decimals) {
+    std::string_view text(sci);
+    bool negative = false;
+    if (!text.empty() && text.front() == '-') {
+        negative = true;
+        text.remove_prefix(1);
+    }
+    std::string digits;
+    std::size_t pos = 0;
+    for (; pos < text.size() && text[pos] != 'e'; ++pos) {
+        if (IsDigit(text[pos])) {
+            digits.push_back(text[pos]);
+        }
+    }
+    int exponent = 0;
+    if (pos < text.size()) {
+        std::from_chars(text.data() + pos + 1 + (text[pos + 1] == '+' ? 1 : 0), text.data() + text.size(),
+                        exponent);
+    }
+    // Value = 0.d1d2d3... * 10^(exponent + 1); place the digits on a fixed grid
+    // with `decimals` places after the point.
+    int intDigits = exponent + 1;
+    std::string grid; // integer part followed by exactly `decimals` digits
+    int kept = intDigits + decimals;
+    bool roundUp = false;
+    if (kept <= 0) {
+        grid.assign(static_cast<std::size_t>(decimals) + 1, '0');
+        roundUp = kept == 0 && !digits.empty() && digits[0] >= '5';
+    } else {
+        for (int k = 0; k < kept; ++k) {
+            grid.push_back(k < static_cast<int>(digits.size()) ? digits[static_cast<std::size_t>(k)] : '0');
+        }
+        roundUp = kept < static_cast<int>(digits.size()) && digits[static_cast<std::size_t>(kept)] >= '5';
+        if (intDigits <= 0) {
+            grid.insert(0, static_cast<std::size_t>(1 - intDigits), '0');
+        }
+    }
+    if (roundUp) {
+        int k = static_cast<int>(grid.size()) - 1;
+        while (k >= 0 && grid[static_cast<std::size_t>(k)] == '9') {
+            grid[static_cast<std::size_t>(k--)] = '0';
+        }
+        if (k < 0) {
+            grid.insert(grid.begin(), '1');
+        } else {
+            ++grid[static_cast<std::size_t>(k)];
+        }
+    }
+    std::size_t integerLength = grid.size() - static_cast<std::size_t>(decimals);
+    std::string integerPart = grid.substr(0, integerLength);
+    while (integerPart.size() > 1 && integerPart.front() == '0') {
+        integerPart.erase(0, 1);
+    }
+    std::string out = integerPart;
+    if (decimals > 0) {
+        out += '.';
+        out += grid.substr(integerLength);
+    }
+    bool allZero = out.find_first_not_of("0.") == std::string::npos;
+    return (negative && !allZero) ? "-" + out : out;
+}
+
+std::string FormatWithSignificantDigits(double value, int significant, int decimals) {
+    if (!std::isfinite(value)) {
+        value = 0.0;
+    }
+    std::array<char, 64> buffer{};
+    std::snprintf(buffer.data(), buffer.size(), "%.*e", significant - 1, value);
+    return RoundScientificText(buffer.data(), decimals);
+}
+
+} // namespace
+
+double NumericValue(std::string_view text) {
+    std::string compact;
+    compact.reserve(text.size());
+    for (char c : text) {
+        if (!IsSkippedBlank(c)) {
+            compact.push_back(c);
+        }
+    }
+    std::string_view view(compact);
+    std::size_t length = NumberPrefixLength(view);
+    return length == 0 ? 0.0 : ParseNumber(view.substr(0, length));
+}
+
+bool IsNumericText(std::string_view text) {
+    std::string_view trimmed = TrimBlanks(text);
+    std::size_t length = NumberPrefixLength(trimmed);
+    return length > 0 && length == trimmed.size();
+}
+
+double RoundHalfEven(double value) { return std::nearbyint(value); }
+
+std::int16_t CountFromValue(double value) {
+    double rounded = RoundHalfEven(value);
+    if (!(rounded >= std::numeric_limits<std::int16_t>::min())) {
+        return std::numeric_limits<std::int16_t>::min();
+    }
+    if (rounded > std::numeric_limits<std::int16_t>::max()) {
+        return std::numeric_limits<std::int16_t>::max();
+    }
+    return static_cast<std::int16_t>(rounded);
+}
+
+std::int16_t ParseIntOrZero(std::string_view text) {
+    if (!IsNumericText(text)) {
+        return 0;
+    }
+    std::string_view trimmed = TrimBlanks(text);
+    double rounded = RoundHalfEven(ParseNumber(trimmed));
+    if (rounded < std::numeric_limits<std::int16_t>::min() || rounded > std::numeric_limits<std::int16_t>::max()) {
+        return 0;
+    }
+    return static_cast<std::int16_t>(rounded);
+}
+
+std::string FormatFixed(double value, int decimals) { return FormatWithSignificantDigits(value, 15, decimals); }
+
+std::string FormatFixed(float value, int decimals) {
+    return FormatWithSignificantDigits(static_cast<double>(value), 7, decimals);
+}
+
+std::string FormatSingle(float value) {
+    std::array<char, 32> buffer{};
+    auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
+} // namespace velmora

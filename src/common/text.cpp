@@ -1,0 +1,66 @@
+#include "common/text.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+std::size_t CodePointCount(std::string_view utf8) {
+    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
+    }));
+}
+
+std::string PadToWidth(std::string text, std::size_t width) {
+    std::size_t count = CodePointCount(text);
+    if (count < width) {
+        text.append(width - count, ' ');
+    }
+    return text;
+}
+
+std::string_view TrimLeadingSpaces(std::string_view text) {
+    std::size_t first = text.find_first_not_of(' ');
+    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+    text = TrimLeadingSpaces(text);
+    std::size_t last = text.find_last_not_of(' ');
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+namespace {
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+} // namespace
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+std::string ToLowerAscii(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(), LowerAscii);
+    return out;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    auto put = [&out](unsigned value) { out.push_back(static_cast<char>(value)); };
+    if (cp < 0x80) {
+        put(static_cast<unsigned>(cp));
+    } else if (cp < 0x800) {
+        put(0xC0U | static_cast<unsigned>(cp >> 6));
+        put(0x80U | (static_cast<unsigned>(cp) & 0x3FU));
+    } else if (cp < 0x10000) {
+        put(0xE0U | static_cast<unsigned>(cp >> 12));
+        put(0x80U | (static_cast<unsigned>(cp >> 6) & 0x3FU));
+        put(0x80U | (static_cast<unsigned>(cp) & 0x3FU));
+    } else {
+        put(0xF0U | static_cast<unsigned>(cp >> 18));
+        put(0x80U | (static_cast<unsigned>(cp >> 12) & 0x3FU));
+        put(0x80U | (static_cast<unsigned>(cp >> 6) & 0x3FU));
+        put(0x80U | (static_cast<unsigned>(cp) & 0x3FU));
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,59 @@
+#include "settings/settings_ops.h"
+
+#include "common/conversions.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace velmora {
+namespace {
+const std::string kOptionSection = "Option";
+const std::string kColorSection = "Option\\PopularColor";
+} // namespace
+
+std::string DefaultPatFolder(const char* winePrefix, const char* home) {
+    std::string prefix;
+    if (winePrefix != nullptr && *winePrefix != '\0') {
+        prefix = winePrefix;
+    } else {
+        prefix = std::string(home != nullptr ? home : "") + "/.wine";
+    }
+    while (prefix.size() > 1 && prefix.back() == '/') {
+        prefix.pop_back();
+    }
+    return prefix + "/drive_c/Program Files/Pat98";
+}
+
+std::string DefaultPatFolder() { return DefaultPatFolder(std::getenv("WINEPREFIX"), std::getenv("HOME")); }
+
+std::string GetPatFolder(const SettingsStore& store) {
+    std::string folder = store.Get(kOptionSection, "PatFolder", DefaultPatFolder());
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+void SetPatFolder(SettingsStore& store, const std::string& folder) { store.Write(kOptionSection, "PatFolder", folder); }
+
+std::string PatFilePath(const SettingsStore& store, const std::string& fileName) {
+    return GetPatFolder(store) + fileName;
+}
+
+std::int32_t GetPopularColor(const SettingsStore& store, int rank) {
+    std::string text = store.Get(kColorSection, std::to_string(rank), std::to_string(kWhite));
+    if (!IsNumericText(text)) {
+        return kWhite;
+    }
+    double value = RoundHalfEven(NumericValue(text));
+    if (value < 0 || value > kWhite) {
+        return kWhite;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+void SetPopularColor(SettingsStore& store, int rank, std::int32_t color) {
+    store.Write(kColorSection, std::to_string(rank), std::to_string(color));
+}
+
+} // namespace velmora

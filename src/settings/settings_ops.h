@@ -1,0 +1,30 @@
+#pragma once
+
+#include "settings/settings_store.h"
+
+#include <cstdint>
+#include <string>
+
+namespace velmora {
+
+inline constexpr std::int32_t kWhite = 16777215;
+inline constexpr std::int32_t kBlack = 0;
+
+// The PAT software's folder inside the Wine prefix ($WINEPREFIX, else ~/.wine).
+std::string DefaultPatFolder(const char* winePrefix, const char* home);
+std::string DefaultPatFolder(); // from the environment
+
+// The PAT folder as last confirmed, always ending in "/".
+std::string GetPatFolder(const SettingsStore& store);
+void SetPatFolder(SettingsStore& store, const std::string& folder);
+std::string PatFilePath(const SettingsStore& store, const std::string& fileName);
+
+// Colour of a popularity rank; white when none is stored or the stored text is
+// not a colour (not a number, or outside 0 ... 16777215).
+std::int32_t GetPopularColor(const SettingsStore& store, int rank);
+void SetPopularColor(SettingsStore& store, int rank, std::int32_t color);
+
+// Text colour that stands out on a background: each channel c becomes 255 - c.
+inline std::int32_t ComplementColor(std::int32_t color) { return color ^ kWhite; }
+
+} // namespace velmora

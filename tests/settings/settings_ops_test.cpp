@@ -1,0 +1,77 @@
+#include "settings/settings_ops.h"
+#include "settings/window_position.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+TEST(PatFolder, DefaultsToThePat98FolderInsideTheWinePrefix) {
+    EXPECT_EQ(DefaultPatFolder("/opt/prefix/", "/home/u"), "/opt/prefix/drive_c/Program Files/Pat98");
+    EXPECT_EQ(DefaultPatFolder(nullptr, "/home/u"), "/home/u/.wine/drive_c/Program Files/Pat98");
+    EXPECT_EQ(DefaultPatFolder("", "/home/u"), "/home/u/.wine/drive_c/Program Files/Pat98");
+    MemorySettingsStore store;
+    EXPECT_EQ(GetPatFolder(store), DefaultPatFolder() + "/");
+}
+
+TEST(PatFolder, AlwaysEndsInOneSeparator) {
+    MemorySettingsStore store;
+    SetPatFolder(store, "/data/pat");
+    EXPECT_EQ(*store.Read("Option", "PatFolder"), "/data/pat");  // stored unchanged
+    EXPECT_EQ(GetPatFolder(store), "/data/pat/");
+    EXPECT_EQ(PatFilePath(store, "Zo-1.jra"), "/data/pat/Zo-1.jra");
+    SetPatFolder(store, "/data/pat/");
+    EXPECT_EQ(GetPatFolder(store), "/data/pat/");
+    SetPatFolder(store, "  /spaced ");
+    EXPECT_EQ(GetPatFolder(store), "  /spaced /");
+    SetPatFolder(store, "");
+    EXPECT_EQ(GetPatFolder(store), "/");
+}
+
+TEST(PopularColor, UnsetRanksAndBadTextsAreWhite) {
+    MemorySettingsStore store;
+    for (int rank = 0; rank <= 18; ++rank) {
+        EXPECT_EQ(GetPopularColor(store, rank), kWhite) << rank;
+    }
+    for (const char* bad : {"red", "", "-1", "16777216", "1e9", "12abc"}) {
+        store.Write("Option\\PopularColor", "3", bad);
+        EXPECT_EQ(GetPopularColor(store, 3), kWhite) << bad;
+    }
+    store.Write("Option\\PopularColor", "3", " 255 ");
+    EXPECT_EQ(GetPopularColor(store, 3), 255);
+    store.Write("Option\\PopularColor", "3", "254.5");
+    EXPECT_EQ(GetPopularColor(store, 3), 254);
+}
+
+TEST(PopularColor, RoundTripsUnderTheBareRankKey) {
+    MemorySettingsStore store;
+    SetPopularColor(store, 7, 65280);
+    EXPECT_EQ(*store.Read("Option\\PopularColor", "7"), "65280");
+    EXPECT_FALSE(store.Read("Option\\PopularColor", "07"));
+    EXPECT_EQ(GetPopularColor(store, 7), 65280);
+    EXPECT_EQ(ComplementColor(255), 16776960);  // red on cyan
+    EXPECT_EQ(ComplementColor(kWhite), kBlack);
+}
+
+TEST(WindowPosition, ReadsDefaultsStoredValuesAndKeepsDesignOnBadText) {
+    MemorySettingsStore store;
+    const WindowPosition defaults{1500, 1000};
+    const WindowPosition design{42, 43};
+    EXPECT_EQ(RestoreWindowPosition(store, "SelectFileWindow", defaults, design), defaults);
+    store.Write("SelectFileWindow", "Left", "2880.5");
+    store.Write("SelectFileWindow", "Top", "abc");
+    EXPECT_EQ(RestoreWindowPosition(store, "SelectFileWindow", defaults, design), (WindowPosition{2880.5f, 43}));
+}
+
+TEST(WindowPosition, MinimisedWindowsStoreNothing) {
+    MemorySettingsStore store;
+    StoreWindowPosition(store, "MainWindow", {1200, 900.5f}, false);
+    EXPECT_EQ(*store.Read("MainWindow", "Left"), "1200");
+    EXPECT_EQ(*store.Read("MainWindow", "Top"), "900.5");
+    StoreWindowPosition(store, "MainWindow", {-32000, -32000}, true);
+    EXPECT_EQ(*store.Read("MainWindow", "Left"), "1200");
+    EXPECT_EQ(RestoreWindowPosition(store, "MainWindow", {1000, 1000}, {0, 0}), (WindowPosition{1200, 900.5f}));
+}
+
+} // namespace
+} // namespace velmora

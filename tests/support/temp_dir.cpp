@@ -1,0 +1,37 @@
+#include "support/temp_dir.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+namespace velmora::test {
+
+TempDir::TempDir() {
+    static std::atomic<unsigned> counter{0};
+    std::random_device device;
+    auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = base / ("velmora-test-" + std::to_string(device()) + "-" + std::to_string(counter++));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
+    auto file = path_ / name;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return file.string();
+}
+
+} // namespace velmora::test
