@@ -1,16 +1,604 @@
 #include "ui/frmMain.h"
 
+#include "settings/settings_ops.h"
+#include "settings/window_position.h"
+#include "shell/sample_races.h"
+#include "ui/file_filter.h"
+#include "ui/frmAbout.h"
+#include "ui/frmOption.h"
+#include "ui/toolbar_icons.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QFontDatabase>
 #include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
 
 namespace velmora {
+namespace {
 
-frmMain::frmMain(QWidget* parent) : QMainWindow(parent) {
+const char* const kSection = "MainWindow";
+constexpr float kDefaultPosition = 1000.0f;
+
+// Client area and the docked bars around the sheet, in twips.
+constexpr double kClientWidth = 12315;
+constexpr double kClientHeight = 6540;
+constexpr double kToolbarHeight = 420;
+constexpr double kStatusBarHeight = 270;
+constexpr double kClockPanelWidth = 2540;
+
+// Runner rows.
+constexpr double kFirstRowTop = 1800;
+constexpr double kRowPitch = 240;
+constexpr double kRowHeight = 270;
+constexpr double kHeaderTop = 1440;
+constexpr double kHeaderHeight = 345;
+
+struct ColumnLayout {
+    Column column;
+    const char* name;
+    double left;
+    double width;
+};
+
+constexpr std::array<ColumnLayout, kColumnCount> kColumns = {{
+    {Column::HorseName, "txtHorseName", 660, 1755},
+    {Column::TanOdds, "txtTanOdds", 2460, 735},
+    {Column::TanPopular, "txtTanPopular", 3240, 495},
+    {Column::TanRatio, "txtTanRatio", 3780, 735},
+    {Column::FukuOddsMin, "txtFukuOddsMin", 4680, 735},
+    {Column::FukuOddsMax, "txtFukuOddsMax", 5400, 735},
+    {Column::FukuOdds, "txtFukuOdds", 6180, 735},
+    {Column::FukuPopular, "txtFukuPopular", 6960, 495},
+    {Column::FukuRatio, "txtFukuRatio", 7500, 735},
+}};
+
+struct HeaderLayout {
+    const char* caption;
+    double left;
+    double width;
+};
+
+constexpr std::array<HeaderLayout, 8> kColumnHeaders = {{
+    {"馬番", 120, 495},
+    {"馬名", 660, 1755},
+    {"単ｵｯｽﾞ", 2460, 735},
+    {"人気", 3240, 495},
+    {"支持率", 3780, 735},
+    {"複ｵｯｽﾞMin～Max    平均", 4680, 6915 - 4680},
+    {"人気", 6960, 495},
+    {"支持率", 7500, 735},
+}};
+
+struct ListLayout {
+    SheetList list;
+    const char* name;
+    const char* caption; // header above the list; none for the race result
+    double left;
+    double top;
+    double width;
+    double height;
+    double pointSize;
+};
+
+constexpr std::array<ListLayout, kListCount> kLists = {{
+    {SheetList::Result, "lstResult", "推奨買い目", 8400, 1800, 1155, 2400, 9.75},
+    {SheetList::ResultUmaOdds, "lstResultUmaOdds", "馬連ｵｯｽﾞ", 9600, 1800, 855, 2400, 9.75},
+    {SheetList::ResultWideOdds, "lstResultWideOdds", "ﾜｲﾄﾞｵｯｽﾞMin～Max", 10500, 1800, 1695, 2400, 9.75},
+    {SheetList::RaceResult, "lstRaceResult", nullptr, 9000, 4380, 3195, 1680, 9.0},
+}};
+
+struct RankLayout {
+    const char* caption;
+    double captionLeft;
+    double labelLeft;
+    double top;
+};
+
+constexpr std::array<RankLayout, kRankCount> kRanks = {{
+    {"単１信頼度", 8280, 9360, 600},
+    {"単２信頼度", 8280, 9360, 960},
+    {"複１信頼度", 10080, 11160, 600},
+    {"複２信頼度", 10080, 11160, 960},
+}};
+
+bool IsInputColumn(Column column) {
+    return column == Column::TanOdds || column == Column::FukuOddsMin || column == Column::FukuOddsMax;
+}
+
+bool IsPopularColumn(Column column) {
+    return column == Column::TanPopular || column == Column::FukuPopular;
+}
+
+bool IsComputedColumn(Column column) {
+    return column != Column::HorseName && !IsInputColumn(column);
+}
+
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QLabel* BorderedLabel(const QString& caption, QWidget* parent) {
+    auto* label = new QLabel(caption, parent);
+    label->setFrameShape(QFrame::Box);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+void ShowText(QLineEdit* edit, const std::string& text) {
+    QString wanted = Q(text);
+    // Leaving an unchanged text alone keeps the cursor of the field being edited.
+    if (edit->text() != wanted) {
+        edit->setText(wanted);
+        edit->setCursorPosition(0);
+    }
+}
+
+void ShowColors(QLineEdit* edit, CellColors colors) {
+    QColor background = ColorFromPacked(colors.background);
+    QColor foreground = ColorFromPacked(colors.foreground);
+    QPalette palette = edit->palette();
+    if (palette.color(QPalette::Base) == background && palette.color(QPalette::Text) == foreground) {
+        return;
+    }
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, background);
+        palette.setColor(group, QPalette::Text, foreground);
+    }
+    edit->setPalette(palette);
+}
+
+void ShowItems(QListWidget* list, const std::vector<std::string>& items) {
+    bool same = list->count() == static_cast<int>(items.size());
+    for (int i = 0; same && i < list->count(); ++i) {
+        same = list->item(i)->text() == Q(items[static_cast<std::size_t>(i)]);
+    }
+    if (same) {
+        return;
+    }
+    list->clear();
+    for (const std::string& item : items) {
+        list->addItem(Q(item));
+    }
+}
+
+} // namespace
+
+QString ListFontFamily() {
+    const QString windowsFont = QStringLiteral("ＭＳ ゴシック");
+    if (QFontDatabase::families().contains(windowsFont)) {
+        return windowsFont;
+    }
+    return QStringLiteral("Noto Sans Mono CJK JP");
+}
+
+frmMain::frmMain(SettingsStore& settings, const RemarkList& remarks, QWidget* parent)
+    : QMainWindow(parent), settings_(settings), seams_(DesktopSeams::Interactive()), messages_(seams_, this),
+      sheet_(settings), services_{settings, messages_, random_, clock_, remarks}, twips_(Twips::ForScreen()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Velmora"));
-    auto* label = new QLabel(QStringLiteral("Velmora"), this);
-    label->setAlignment(Qt::AlignCenter);
-    setCentralWidget(label);
-    resize(820, 440);
+    setWindowIcon(ProgramIcon());
+
+    BuildMenus();
+    BuildToolbar();
+    auto* sheet = new QWidget(this);
+    sheet->setObjectName(QStringLiteral("RaceSheet"));
+    sheet->setFixedSize(twips_.ToPixels(kClientWidth),
+                        twips_.ToPixels(kClientHeight - kToolbarHeight - kStatusBarHeight));
+    BuildSheet(sheet);
+    setCentralWidget(sheet);
+    BuildStatusBar();
+    SetFocusOrder();
+    // A fixed single border: the window takes the size of its parts and keeps it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    sheet_.SetChangeListener([this] { ScheduleRefresh(); });
+    Form_Load();
+}
+
+frmMain::~frmMain() {
+    sheet_.SetChangeListener({});
+}
+
+void frmMain::BuildMenus() {
+    auto addMenu = [this](const char* name, const char* caption) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(caption));
+        menu->setObjectName(QString::fromUtf8(name));
+        return menu;
+    };
+    auto addItem = [this](QMenu* menu, const char* name, const char* caption, void (frmMain::*handler)()) {
+        QAction* action = menu->addAction(QString::fromUtf8(caption));
+        action->setObjectName(QString::fromUtf8(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+
+    QMenu* file = addMenu("mnuFile", "ﾌｧｲﾙ(&F)");
+    addItem(file, "mnuFileNew", "新規(&N)", &frmMain::mnuFileNew_Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    addItem(file, "mnuFileOpen", "PATﾃﾞｰﾀを開く(&O)", &frmMain::mnuFileOpen_Click);
+    addItem(file, "mnuFileList", "PATﾃﾞｰﾀ一覧(&L)", &frmMain::mnuFileList_Click);
+    file->addSeparator()->setObjectName(QStringLiteral("mnuFileBar1"));
+    addItem(file, "mnuFileExit", "終了(&X)", &frmMain::mnuFileExit_Click);
+
+    QMenu* testData = addMenu("mnuTestData", "ﾃｽﾄﾃﾞｰﾀ(&T)");
+    addItem(testData, "mnuTestData1", "’９９毎日王冠", &frmMain::mnuTestData1_Click);
+    addItem(testData, "mnuTestData2", "’９９京都大賞典", &frmMain::mnuTestData2_Click);
+    addItem(testData, "mnuTestData3", "’０１皐月賞", &frmMain::mnuTestData3_Click);
+
+    QMenu* tool = addMenu("mnuTool", "ﾂｰﾙ(&T)");
+    addItem(tool, "mnuToolOption", "ｵﾌﾟｼｮﾝ(&O)", &frmMain::mnuToolOption_Click);
+
+    QMenu* help = addMenu("mnuHelp", "ﾍﾙﾌﾟ(&H)");
+    addItem(help, "mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)Velmora...", &frmMain::mnuHelpAbout_Click);
+}
+
+void frmMain::BuildToolbar() {
+    QToolBar* toolbar = addToolBar(QStringLiteral("Toolbar1"));
+    toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->toggleViewAction()->setEnabled(false);
+    toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+    toolbar->setIconSize(QSize(16, 16));
+    toolbar->setFixedHeight(twips_.ToPixels(kToolbarHeight));
+
+    struct Button {
+        const char* key;
+        const char* tooltip;
+    };
+    const std::array<Button, 3> buttons = {
+        {{"Open", "PATﾃﾞｰﾀを開く"}, {"List", "PATﾃﾞｰﾀ一覧"}, {"About", "ﾊﾞｰｼﾞｮﾝ情報"}}};
+    const std::array<QIcon, 3> images = ToolbarImages();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (i == 2) {
+            toolbar->addSeparator();
+        }
+        QString key = QString::fromUtf8(buttons[i].key);
+        QAction* action = toolbar->addAction(images[i], QString::fromUtf8(buttons[i].tooltip));
+        action->setObjectName(QStringLiteral("Toolbar1_") + key);
+        action->setToolTip(QString::fromUtf8(buttons[i].tooltip));
+        action->setData(key);
+        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+    }
+}
+
+void frmMain::BuildSheet(QWidget* sheet) {
+    // Sheet coordinates count from the top of the client area, under the toolbar.
+    auto place = [this](QWidget* widget, double left, double top, double width, double height) {
+        twips_.Place(widget, left, top - kToolbarHeight, width, height);
+    };
+
+    auto* lblKaisai = new QLabel(QStringLiteral("開催"), sheet);
+    place(lblKaisai, 240, 600, 660, 300);
+    txtKaisai_ = new QLineEdit(sheet);
+    txtKaisai_->setObjectName(QStringLiteral("txtKaisai"));
+    place(txtKaisai_, 960, 600, 2175, 300);
+    connect(txtKaisai_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { sheet_.SetKaisai(text.toStdString()); });
+
+    auto* lblRaceName = new QLabel(QStringLiteral("ﾚｰｽ"), sheet);
+    place(lblRaceName, 240, 960, 660, 300);
+    txtRaceName_ = new QLineEdit(sheet);
+    txtRaceName_->setObjectName(QStringLiteral("txtRaceName"));
+    place(txtRaceName_, 960, 960, 2175, 300);
+    connect(txtRaceName_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { sheet_.SetRaceName(text.toStdString()); });
+
+    auto* lblHorseNum = new QLabel(QStringLiteral("出走頭数"), sheet);
+    place(lblHorseNum, 3360, 960, 840, 300);
+    cmbHorseNum_ = new QComboBox(sheet);
+    cmbHorseNum_->setObjectName(QStringLiteral("cmbHorseNum"));
+    for (const std::string& entry : RaceSheet::HorseNumEntries()) {
+        cmbHorseNum_->addItem(Q(entry));
+    }
+    place(cmbHorseNum_, 4200, 960, 975, 300);
+    connect(cmbHorseNum_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) {
+            sheet_.SetHorseNumIndex(index);
+            Refresh();
+        }
+    });
+
+    btnCalc_ = new QPushButton(QStringLiteral("買い目算出！"), sheet);
+    btnCalc_->setObjectName(QStringLiteral("btnCalc"));
+    place(btnCalc_, 5640, 720, 1335, 495);
+    connect(btnCalc_, &QPushButton::clicked, this, &frmMain::btnCalc_Click);
+
+    for (std::size_t i = 0; i < kRanks.size(); ++i) {
+        const RankLayout& rank = kRanks[i];
+        auto* caption = new QLabel(QString::fromUtf8(rank.caption), sheet);
+        place(caption, rank.captionLeft, rank.top, 975, 300);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* label = BorderedLabel(QString(), sheet);
+        label->setObjectName(QStringLiteral("lblRank_%1").arg(i + 1));
+        place(label, rank.labelLeft, rank.top, 375, 300);
+        lblRank_[i] = label;
+    }
+
+    for (const HeaderLayout& header : kColumnHeaders) {
+        place(BorderedLabel(QString::fromUtf8(header.caption), sheet), header.left, kHeaderTop, header.width,
+              kHeaderHeight);
+    }
+
+    for (int row = 1; row <= kMaxRunners; ++row) {
+        double top = kFirstRowTop + kRowPitch * (row - 1);
+        QLabel* number = BorderedLabel(QString::number(row), sheet);
+        number->setObjectName(QStringLiteral("lblHorseNum_%1").arg(row));
+        place(number, 120, top, 495, kRowHeight);
+        for (const ColumnLayout& layout : kColumns) {
+            auto* edit = new QLineEdit(sheet);
+            edit->setObjectName(QStringLiteral("%1_%2").arg(QString::fromUtf8(layout.name)).arg(row));
+            edit->setTextMargins(0, 0, 0, 0);
+            place(edit, layout.left, top, layout.width, kRowHeight);
+            if (layout.column == Column::HorseName) {
+                edit->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            } else if (IsPopularColumn(layout.column)) {
+                edit->setAlignment(Qt::AlignCenter);
+            } else {
+                edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            if (IsComputedColumn(layout.column)) {
+                edit->setReadOnly(true);
+            }
+            if (!IsInputColumn(layout.column)) {
+                edit->setFocusPolicy(Qt::ClickFocus);
+            }
+            Column column = layout.column;
+            connect(edit, &QLineEdit::textEdited, this, [this, column, row](const QString& text) {
+                sheet_.SetText(column, row, text.toStdString());
+            });
+            cells_[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column)] = edit;
+        }
+    }
+
+    QFont listFont(ListFontFamily());
+    listFont.setStyleHint(QFont::TypeWriter);
+    for (const ListLayout& layout : kLists) {
+        auto* list = new QListWidget(sheet);
+        list->setObjectName(QString::fromUtf8(layout.name));
+        QFont font = listFont;
+        font.setPointSizeF(layout.pointSize);
+        list->setFont(font);
+        list->setFocusPolicy(Qt::ClickFocus);
+        place(list, layout.left, layout.top, layout.width, layout.height);
+        if (layout.caption != nullptr) {
+            place(BorderedLabel(QString::fromUtf8(layout.caption), sheet), layout.left, kHeaderTop,
+                  layout.width, kHeaderHeight);
+        }
+        lists_[static_cast<std::size_t>(layout.list)] = list;
+    }
+
+    cmdResult_ = new QPushButton(QStringLiteral("結果表示"), sheet);
+    cmdResult_->setObjectName(QStringLiteral("cmdResult"));
+    place(cmdResult_, 8400, 4380, 495, 1695);
+    connect(cmdResult_, &QPushButton::clicked, this, &frmMain::cmdResult_Click);
+}
+
+void frmMain::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("sbStatusBar"));
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(twips_.ToPixels(kStatusBarHeight));
+    auto panel = [bar](const char* name) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QString::fromUtf8(name));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        return label;
+    };
+    statusText_ = panel("sbStatusBar_1");
+    statusDate_ = panel("sbStatusBar_2");
+    statusTime_ = panel("sbStatusBar_3");
+    statusDate_->setAlignment(Qt::AlignCenter);
+    statusTime_->setAlignment(Qt::AlignCenter);
+    statusDate_->setFixedWidth(twips_.ToPixels(kClockPanelWidth));
+    statusTime_->setFixedWidth(twips_.ToPixels(kClockPanelWidth));
+    bar->addPermanentWidget(statusText_, 1);
+    bar->addPermanentWidget(statusDate_);
+    bar->addPermanentWidget(statusTime_);
+
+    clockTimer_ = new QTimer(this);
+    connect(clockTimer_, &QTimer::timeout, this, &frmMain::UpdateClockPanels);
+    clockTimer_->start(1000);
+    UpdateClockPanels();
+}
+
+void frmMain::UpdateClockPanels() {
+    QDateTime now = QDateTime::currentDateTime();
+    statusDate_->setText(now.toString(QStringLiteral("yyyy/MM/dd")));
+    statusTime_->setText(now.toString(QStringLiteral("H:mm")));
+}
+
+void frmMain::SetFocusOrder() {
+    QWidget* previous = btnCalc_;
+    for (Column column : {Column::TanOdds, Column::FukuOddsMin, Column::FukuOddsMax}) {
+        for (int row = 1; row <= kMaxRunners; ++row) {
+            QWidget* next = Cell(column, row);
+            setTabOrder(previous, next);
+            previous = next;
+        }
+    }
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{txtKaisai_, txtRaceName_, cmbHorseNum_, cmdResult_}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+    btnCalc_->setFocus();
+}
+
+QLineEdit* frmMain::Cell(Column column, int row) const {
+    return cells_[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column)];
+}
+
+void frmMain::ScheduleRefresh() {
+    if (!refreshPending_) {
+        refreshPending_ = true;
+        QTimer::singleShot(0, this, &frmMain::Refresh);
+    }
+}
+
+void frmMain::Refresh() {
+    refreshPending_ = false;
+    if (shownRevision_ == sheet_.Revision()) {
+        return;
+    }
+    shownRevision_ = sheet_.Revision();
+
+    ShowText(txtKaisai_, sheet_.Kaisai());
+    ShowText(txtRaceName_, sheet_.RaceName());
+    if (cmbHorseNum_->currentIndex() != sheet_.HorseNumIndex()) {
+        QSignalBlocker blocker(cmbHorseNum_);
+        cmbHorseNum_->setCurrentIndex(sheet_.HorseNumIndex());
+    }
+    for (int row = 1; row <= kMaxRunners; ++row) {
+        for (const ColumnLayout& layout : kColumns) {
+            QLineEdit* edit = Cell(layout.column, row);
+            ShowText(edit, sheet_.Text(layout.column, row));
+            edit->setEnabled(sheet_.IsEnabled(layout.column, row));
+            if (IsPopularColumn(layout.column)) {
+                ShowColors(edit, sheet_.Colors(layout.column, row));
+            }
+        }
+    }
+    for (int i = 1; i <= kRankCount; ++i) {
+        lblRank_[static_cast<std::size_t>(i - 1)]->setText(Q(sheet_.Rank(i)));
+    }
+    for (const ListLayout& layout : kLists) {
+        ShowItems(lists_[static_cast<std::size_t>(layout.list)], sheet_.Items(layout.list));
+    }
+    statusText_->setText(Q(sheet_.StatusText()));
+}
+
+void frmMain::Form_Load() {
+    WindowPosition defaults{kDefaultPosition, kDefaultPosition};
+    WindowPosition position = RestoreWindowPosition(settings_, kSection, defaults, defaults);
+    MoveToTwips(this, position.left, position.top, twips_);
+    sheet_.ClearSheet();
+    Refresh();
+}
+
+void frmMain::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    for (auto it = loadedWindows_.rbegin(); it != loadedWindows_.rend(); ++it) {
+        if (QWidget* window = *it) {
+            QMetaObject::invokeMethod(window, "Form_Unload", Qt::DirectConnection);
+            delete window;
+        }
+    }
+    loadedWindows_.clear();
+    WindowPosition position{static_cast<float>(twips_.FromPixels(x())),
+                            static_cast<float>(twips_.FromPixels(y()))};
+    StoreWindowPosition(settings_, kSection, position, isMinimized());
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::RegisterLoadedWindow(QWidget* window) {
+    loadedWindows_.emplace_back(window);
+}
+
+void frmMain::btnCalc_Click() {
+    // TODO(engine): run btnCalc_Click(sheet_, services_) once the engine is merged.
+    Refresh();
+}
+
+void frmMain::cmdResult_Click() {
+    // TODO(results): run cmdResult_Click(sheet_, services_) once the result display is merged.
+    Refresh();
+}
+
+void frmMain::UpdateFormFromSelection(const std::string& sFileName) {
+    // TODO(patdata): run UpdateFormFromSelection(sheet_, services_, sFileName) once the loader is merged.
+    (void)sFileName;
+    Refresh();
+}
+
+void frmMain::mnuFileNew_Click() {
+    sheet_.ClearSheet();
+    Refresh();
+}
+
+void frmMain::mnuFileOpen_Click() {
+    QFileDialog dialog(this, QStringLiteral("開く"));
+    dialog.setObjectName(QStringLiteral("dlgCommon"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Qt's own dialog matches name filters without regard to case, as the
+    // Windows-made PAT file names need; the desktop portals don't.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilter(OddsFileNameFilter());
+    dialog.setDirectory(Q(GetPatFolder(settings_)));
+    QString chosen = seams_.chooseFile(dialog);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    // TODO(patdata): OpenOddsFile(sheet_, services_, chosen.toStdString()) once the loader is merged.
+    Refresh();
+}
+
+void frmMain::mnuFileList_Click() {
+    // TODO(browser): show frmSelectFile once the listing model is merged.
+}
+
+void frmMain::mnuFileExit_Click() {
+    close();
+}
+
+void frmMain::RunTestData(int number) {
+    ShowSampleRace(sheet_, number);
+    Refresh();
+}
+
+void frmMain::mnuTestData1_Click() {
+    RunTestData(1);
+}
+void frmMain::mnuTestData2_Click() {
+    RunTestData(2);
+}
+void frmMain::mnuTestData3_Click() {
+    RunTestData(3);
+}
+
+void frmMain::mnuToolOption_Click() {
+    auto* options = new frmOption(settings_, seams_, this);
+    RegisterLoadedWindow(options);
+    options->exec();
+    delete options;
+    // However the window closed, the sheet takes the stored colours again.
+    sheet_.ColorPopularity();
+    Refresh();
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    frmAbout about(seams_, this);
+    about.exec();
+}
+
+void frmMain::Toolbar1_ButtonClick(const QString& key) {
+    if (key == QStringLiteral("Open")) {
+        mnuFileOpen_Click();
+    } else if (key == QStringLiteral("List")) {
+        mnuFileList_Click();
+    } else if (key == QStringLiteral("About")) {
+        mnuHelpAbout_Click();
+    }
 }
 
 } // namespace velmora

@@ -1,15 +1,116 @@
 #pragma once
 
+#include "common/random.h"
+#include "settings/settings_store.h"
+#include "shell/race_sheet.h"
+#include "shell/remarks.h"
+#include "shell/services.h"
+#include "ui/desktop_seams.h"
+#include "ui/frmSelectFile.h"
+#include "ui/twips.h"
+
 #include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTimer;
+class QToolBar;
 
 namespace velmora {
 
-// The main window. For now a plain frame; the race sheet view comes with the
-// desktop work.
+class frmSelectFile;
+
+// The main window: a thin view of the race sheet model. Every edit goes into
+// the model at once and every model change is mirrored back; the commands are
+// the core's, run with the desktop's services.
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    frmMain(SettingsStore& settings, const RemarkList& remarks, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    RaceSheet& Sheet() { return sheet_; }
+    Services& CoreServices() { return services_; }
+    // Tests replace the dialogs' presenters here.
+    DesktopSeams& Seams() { return seams_; }
+    const Twips& TwipsScale() const { return twips_; }
+
+    // Loads the race of a win/place odds file picked in the file browser.
+    void UpdateFormFromSelection(const std::string& sFileName);
+    // Brings the widgets in line with the model now, if it changed.
+    void Refresh();
+    frmSelectFile* SelectFileWindow() const { return browser_; }
+
+public slots:
+    void btnCalc_Click();
+    void cmdResult_Click();
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuFileList_Click();
+    void mnuFileExit_Click();
+    void mnuTestData1_Click();
+    void mnuTestData2_Click();
+    void mnuTestData3_Click();
+    void mnuToolOption_Click();
+    void mnuHelpAbout_Click();
+    void Toolbar1_ButtonClick(const QString& key);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildSheet(QWidget* sheet);
+    void BuildStatusBar();
+    void SetFocusOrder();
+    void Form_Load();
+    void Form_Unload();
+    void ScheduleRefresh();
+    void UpdateClockPanels();
+    QLineEdit* Cell(Column column, int row) const;
+    void RunTestData(int number);
+    void RegisterLoadedWindow(QWidget* window);
+
+    SettingsStore& settings_;
+    DesktopSeams seams_;
+    QtMessageSink messages_;
+    StandardRandomSource random_;
+    SystemClock clock_;
+    RaceSheet sheet_;
+    Services services_;
+    Twips twips_;
+
+    QLineEdit* txtKaisai_ = nullptr;
+    QLineEdit* txtRaceName_ = nullptr;
+    QComboBox* cmbHorseNum_ = nullptr;
+    QPushButton* btnCalc_ = nullptr;
+    QPushButton* cmdResult_ = nullptr;
+    std::array<std::array<QLineEdit*, kColumnCount>, kMaxRunners> cells_{};
+    std::array<QLabel*, kRankCount> lblRank_{};
+    std::array<QListWidget*, kListCount> lists_{};
+    QLabel* statusText_ = nullptr;
+    QLabel* statusDate_ = nullptr;
+    QLabel* statusTime_ = nullptr;
+    QTimer* clockTimer_ = nullptr;
+
+    QPointer<frmSelectFile> browser_;
+    // Other windows in the order they were loaded; unloaded last-loaded first.
+    std::vector<QPointer<QWidget>> loadedWindows_;
+    std::uint64_t shownRevision_ = ~std::uint64_t{0};
+    bool refreshPending_ = false;
+    bool unloaded_ = false;
 };
+
+// Family of the fixed-pitch list font: the Windows one when installed, else a
+// CJK monospace family every Debian desktop has.
+QString ListFontFamily();
 
 } // namespace velmora

@@ -1,0 +1,52 @@
+#include "ui/desktop_seams.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace velmora {
+
+DesktopSeams DesktopSeams::Interactive() {
+    DesktopSeams seams;
+    seams.showMessage = [](QMessageBox& box) { box.exec(); };
+    seams.chooseFile = [](QFileDialog& dialog) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+            return QString();
+        }
+        return dialog.selectedFiles().constFirst();
+    };
+    seams.chooseColor = [](QColorDialog& dialog) -> std::optional<QColor> {
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return dialog.selectedColor();
+    };
+    seams.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    return seams;
+}
+
+void QtMessageSink::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
+    QWidget* parent = QApplication::activeModalWidget();
+    if (parent == nullptr) {
+        parent = QApplication::activeWindow();
+    }
+    if (parent == nullptr) {
+        parent = fallbackParent_;
+    }
+    QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    seams_.showMessage(box);
+}
+
+QColor ColorFromPacked(std::int32_t packed) {
+    return QColor(packed & 0xFF, (packed >> 8) & 0xFF, (packed >> 16) & 0xFF);
+}
+
+std::int32_t PackedFromColor(const QColor& color) {
+    return color.red() + 256 * color.green() + 65536 * color.blue();
+}
+
+} // namespace velmora

@@ -1,0 +1,262 @@
+#include "ui/frmOption.h"
+
+#include "settings/settings_ops.h"
+#include "settings/window_position.h"
+
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStorageInfo>
+#include <QTreeView>
+
+namespace velmora {
+namespace {
+
+const char* const kSection = "OptionWindow";
+constexpr float kDefaultLeft = 1500.0f;
+constexpr float kDefaultTop = 1000.0f;
+
+QStringList MountedVolumeRoots() {
+    QStringList roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && !roots.contains(volume.rootPath())) {
+            roots.append(volume.rootPath());
+        }
+    }
+    roots.sort();
+    return roots;
+}
+
+QPushButton* PlainButton(const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    // Neither Enter nor Escape has a meaning of its own in this window.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+} // namespace
+
+frmOption::frmOption(SettingsStore& settings, const DesktopSeams& seams, QWidget* parent)
+    : QDialog(parent), settings_(settings), seams_(seams), twips_(Twips::ForScreen()) {
+    setObjectName(QStringLiteral("frmOption"));
+    setWindowTitle(QStringLiteral("ｵﾌﾟｼｮﾝ"));
+    setModal(true);
+    faceColors_.fill(kWhite);
+    BuildControls();
+    Form_Load();
+}
+
+void frmOption::BuildControls() {
+    resize(twips_.ToPixels(5130), twips_.ToPixels(6015));
+
+    auto* folderFrame = new QGroupBox(QStringLiteral("PAT ﾌｫﾙﾀﾞ"), this);
+    twips_.Place(folderFrame, 240, 240, 3495, 2535);
+    txtPatFolder_ = new QLineEdit(folderFrame);
+    txtPatFolder_->setObjectName(QStringLiteral("txtPatFolder"));
+    twips_.Place(txtPatFolder_, 240, 360, 3015, 300);
+
+    drvList_ = new QComboBox(folderFrame);
+    drvList_->setObjectName(QStringLiteral("drvList"));
+    for (const QString& root : MountedVolumeRoots()) {
+        drvList_->addItem(root, root);
+    }
+    twips_.Place(drvList_, 240, 840, 3015, 300);
+
+    folders_ = new QFileSystemModel(this);
+    folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    folders_->setRootPath(QDir::rootPath());
+    dirList_ = new QTreeView(folderFrame);
+    dirList_->setObjectName(QStringLiteral("dirList"));
+    dirList_->setModel(folders_);
+    for (int column = 1; column < folders_->columnCount(); ++column) {
+        dirList_->hideColumn(column);
+    }
+    dirList_->header()->hide();
+    twips_.Place(dirList_, 240, 1200, 3015, 1140);
+
+    auto* btnOk = PlainButton(QStringLiteral("OK"), this);
+    btnOk->setObjectName(QStringLiteral("btnOk"));
+    twips_.Place(btnOk, 3960, 360, 975, 375);
+    connect(btnOk, &QPushButton::clicked, this, &frmOption::btnOk_Click);
+    auto* btnCancel = PlainButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    twips_.Place(btnCancel, 3960, 840, 975, 375);
+    connect(btnCancel, &QPushButton::clicked, this, &frmOption::btnCancel_Click);
+
+    auto* colorFrame = new QGroupBox(QStringLiteral("人気別色分け"), this);
+    twips_.Place(colorFrame, 240, 3000, 4635, 2895);
+    QWidget* previous = btnCancel;
+    setTabOrder(txtPatFolder_, drvList_);
+    setTabOrder(drvList_, dirList_);
+    setTabOrder(dirList_, btnOk);
+    setTabOrder(btnOk, btnCancel);
+    for (int i = 0; i < kColorButtonCount; ++i) {
+        double column = 1500.0 * (i / 6);
+        double row = 420.0 * (i % 6);
+        auto* label = new QLabel(QStringLiteral("%1人気").arg(i + 1), colorFrame);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        twips_.Place(label, 180 + column, 360 + row, 555, 255);
+        auto* button = PlainButton(QString(), colorFrame);
+        button->setObjectName(QStringLiteral("btnColor_%1").arg(i));
+        twips_.Place(button, 780 + column, 300 + row, 615, 375);
+        connect(button, &QPushButton::clicked, this, [this, i] { btnColor_Click(i); });
+        btnColor_[static_cast<std::size_t>(i)] = button;
+        SetFaceColor(i, kWhite);
+        setTabOrder(previous, button);
+        previous = button;
+    }
+
+    connect(dirList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &frmOption::dirList_Change);
+    connect(drvList_, &QComboBox::currentIndexChanged, this, &frmOption::drvList_Change);
+}
+
+void frmOption::Form_Load() {
+    WindowPosition position =
+        RestoreWindowPosition(settings_, kSection, {kDefaultLeft, kDefaultTop}, {kDefaultLeft, kDefaultTop});
+    MoveToTwips(this, position.left, position.top, twips_);
+
+    txtPatFolder_->setText(QString::fromStdString(GetPatFolder(settings_)));
+    {
+        // Until the stored folder is shown the folder list waits in the current folder.
+        QSignalBlocker blocker(dirList_->selectionModel());
+        dirList_->setCurrentIndex(folders_->index(QDir::currentPath()));
+    }
+    OpenFolderList(txtPatFolder_->text());
+    // The drive list follows the stored folder without moving the folder list,
+    // so the stored folder stays in the text box.
+    SelectDriveOf(txtPatFolder_->text());
+    for (int rank = 1; rank <= kColorButtonCount; ++rank) {
+        SetFaceColor(rank - 1, GetPopularColor(settings_, rank));
+    }
+}
+
+bool frmOption::OpenFolderList(const QString& path) {
+    QFileInfo folder(path);
+    if (path.isEmpty() || !folder.isDir() || !folder.isExecutable()) {
+        return false;
+    }
+    QModelIndex index = folders_->index(folder.absoluteFilePath());
+    if (!index.isValid()) {
+        return false;
+    }
+    dirList_->setCurrentIndex(index); // reports through dirList_Change
+    dirList_->scrollTo(index);
+    dirList_->expand(index);
+    return true;
+}
+
+QString frmOption::FolderListPath() const {
+    return folders_->filePath(dirList_->currentIndex());
+}
+
+void frmOption::dirList_Change() {
+    QString path = FolderListPath();
+    if (!path.isEmpty()) {
+        txtPatFolder_->setText(path);
+    }
+}
+
+void frmOption::drvList_Change(int index) {
+    if (index < 0) {
+        return;
+    }
+    if (!OpenFolderList(drvList_->itemData(index).toString())) {
+        // An unreadable volume: the drive list goes back to the folder list's volume.
+        SelectDriveOf(FolderListPath());
+    }
+}
+
+QString frmOption::VolumeOf(const QString& path, const QStringList& volumeRoots) {
+    QString best;
+    for (const QString& root : volumeRoots) {
+        QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+        bool inside = path == root || path.startsWith(prefix);
+        if (inside && root.size() > best.size()) {
+            best = root;
+        }
+    }
+    return best;
+}
+
+void frmOption::SelectDriveOf(const QString& path) {
+    QStringList roots;
+    for (int i = 0; i < drvList_->count(); ++i) {
+        roots.append(drvList_->itemData(i).toString());
+    }
+    QString absolute = QFileInfo(path).isRelative() ? QDir::current().absoluteFilePath(path) : path;
+    int index = drvList_->findData(VolumeOf(QDir::cleanPath(absolute), roots));
+    if (index >= 0) {
+        QSignalBlocker blocker(drvList_);
+        drvList_->setCurrentIndex(index);
+    }
+}
+
+void frmOption::SetFaceColor(int index, std::int32_t color) {
+    faceColors_[static_cast<std::size_t>(index)] = color;
+    btnColor_[static_cast<std::size_t>(index)]->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: %1; border: 1px solid #808080; }")
+            .arg(ColorFromPacked(color).name()));
+}
+
+void frmOption::btnColor_Click(int index) {
+    QColorDialog dialog(ColorFromPacked(FaceColor(index)), this);
+    dialog.setObjectName(QStringLiteral("dlgCommon"));
+    dialog.setWindowTitle(QStringLiteral("色の設定"));
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    std::optional<QColor> chosen = seams_.chooseColor(dialog);
+    if (!chosen || !chosen->isValid()) {
+        return;
+    }
+    std::int32_t packed = PackedFromColor(*chosen);
+    if (packed != FaceColor(index)) {
+        SetFaceColor(index, packed);
+    }
+}
+
+void frmOption::btnOk_Click() {
+    SetPatFolder(settings_, txtPatFolder_->text().toStdString());
+    for (int rank = 1; rank <= kColorButtonCount; ++rank) {
+        SetPopularColor(settings_, rank, FaceColor(rank - 1));
+    }
+    accept();
+}
+
+void frmOption::btnCancel_Click() {
+    reject();
+}
+
+void frmOption::done(int result) {
+    Form_Unload();
+    QDialog::done(result);
+}
+
+void frmOption::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmOption::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    WindowPosition position{static_cast<float>(twips_.FromPixels(x())),
+                            static_cast<float>(twips_.FromPixels(y()))};
+    StoreWindowPosition(settings_, kSection, position, isMinimized());
+}
+
+} // namespace velmora

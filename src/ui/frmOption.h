@@ -1,0 +1,66 @@
+#pragma once
+
+#include "settings/settings_store.h"
+#include "ui/desktop_seams.h"
+#include "ui/twips.h"
+
+#include <QDialog>
+
+#include <array>
+#include <cstdint>
+
+class QComboBox;
+class QFileSystemModel;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+
+namespace velmora {
+
+inline constexpr int kColorButtonCount = 18;
+
+// The Options window: PAT folder and one colour per popularity rank. The
+// controls are the working copy; only OK writes them to the settings store.
+class frmOption : public QDialog {
+    Q_OBJECT
+public:
+    frmOption(SettingsStore& settings, const DesktopSeams& seams, QWidget* parent);
+
+    // Face colour of btnColor(index), packed.
+    std::int32_t FaceColor(int index) const { return faceColors_[static_cast<std::size_t>(index)]; }
+    // Root of the volume holding `path`: the longest mount point that contains it.
+    static QString VolumeOf(const QString& path, const QStringList& volumeRoots);
+
+public slots:
+    void btnOk_Click();
+    void btnCancel_Click();
+    void btnColor_Click(int index);
+    void Form_Unload();
+
+protected:
+    void done(int result) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildControls();
+    void Form_Load();
+    void dirList_Change();
+    void drvList_Change(int index);
+    bool OpenFolderList(const QString& path);
+    void SelectDriveOf(const QString& path);
+    void SetFaceColor(int index, std::int32_t color);
+    QString FolderListPath() const;
+
+    SettingsStore& settings_;
+    const DesktopSeams& seams_;
+    Twips twips_;
+    QLineEdit* txtPatFolder_ = nullptr;
+    QComboBox* drvList_ = nullptr;
+    QTreeView* dirList_ = nullptr;
+    QFileSystemModel* folders_ = nullptr;
+    std::array<QPushButton*, kColorButtonCount> btnColor_{};
+    std::array<std::int32_t, kColorButtonCount> faceColors_{};
+    bool unloaded_ = false;
+};
+
+} // namespace velmora
