@@ -1,5 +1,7 @@
 #include "ui/file_filter.h"
 
+#include "patdata/file_naming.h"
+
 #include <QStringList>
 
 namespace velmora {
@@ -20,8 +22,7 @@ QString QtNameFilter(const std::string& dialogFilter) {
 }
 
 QString OddsFileNameFilter() {
-    // TODO(patdata): take GetOddsFileFilter() once the file naming is merged.
-    return QtNameFilter("単複ｵｯｽﾞﾌｧｲﾙ (Zo-*.jra)|Zo-*.jra");
+    return QtNameFilter(GetOddsFileFilter());
 }
 
 } // namespace velmora

@@ -1,11 +1,13 @@
 #include "ui/frmMain.h"
 
+#include "engine/calculation.h"
 #include "settings/settings_ops.h"
 #include "settings/window_position.h"
 #include "shell/sample_races.h"
 #include "ui/file_filter.h"
 #include "ui/frmAbout.h"
 #include "ui/frmOption.h"
+#include "ui/sheet_widgets.h"
 #include "ui/toolbar_icons.h"
 
 #include <QCloseEvent>
@@ -371,6 +373,9 @@ void frmMain::BuildSheet(QWidget* sheet) {
         font.setPointSizeF(layout.pointSize);
         list->setFont(font);
         list->setFocusPolicy(Qt::ClickFocus);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setUniformItemSizes(true);
+        list->setItemDelegate(new TightRowDelegate(list));
         place(list, layout.left, layout.top, layout.width, layout.height);
         if (layout.caption != nullptr) {
             place(BorderedLabel(QString::fromUtf8(layout.caption), sheet), layout.left, kHeaderTop,
@@ -379,7 +384,7 @@ void frmMain::BuildSheet(QWidget* sheet) {
         lists_[static_cast<std::size_t>(layout.list)] = list;
     }
 
-    cmdResult_ = new QPushButton(QStringLiteral("結果表示"), sheet);
+    cmdResult_ = new VerticalCaptionButton(QStringLiteral("結果表示"), sheet);
     cmdResult_->setObjectName(QStringLiteral("cmdResult"));
     place(cmdResult_, 8400, 4380, 495, 1695);
     connect(cmdResult_, &QPushButton::clicked, this, &frmMain::cmdResult_Click);
@@ -515,7 +520,7 @@ void frmMain::RegisterLoadedWindow(QWidget* window) {
 }
 
 void frmMain::btnCalc_Click() {
-    // TODO(engine): run btnCalc_Click(sheet_, services_) once the engine is merged.
+    velmora::btnCalc_Click(sheet_, services_);
     Refresh();
 }
 

@@ -1,0 +1,36 @@
+#include "ui/sheet_widgets.h"
+
+#include <QFontInfo>
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QtMath>
+
+namespace velmora {
+
+void VerticalCaptionButton::paintEvent(QPaintEvent* /*event*/) {
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+
+    const QString caption = text();
+    const QFontMetrics metrics = fontMetrics();
+    const int lineHeight = metrics.height();
+    int y = (height() - lineHeight * static_cast<int>(caption.size())) / 2;
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    for (const QChar character : caption) {
+        painter.drawText(QRect(0, y, width(), lineHeight), Qt::AlignCenter, QString(character));
+        y += lineHeight;
+    }
+}
+
+QSize TightRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const int pixels = QFontInfo(option.font).pixelSize();
+    size.setHeight(qCeil(pixels * 1.25));
+    return size;
+}
+
+} // namespace velmora

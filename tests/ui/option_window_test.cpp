@@ -1,0 +1,161 @@
+#include "settings/settings_ops.h"
+#include "support/temp_dir.h"
+#include "ui/frmOption.h"
+#include "ui_test_support.h"
+
+#include <QColorDialog>
+#include <QFileSystemModel>
+#include <QPushButton>
+#include <QTreeView>
+
+namespace velmora::test {
+namespace {
+
+class OptionWindowTest : public MainWindowTest {
+protected:
+    // Opens the Options window from the menu, answers the colour dialog with
+    // `pick` for the buttons listed, then presses `closeWith`.
+    void RunOptions(const std::vector<int>& buttons, std::optional<QColor> pick, const char* closeWith) {
+        window->Seams().chooseColor = [this, pick](QColorDialog& dialog) {
+            colorDialogTitles.append(dialog.windowTitle());
+            return pick;
+        };
+        WhenModal([=, this](QWidget* modal) {
+            options = qobject_cast<frmOption*>(modal);
+            ASSERT_NE(options, nullptr);
+            for (int index : buttons) {
+                Find<QPushButton>(modal, QStringLiteral("btnColor_%1").arg(index))->click();
+            }
+            if (closeWith == nullptr) {
+                modal->close(); // the close box
+            } else {
+                Find<QPushButton>(modal, closeWith)->click();
+            }
+        });
+        Trigger("mnuToolOption");
+    }
+
+    QColor Background(const char* cell) {
+        return Find<QLineEdit>(window.get(), cell)->palette().color(QPalette::Base);
+    }
+
+    QStringList colorDialogTitles;
+    frmOption* options = nullptr;
+};
+
+TEST_F(OptionWindowTest, OkRecoloursTheSheetAtOnceAndStoresEveryColour) {
+    Trigger("mnuTestData1");
+    window->btnCalc_Click();
+    ASSERT_EQ(Text(window.get(), "txtTanPopular_8"), "1");
+    ASSERT_EQ(Background("txtTanPopular_8"), QColor(Qt::white));
+
+    RunOptions({0}, QColor(255, 0, 0), "btnOk");
+    EXPECT_EQ(colorDialogTitles, QStringList{QStringLiteral("色の設定")});
+    EXPECT_EQ(Background("txtTanPopular_8"), QColor(255, 0, 0));
+    EXPECT_EQ(GetPopularColor(settings, 1), 255);
+    for (int rank = 2; rank <= 18; ++rank) {
+        EXPECT_EQ(settings.Read("Option\\PopularColor", std::to_string(rank)), "16777215") << rank;
+    }
+}
+
+TEST_F(OptionWindowTest, CancelAndCloseBoxStoreNothingButThePosition) {
+    SetPopularColor(settings, 1, 0xFF0000); // blue
+    Trigger("mnuTestData1");
+    window->btnCalc_Click();
+    for (const char* closeWith : {"btnCancel", static_cast<const char*>(nullptr)}) {
+        RunOptions({0, 5}, QColor(0, 255, 0), closeWith);
+        EXPECT_EQ(GetPopularColor(settings, 1), 0xFF0000);
+        EXPECT_FALSE(settings.Read("Option\\PopularColor", "6").has_value());
+        EXPECT_FALSE(settings.Read("Option", "PatFolder").has_value());
+        EXPECT_TRUE(settings.Read("OptionWindow", "Left").has_value());
+        EXPECT_EQ(Background("txtTanPopular_8"), QColor(0, 0, 255));
+    }
+}
+
+TEST_F(OptionWindowTest, ColourDialogCancelOrSameColourLeavesTheFace) {
+    SetPopularColor(settings, 3, 0x123456);
+    frmOption dialog(settings, window->Seams(), window.get());
+    window->Seams().chooseColor = [](QColorDialog&) { return std::optional<QColor>(); };
+    dialog.btnColor_Click(2);
+    EXPECT_EQ(dialog.FaceColor(2), 0x123456);
+    window->Seams().chooseColor = [](QColorDialog& picker) {
+        EXPECT_EQ(PackedFromColor(picker.currentColor()), 0x123456);
+        return std::optional<QColor>(picker.currentColor());
+    };
+    dialog.btnColor_Click(2);
+    EXPECT_EQ(dialog.FaceColor(2), 0x123456);
+    EXPECT_EQ(dialog.FaceColor(0), kWhite);
+}
+
+TEST_F(OptionWindowTest, FolderBoxShowsTheStoredFolderAndOkStoresItAsShown) {
+    TempDir folder;
+    const QString existing = QString::fromStdString(folder.path().string());
+    struct Case {
+        QString stored;
+        QString shown;
+    };
+    const Case cases[] = {
+        {existing + "/", existing},                      // the folder list's own form, no trailing "/"
+        {"/no/such/velmora/folder", "/no/such/velmora/folder/"}, // kept as stored
+    };
+    for (const Case& c : cases) {
+        SetPatFolder(settings, c.stored.toStdString());
+        frmOption dialog(settings, window->Seams(), window.get());
+        auto* box = Find<QLineEdit>(&dialog, "txtPatFolder");
+        EXPECT_EQ(box->text(), c.shown);
+        dialog.btnOk_Click();
+        EXPECT_EQ(settings.Read("Option", "PatFolder"), c.shown.toStdString());
+    }
+
+    // Emptying the box stores an empty folder.
+    frmOption dialog(settings, window->Seams(), window.get());
+    Find<QLineEdit>(&dialog, "txtPatFolder")->clear();
+    dialog.btnOk_Click();
+    EXPECT_EQ(settings.Read("Option", "PatFolder"), "");
+    EXPECT_EQ(GetPatFolder(settings), "/");
+}
+
+TEST_F(OptionWindowTest, OpeningAFolderInTheListPutsItInTheBox) {
+    TempDir folder;
+    std::filesystem::create_directory(folder.path() / "sub");
+    SetPatFolder(settings, folder.path().string());
+    frmOption dialog(settings, window->Seams(), window.get());
+    auto* tree = Find<QTreeView>(&dialog, "dirList");
+    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    ASSERT_NE(model, nullptr);
+    const QString sub = QString::fromStdString((folder.path() / "sub").string());
+    tree->setCurrentIndex(model->index(sub));
+    EXPECT_EQ(Text(&dialog, "txtPatFolder"), sub);
+    // Typing changes only the box.
+    Find<QLineEdit>(&dialog, "txtPatFolder")->setText("/elsewhere");
+    EXPECT_EQ(model->filePath(tree->currentIndex()), sub);
+}
+
+TEST(VolumeOf, PicksTheLongestMountPointHoldingThePath) {
+    const QStringList roots{"/", "/home", "/media/usb", "/home/user/pat"};
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/user/pat/Zo", "/home/user/pat"}, {"/home/user", "/home"}, {"/homework", "/"},
+        {"/media/usb", "/media/usb"},            {"/", "/"},
+    };
+    for (const auto& [path, root] : cases) {
+        EXPECT_EQ(frmOption::VolumeOf(path, roots), root) << path;
+    }
+}
+
+TEST_F(OptionWindowTest, ColourGridHasThreeColumnsOfSixWithLabels) {
+    frmOption dialog(settings, window->Seams(), window.get());
+    EXPECT_EQ(dialog.windowTitle(), "ｵﾌﾟｼｮﾝ");
+    auto* first = Find<QPushButton>(&dialog, "btnColor_0");
+    auto* seventh = Find<QPushButton>(&dialog, "btnColor_6");
+    auto* sixth = Find<QPushButton>(&dialog, "btnColor_5");
+    EXPECT_EQ(first->y(), seventh->y());
+    EXPECT_GT(seventh->x(), first->x());
+    EXPECT_GT(sixth->y(), first->y());
+    EXPECT_EQ(Text(&dialog, "Label1_0"), "1人気");
+    EXPECT_EQ(Text(&dialog, "Label1_17"), "18人気");
+    EXPECT_FALSE(Find<QPushButton>(&dialog, "btnOk")->autoDefault());
+    EXPECT_FALSE(Find<QPushButton>(&dialog, "btnCancel")->isDefault());
+}
+
+} // namespace
+} // namespace velmora::test

@@ -1,0 +1,129 @@
+#include "qtsettings/qsettings_store.h"
+#include "ui/frmAbout.h"
+#include "ui/file_filter.h"
+#include "ui/twips.h"
+#include "ui_test_support.h"
+
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+
+namespace velmora::test {
+namespace {
+
+class PositionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QSettings(QStringLiteral("Velmora"), QStringLiteral("Velmora")).clear();
+    }
+    QSettingsStore store;
+    RemarkList remarks;
+};
+
+TEST_F(PositionTest, MainWindowPositionSurvivesARestart) {
+    {
+        frmMain first(store, remarks);
+        first.show();
+        first.move(120, 90);
+        first.close();
+    }
+    Twips twips = Twips::ForScreen();
+    EXPECT_EQ(store.Read("MainWindow", "Left"), std::to_string(static_cast<int>(twips.FromPixels(120))));
+    frmMain second(store, remarks);
+    EXPECT_EQ(second.pos(), QPoint(120, 90));
+}
+
+TEST_F(PositionTest, FirstStartOpensAtTheDefaultPosition) {
+    frmMain window(store, remarks);
+    Twips twips = Twips::ForScreen();
+    EXPECT_EQ(window.pos(), QPoint(twips.ToPixels(1000), twips.ToPixels(1000)));
+}
+
+TEST_F(PositionTest, MinimisedCloseKeepsTheStoredPosition) {
+    store.Write("MainWindow", "Left", "1500");
+    store.Write("MainWindow", "Top", "1500");
+    frmMain window(store, remarks);
+    window.show();
+    window.move(10, 10);
+    window.showMinimized();
+    window.setWindowState(Qt::WindowMinimized);
+    window.close();
+    EXPECT_EQ(store.Read("MainWindow", "Left"), "1500");
+    EXPECT_EQ(store.Read("MainWindow", "Top"), "1500");
+}
+
+TEST_F(PositionTest, AStoredPositionOffEveryScreenComesBackOntoThePrimaryScreen) {
+    store.Write("MainWindow", "Left", "-2000000");
+    store.Write("MainWindow", "Top", "3000000");
+    frmMain window(store, remarks);
+    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window.pos())) << window.x() << "," << window.y();
+}
+
+TEST_F(PositionTest, NonNumericPositionKeepsTheDesignPosition) {
+    store.Write("MainWindow", "Left", "abc");
+    frmMain window(store, remarks);
+    EXPECT_EQ(window.x(), Twips::ForScreen().ToPixels(1000));
+}
+
+TEST(BringOntoScreen, KeepsReachableWindowsAndMovesLostOnes) {
+    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    const QRect primary = screens[0];
+    struct Case {
+        QPoint wanted;
+        QPoint expected;
+    };
+    const Case cases[] = {
+        {{100, 100}, {100, 100}},       // on the primary screen
+        {{2000, 50}, {2000, 50}},       // on the second screen
+        {{-700, 100}, {-700, 100}},     // partly off, title bar still reachable
+        {{5000, 100}, {1920 - 800, 100}}, // right of every screen
+        {{100, -300}, {100, 0}},        // title bar above the screen
+        {{100, 5000}, {100, 1080 - 500}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BringOntoScreen(QRect(c.wanted, QSize(800, 500)), screens, primary), c.expected)
+            << c.wanted.x() << "," << c.wanted.y();
+    }
+}
+
+TEST(QtNameFilter, TurnsDialogFiltersIntoQtFilters) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"単複ｵｯｽﾞﾌｧｲﾙ (Zo-*.jra)|Zo-*.jra", "単複ｵｯｽﾞﾌｧｲﾙ (Zo-*.jra)"},
+        {"Text|*.txt|All|*", "Text (*.txt);;All (*)"},
+        {"", ""},
+    };
+    for (const auto& [dialogFilter, expected] : cases) {
+        EXPECT_EQ(QtNameFilter(dialogFilter), QString::fromUtf8(expected)) << dialogFilter;
+    }
+    EXPECT_EQ(OddsFileNameFilter(), QStringLiteral("単複ｵｯｽﾞﾌｧｲﾙ (Zo-*.jra)"));
+}
+
+TEST(Twips, ConvertsWithTheLogicalDpi) {
+    EXPECT_EQ(Twips(96).ToPixels(1440), 96);
+    EXPECT_EQ(Twips(192).ToPixels(12315), 1642);
+    EXPECT_DOUBLE_EQ(Twips(96).FromPixels(48), 720.0);
+    // Neighbours in the table meet without a gap whatever the rounding.
+    EXPECT_EQ(Twips(120).Rect(100, 0, 100, 10).right() + 1, Twips(120).Rect(200, 0, 100, 10).left());
+}
+
+TEST_F(MainWindowTest, AboutBoxShowsItsTextsAndOpensTheAddresses) {
+    frmAbout about(window->Seams(), window.get());
+    EXPECT_EQ(about.windowTitle(), "ﾊﾞｰｼﾞｮﾝ情報 Velmora");
+    EXPECT_EQ(Text(&about, "lblTitle"), "Velmora");
+    EXPECT_EQ(Text(&about, "lblVersion"), "Version 2.10");
+    EXPECT_EQ(Text(&about, "lblDescription"), "単複オッズから推奨買い目を算出します");
+    EXPECT_EQ(Text(&about, "lblUsage_1"), "単複オッズを入力して”買い目算出！”ボタンを押すだけです。");
+    EXPECT_EQ(Text(&about, "lblUsage_5"), "また、ＰＡＴのデータを流用することが可能です。(^o^)");
+    EXPECT_TRUE(Find<QPushButton>(&about, "cmdOK")->isDefault());
+    EXPECT_TRUE(Find<QLabel>(&about, "Label3")->font().underline());
+
+    about.Label3_Click();
+    about.txtMail_Click();
+    EXPECT_EQ(openedUrls, (QList<QUrl>{QUrl("https://velmora.example.org/"), QUrl("mailto:velmora@example.org")}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+} // namespace
+} // namespace velmora::test
