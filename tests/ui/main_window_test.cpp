@@ -6,6 +6,7 @@
 
 #include <QFileDialog>
 #include <QInputMethodEvent>
+#include <QFileSystemModel>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
@@ -277,6 +278,44 @@ TEST_F(MainWindowTest, StatusBarShowsTextDateAndTimePanels) {
     EXPECT_EQ(Text(window.get(), "sbStatusBar_2"), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
     EXPECT_TRUE(Text(window.get(), "sbStatusBar_3").contains(u':'));
     EXPECT_EQ(Find<QLabel>(window.get(), "sbStatusBar_2")->width(), window->TwipsScale().ToPixels(2540));
+}
+
+} // namespace
+} // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+TEST_F(MainWindowTest, OpenDialogOffersOddsFilesWhateverTheirLetterCase) {
+    TempDir pat;
+    for (const char* name : {"ZO-0101.JRA", "zo-0102.jra", "Zo-0103.Jra", "De-0101.jra", "notes.txt"}) {
+        pat.Write(name, "x");
+    }
+    SetPatFolder(settings, pat.path().string());
+    QStringList offered;
+    fileChooser = [&](QFileDialog& dialog) {
+        dialog.show();
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        EXPECT_NE(model, nullptr);
+        if (model == nullptr) {
+            return QString();
+        }
+        const QString folder = QString::fromStdString(pat.path().string());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(model->index(folder)) > 0; }, 5000));
+        QTest::qWait(50);
+        QModelIndex root = model->index(folder);
+        for (int row = 0; row < model->rowCount(root); ++row) {
+            QModelIndex index = model->index(row, 0, root);
+            if (model->flags(index) & Qt::ItemIsEnabled) {
+                offered.append(model->fileName(index));
+            }
+        }
+        dialog.hide();
+        return QString();
+    };
+    Trigger("mnuFileOpen");
+    offered.sort();
+    EXPECT_EQ(offered, (QStringList{"ZO-0101.JRA", "Zo-0103.Jra", "zo-0102.jra"}));
 }
 
 } // namespace
