@@ -1,6 +1,8 @@
 #include "ui/frmMain.h"
 
 #include "engine/calculation.h"
+#include "patdata/race_loader.h"
+#include "results/result_display.h"
 #include "settings/settings_ops.h"
 #include "settings/window_position.h"
 #include "shell/sample_races.h"
@@ -525,13 +527,12 @@ void frmMain::btnCalc_Click() {
 }
 
 void frmMain::cmdResult_Click() {
-    // TODO(results): run cmdResult_Click(sheet_, services_) once the result display is merged.
+    velmora::cmdResult_Click(sheet_, services_);
     Refresh();
 }
 
 void frmMain::UpdateFormFromSelection(const std::string& sFileName) {
-    // TODO(patdata): run UpdateFormFromSelection(sheet_, services_, sFileName) once the loader is merged.
-    (void)sFileName;
+    velmora::UpdateFormFromSelection(sheet_, services_, sFileName);
     Refresh();
 }
 
@@ -554,7 +555,7 @@ void frmMain::mnuFileOpen_Click() {
     if (chosen.isEmpty()) {
         return;
     }
-    // TODO(patdata): OpenOddsFile(sheet_, services_, chosen.toStdString()) once the loader is merged.
+    OpenOddsFile(sheet_, services_, chosen.toStdString());
     Refresh();
 }
 
