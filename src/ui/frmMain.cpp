@@ -560,7 +560,14 @@ void frmMain::mnuFileOpen_Click() {
 }
 
 void frmMain::mnuFileList_Click() {
-    // TODO(browser): show frmSelectFile once the listing model is merged.
+    if (browser_ == nullptr) {
+        browser_ = new frmSelectFile(
+            settings_, messages_, [this](const std::string& path) { UpdateFormFromSelection(path); }, this);
+        RegisterLoadedWindow(browser_);
+    }
+    browser_->show();
+    browser_->raise();
+    browser_->activateWindow();
 }
 
 void frmMain::mnuFileExit_Click() {

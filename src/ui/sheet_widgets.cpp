@@ -19,7 +19,8 @@ void VerticalCaptionButton::paintEvent(QPaintEvent* /*event*/) {
     const QFontMetrics metrics = fontMetrics();
     const int lineHeight = metrics.height();
     int y = (height() - lineHeight * static_cast<int>(caption.size())) / 2;
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     for (const QChar character : caption) {
         painter.drawText(QRect(0, y, width(), lineHeight), Qt::AlignCenter, QString(character));
         y += lineHeight;

@@ -5,8 +5,8 @@
 #include "ui_test_support.h"
 
 #include <QFileDialog>
-#include <QInputMethodEvent>
 #include <QFileSystemModel>
+#include <QInputMethodEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
@@ -20,10 +20,12 @@ namespace {
 QStringList SheetSnapshot(QWidget* window) {
     QStringList snapshot;
     for (auto* edit : window->findChildren<QLineEdit*>()) {
-        snapshot.append(QStringLiteral("%1=%2|%3").arg(edit->objectName(), edit->text()).arg(edit->isEnabled()));
+        snapshot.append(
+            QStringLiteral("%1=%2|%3").arg(edit->objectName(), edit->text()).arg(edit->isEnabled()));
     }
     for (auto* list : window->findChildren<QListWidget*>()) {
-        snapshot.append(list->objectName() + QLatin1Char('=') + Items(window, list->objectName()).join(u'\n'));
+        snapshot.append(list->objectName() + QLatin1Char('=') +
+                        Items(window, list->objectName()).join(u'\n'));
     }
     for (int i = 1; i <= 4; ++i) {
         snapshot.append(Text(window, QStringLiteral("lblRank_%1").arg(i)));
@@ -39,7 +41,9 @@ void CommitText(QLineEdit* edit, const QString& text) {
     QApplication::sendEvent(edit, &event);
 }
 
-QString Cell(const char* column, int row) { return QStringLiteral("%1_%2").arg(QString::fromUtf8(column)).arg(row); }
+QString Cell(const char* column, int row) {
+    return QStringLiteral("%1_%2").arg(QString::fromUtf8(column)).arg(row);
+}
 
 TEST_F(MainWindowTest, NewShortcutMenuAndFreshStartShowTheSameResetSheet) {
     const QStringList fresh = SheetSnapshot(window.get());
@@ -136,8 +140,8 @@ TEST_F(MainWindowTest, RunnerCountListEnablesAndDisablesTheOddsRowsKeepingTheirT
 }
 
 TEST_F(MainWindowTest, PopularityCellsTakeTheStoredColourWithComplementaryText) {
-    SetPopularColor(settings, 1, 255);                // red
-    SetPopularColor(settings, 2, 0x00FF00 + 0x80);    // green with some red
+    SetPopularColor(settings, 1, 255);             // red
+    SetPopularColor(settings, 2, 0x00FF00 + 0x80); // green with some red
     Trigger("mnuTestData1");
     window->btnCalc_Click();
     struct Case {
@@ -179,11 +183,14 @@ TEST_F(MainWindowTest, FocusRunsFromTheComputeButtonDownEachOddsColumn) {
 TEST_F(MainWindowTest, SheetLayoutFollowsTheTwipsTable) {
     const Twips& twips = window->TwipsScale();
     // Sheet coordinates count from the client area's top, under the 420-twip toolbar.
-    EXPECT_EQ(Find<QLineEdit>(window.get(), "txtTanOdds_1")->geometry(), twips.Rect(2460, 1800 - 420, 735, 270));
+    EXPECT_EQ(Find<QLineEdit>(window.get(), "txtTanOdds_1")->geometry(),
+              twips.Rect(2460, 1800 - 420, 735, 270));
     EXPECT_EQ(Find<QLineEdit>(window.get(), "txtFukuRatio_18")->geometry(),
               twips.Rect(7500, 1800 + 240 * 17 - 420, 735, 270));
-    EXPECT_EQ(Find<QListWidget>(window.get(), "lstRaceResult")->geometry(), twips.Rect(9000, 4380 - 420, 3195, 1680));
-    EXPECT_EQ(window->centralWidget()->size(), QSize(twips.ToPixels(12315), twips.ToPixels(6540 - 420 - 270)));
+    EXPECT_EQ(Find<QListWidget>(window.get(), "lstRaceResult")->geometry(),
+              twips.Rect(9000, 4380 - 420, 3195, 1680));
+    EXPECT_EQ(window->centralWidget()->size(),
+              QSize(twips.ToPixels(12315), twips.ToPixels(6540 - 420 - 270)));
     EXPECT_EQ(window->minimumSize(), window->maximumSize()); // fixed border
     EXPECT_EQ(window->windowTitle(), "Velmora");
     EXPECT_EQ(Find<QListWidget>(window.get(), "lstResult")->font().family(), ListFontFamily());
@@ -192,10 +199,14 @@ TEST_F(MainWindowTest, SheetLayoutFollowsTheTwipsTable) {
 
 TEST_F(MainWindowTest, MenusAndToolbarCarryTheirCaptionsKeysAndTooltips) {
     const std::pair<const char*, const char*> menus[] = {
-        {"mnuFileNew", "新規(&N)"},        {"mnuFileOpen", "PATﾃﾞｰﾀを開く(&O)"},
-        {"mnuFileList", "PATﾃﾞｰﾀ一覧(&L)"}, {"mnuFileExit", "終了(&X)"},
-        {"mnuTestData1", "’９９毎日王冠"},  {"mnuTestData2", "’９９京都大賞典"},
-        {"mnuTestData3", "’０１皐月賞"},    {"mnuToolOption", "ｵﾌﾟｼｮﾝ(&O)"},
+        {"mnuFileNew", "新規(&N)"},
+        {"mnuFileOpen", "PATﾃﾞｰﾀを開く(&O)"},
+        {"mnuFileList", "PATﾃﾞｰﾀ一覧(&L)"},
+        {"mnuFileExit", "終了(&X)"},
+        {"mnuTestData1", "’９９毎日王冠"},
+        {"mnuTestData2", "’９９京都大賞典"},
+        {"mnuTestData3", "’０１皐月賞"},
+        {"mnuToolOption", "ｵﾌﾟｼｮﾝ(&O)"},
         {"mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)Velmora..."},
     };
     for (const auto& [name, caption] : menus) {
@@ -234,7 +245,8 @@ TEST_F(MainWindowTest, ToolbarOpenAndMenuOpenShowTheSameDialog) {
     Trigger("Toolbar1_Open");
     ASSERT_EQ(seen.size(), 2);
     EXPECT_EQ(seen[0], seen[1]);
-    EXPECT_EQ(seen[0], QStringLiteral("開く|単複ｵｯｽﾞﾌｧｲﾙ (Zo-*.jra)|") + QString::fromStdString(pat.path().string()));
+    EXPECT_EQ(seen[0],
+              QStringLiteral("開く|単複ｵｯｽﾞﾌｧｲﾙ (Zo-*.jra)|") + QString::fromStdString(pat.path().string()));
     // Cancelling changes nothing.
     EXPECT_EQ(SheetSnapshot(window.get()), before);
     EXPECT_TRUE(messages.empty());
@@ -265,7 +277,8 @@ TEST_F(MainWindowTest, MessagesShowWithCaptionIconAndOkOnly) {
     EXPECT_EQ(messages[0].buttons, QMessageBox::Ok);
     EXPECT_EQ(messages[0].text, "８頭立て未満はサポートしていましぇん。m(__)m");
 
-    window->CoreServices().messages.ShowMessage("ファイルの読み込みに失敗しました。", "えらー", MessageIcon::Critical);
+    window->CoreServices().messages.ShowMessage("ファイルの読み込みに失敗しました。", "えらー",
+                                                MessageIcon::Critical);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].caption, "えらー");
     EXPECT_EQ(messages[1].icon, QMessageBox::Critical);
@@ -275,7 +288,8 @@ TEST_F(MainWindowTest, MessagesShowWithCaptionIconAndOkOnly) {
 TEST_F(MainWindowTest, StatusBarShowsTextDateAndTimePanels) {
     auto* bar = Find<QStatusBar>(window.get(), "sbStatusBar");
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(Text(window.get(), "sbStatusBar_2"), QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
+    EXPECT_EQ(Text(window.get(), "sbStatusBar_2"),
+              QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
     EXPECT_TRUE(Text(window.get(), "sbStatusBar_3").contains(u':'));
     EXPECT_EQ(Find<QLabel>(window.get(), "sbStatusBar_2")->width(), window->TwipsScale().ToPixels(2540));
 }

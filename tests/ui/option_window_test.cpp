@@ -95,7 +95,7 @@ TEST_F(OptionWindowTest, FolderBoxShowsTheStoredFolderAndOkStoresItAsShown) {
         QString shown;
     };
     const Case cases[] = {
-        {existing + "/", existing},                      // the folder list's own form, no trailing "/"
+        {existing + "/", existing}, // the folder list's own form, no trailing "/"
         {"/no/such/velmora/folder", "/no/such/velmora/folder/"}, // kept as stored
     };
     for (const Case& c : cases) {
@@ -134,8 +134,11 @@ TEST_F(OptionWindowTest, OpeningAFolderInTheListPutsItInTheBox) {
 TEST(VolumeOf, PicksTheLongestMountPointHoldingThePath) {
     const QStringList roots{"/", "/home", "/media/usb", "/home/user/pat"};
     const std::pair<const char*, const char*> cases[] = {
-        {"/home/user/pat/Zo", "/home/user/pat"}, {"/home/user", "/home"}, {"/homework", "/"},
-        {"/media/usb", "/media/usb"},            {"/", "/"},
+        {"/home/user/pat/Zo", "/home/user/pat"},
+        {"/home/user", "/home"},
+        {"/homework", "/"},
+        {"/media/usb", "/media/usb"},
+        {"/", "/"},
     };
     for (const auto& [path, root] : cases) {
         EXPECT_EQ(frmOption::VolumeOf(path, roots), root) << path;

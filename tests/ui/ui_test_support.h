@@ -31,8 +31,7 @@ struct ShownMessage {
 };
 
 // Finds a child by object name, failing the test when it is missing.
-template <typename T>
-T* Find(QObject* root, const QString& name) {
+template <typename T> T* Find(QObject* root, const QString& name) {
     T* child = root->findChild<T*>(name);
     EXPECT_NE(child, nullptr) << "no " << name.toStdString();
     return child;

@@ -1,6 +1,6 @@
 #include "qtsettings/qsettings_store.h"
-#include "ui/frmAbout.h"
 #include "ui/file_filter.h"
+#include "ui/frmAbout.h"
 #include "ui/twips.h"
 #include "ui_test_support.h"
 
@@ -14,9 +14,7 @@ namespace {
 
 class PositionTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        QSettings(QStringLiteral("Velmora"), QStringLiteral("Velmora")).clear();
-    }
+    void SetUp() override { QSettings(QStringLiteral("Velmora"), QStringLiteral("Velmora")).clear(); }
     QSettingsStore store;
     RemarkList remarks;
 };
@@ -75,11 +73,11 @@ TEST(BringOntoScreen, KeepsReachableWindowsAndMovesLostOnes) {
         QPoint expected;
     };
     const Case cases[] = {
-        {{100, 100}, {100, 100}},       // on the primary screen
-        {{2000, 50}, {2000, 50}},       // on the second screen
-        {{-700, 100}, {-700, 100}},     // partly off, title bar still reachable
+        {{100, 100}, {100, 100}},         // on the primary screen
+        {{2000, 50}, {2000, 50}},         // on the second screen
+        {{-700, 100}, {-700, 100}},       // partly off, title bar still reachable
         {{5000, 100}, {1920 - 800, 100}}, // right of every screen
-        {{100, -300}, {100, 0}},        // title bar above the screen
+        {{100, -300}, {100, 0}},          // title bar above the screen
         {{100, 5000}, {100, 1080 - 500}},
     };
     for (const Case& c : cases) {
@@ -121,7 +119,8 @@ TEST_F(MainWindowTest, AboutBoxShowsItsTextsAndOpensTheAddresses) {
 
     about.Label3_Click();
     about.txtMail_Click();
-    EXPECT_EQ(openedUrls, (QList<QUrl>{QUrl("https://velmora.example.org/"), QUrl("mailto:velmora@example.org")}));
+    EXPECT_EQ(openedUrls,
+              (QList<QUrl>{QUrl("https://velmora.example.org/"), QUrl("mailto:velmora@example.org")}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 

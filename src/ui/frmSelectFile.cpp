@@ -1,0 +1,165 @@
+#include "ui/frmSelectFile.h"
+
+#include "settings/window_position.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTableWidget>
+
+namespace velmora {
+namespace {
+
+const char* const kSection = "SelectFileWindow";
+constexpr float kDefaultLeft = 1500.0f;
+constexpr float kDefaultTop = 1000.0f;
+constexpr Qt::Alignment kCellAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+
+QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromUtf8(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+frmSelectFile::frmSelectFile(SettingsStore& settings, MessageSink& messages, LoadRace loadRace,
+                             QWidget* owner)
+    : QWidget(owner, Qt::Window), settings_(settings), messages_(messages), loadRace_(std::move(loadRace)),
+      twips_(Twips::ForScreen()) {
+    setObjectName(QStringLiteral("frmSelectFile"));
+    setWindowTitle(QStringLiteral("PATﾌｧｲﾙの選択"));
+    BuildControls();
+    Form_Load();
+}
+
+void frmSelectFile::BuildControls() {
+    setFixedSize(twips_.ToPixels(7515), twips_.ToPixels(5775));
+
+    grdFileList_ = new QTableWidget(this);
+    grdFileList_->setObjectName(QStringLiteral("grdFileList"));
+    grdFileList_->setColumnCount(kFileListColumnCount);
+    grdFileList_->verticalHeader()->hide();
+    grdFileList_->verticalHeader()->setDefaultSectionSize(grdFileList_->fontMetrics().height() + 4);
+    grdFileList_->horizontalHeader()->setDefaultAlignment(kCellAlignment);
+    grdFileList_->horizontalHeader()->setSectionsClickable(false);
+    grdFileList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdFileList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdFileList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdFileList_->setWordWrap(false);
+    twips_.Place(grdFileList_, 0, 0, 7455, 5055);
+    connect(grdFileList_, &QTableWidget::currentCellChanged, this, [this](int row) {
+        if (!showing_) {
+            list_.SetCurrentRow(row + 1);
+        }
+    });
+    connect(grdFileList_, &QTableWidget::cellDoubleClicked, this, &frmSelectFile::grdFileList_DblClick);
+
+    auto* btnUpdate = Button("btnUpdate", QStringLiteral("最新を反映"), this);
+    twips_.Place(btnUpdate, 360, 5280, 1335, 375);
+    connect(btnUpdate, &QPushButton::clicked, this, &frmSelectFile::btnUpdate_Click);
+    auto* btnSelect = Button("btnSelect", QStringLiteral("決定"), this);
+    twips_.Place(btnSelect, 3720, 5280, 1335, 375);
+    connect(btnSelect, &QPushButton::clicked, this, &frmSelectFile::btnSelect_Click);
+    auto* btnClose = Button("btnClose", QStringLiteral("閉じる"), this);
+    twips_.Place(btnClose, 5400, 5280, 1335, 375);
+    connect(btnClose, &QPushButton::clicked, this, &frmSelectFile::btnClose_Click);
+
+    setTabOrder(grdFileList_, btnClose);
+    setTabOrder(btnClose, btnUpdate);
+    setTabOrder(btnUpdate, btnSelect);
+    SetupGridHeader();
+    ShowList();
+}
+
+void frmSelectFile::SetupGridHeader() {
+    const auto& columns = FileListColumns();
+    for (int column = 0; column < kFileListColumnCount; ++column) {
+        const FileListColumn& layout = columns[static_cast<std::size_t>(column)];
+        auto* caption = new QTableWidgetItem(
+            QString::fromUtf8(layout.caption.data(), static_cast<qsizetype>(layout.caption.size())));
+        caption->setTextAlignment(kCellAlignment);
+        grdFileList_->setHorizontalHeaderItem(column, caption);
+        grdFileList_->setColumnWidth(column, twips_.ToPixels(layout.width));
+    }
+}
+
+void frmSelectFile::ShowList() {
+    showing_ = true;
+    grdFileList_->setUpdatesEnabled(false);
+    grdFileList_->clearContents();
+    grdFileList_->setRowCount(list_.DataRowCount());
+    const QBrush fixedBackground = palette().brush(QPalette::Button);
+    for (int row = 1; row <= list_.DataRowCount(); ++row) {
+        const FileListRow& cells = list_.Row(row);
+        for (int column = 0; column < kFileListColumnCount; ++column) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(CellText(cells, column)));
+            item->setTextAlignment(kCellAlignment);
+            if (column == 0) {
+                // The number column is fixed, like the caption row.
+                item->setBackground(fixedBackground);
+            }
+            grdFileList_->setItem(row - 1, column, item);
+        }
+    }
+    grdFileList_->clearSelection();
+    grdFileList_->setCurrentCell(list_.CurrentRow() - 1, 0);
+    grdFileList_->setUpdatesEnabled(true);
+    showing_ = false;
+}
+
+void frmSelectFile::Form_Load() {
+    WindowPosition position =
+        RestoreWindowPosition(settings_, kSection, {kDefaultLeft, kDefaultTop}, {kDefaultLeft, kDefaultTop});
+    MoveToTwips(this, position.left, position.top, twips_);
+    UpdateList();
+}
+
+void frmSelectFile::UpdateList() {
+    list_.UpdateList(settings_, messages_);
+    SetupGridHeader();
+    ShowList();
+}
+
+void frmSelectFile::SelectRace() {
+    if (std::optional<std::string> path = list_.SelectRace(settings_, messages_)) {
+        loadRace_(*path);
+    }
+}
+
+void frmSelectFile::btnSelect_Click() {
+    SelectRace();
+}
+
+void frmSelectFile::btnUpdate_Click() {
+    UpdateList();
+}
+
+void frmSelectFile::btnClose_Click() {
+    hide();
+}
+
+void frmSelectFile::grdFileList_DblClick(int row) {
+    list_.SetCurrentRow(row + 1);
+    SelectRace();
+}
+
+void frmSelectFile::closeEvent(QCloseEvent* event) {
+    // The close box only hides the browser; it stays loaded with its list.
+    event->ignore();
+    hide();
+}
+
+void frmSelectFile::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    WindowPosition position{static_cast<float>(twips_.FromPixels(x())),
+                            static_cast<float>(twips_.FromPixels(y()))};
+    StoreWindowPosition(settings_, kSection, position, isMinimized());
+}
+
+} // namespace velmora
