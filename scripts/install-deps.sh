@@ -10,6 +10,7 @@ fonts-noto-cjk
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
 xvfb xauth
+desktop-file-utils appstream
 "
 
 missing=""

@@ -22,6 +22,7 @@ public slots:
     void cmdOK_Click();
     void Label3_Click();
     void txtMail_Click();
+    void Form_Unload() {} // keeps nothing
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -375,7 +375,8 @@ void frmMain::BuildSheet(QWidget* sheet) {
         font.setPointSizeF(layout.pointSize);
         list->setFont(font);
         list->setFocusPolicy(Qt::ClickFocus);
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // Long result lines scroll rather than lose their payoffs to an ellipsis.
+        list->setTextElideMode(Qt::ElideNone);
         list->setUniformItemSizes(true);
         list->setItemDelegate(new TightRowDelegate(list));
         place(list, layout.left, layout.top, layout.width, layout.height);
@@ -396,7 +397,8 @@ void frmMain::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("sbStatusBar"));
     bar->setSizeGripEnabled(false);
-    bar->setFixedHeight(twips_.ToPixels(kStatusBarHeight));
+    // At least the classic height; taller when the font needs it, so no text is cut.
+    bar->setMinimumHeight(twips_.ToPixels(kStatusBarHeight));
     auto panel = [bar](const char* name) {
         auto* label = new QLabel(bar);
         label->setObjectName(QString::fromUtf8(name));
@@ -501,10 +503,18 @@ void frmMain::Form_Unload() {
     }
     unloaded_ = true;
     for (auto it = loadedWindows_.rbegin(); it != loadedWindows_.rend(); ++it) {
-        if (QWidget* window = *it) {
-            QMetaObject::invokeMethod(window, "Form_Unload", Qt::DirectConnection);
-            delete window;
+        QWidget* window = *it;
+        if (window == nullptr) {
+            continue;
         }
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog != nullptr && dialog->isVisible()) {
+            // A modal window still in its event loop: closing it unloads it, and
+            // the command that opened it deletes it once that loop has ended.
+            dialog->done(QDialog::Rejected);
+            continue;
+        }
+        QMetaObject::invokeMethod(window, "Form_Unload", Qt::DirectConnection);
+        delete window;
     }
     loadedWindows_.clear();
     WindowPosition position{static_cast<float>(twips_.FromPixels(x())),
@@ -590,7 +600,8 @@ void frmMain::mnuTestData3_Click() {
 }
 
 void frmMain::mnuToolOption_Click() {
-    auto* options = new frmOption(settings_, seams_, this);
+    // Guarded: a shutdown while the window is open unloads it from under exec().
+    QPointer<frmOption> options = new frmOption(settings_, seams_, this);
     RegisterLoadedWindow(options);
     options->exec();
     delete options;
@@ -600,8 +611,10 @@ void frmMain::mnuToolOption_Click() {
 }
 
 void frmMain::mnuHelpAbout_Click() {
-    frmAbout about(seams_, this);
-    about.exec();
+    QPointer<frmAbout> about = new frmAbout(seams_, this);
+    RegisterLoadedWindow(about);
+    about->exec();
+    delete about;
 }
 
 void frmMain::Toolbar1_ButtonClick(const QString& key) {

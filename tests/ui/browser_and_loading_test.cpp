@@ -184,6 +184,21 @@ TEST(ShutdownOrder, BrowserStoresItsPositionBeforeTheMainWindow) {
     again.close();
 }
 
+TEST(ShutdownOrder, ClosingWhileTheOptionsWindowIsOpenUnloadsItFirst) {
+    OrderRecordingStore store;
+    RemarkList remarks;
+    auto* window = new frmMain(store, remarks);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<frmMain> guard = window;
+    window->show();
+    window->mnuFileList_Click();
+    WhenModal([window](QWidget*) { window->close(); });
+    window->mnuToolOption_Click();
+    EXPECT_EQ(store.sections, (std::vector<std::string>{"OptionWindow", "SelectFileWindow", "MainWindow"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+}
+
 TEST_F(BrowserTest, OpenCommandLoadsTheChosenFileOrReportsAFailedRead) {
     Trigger("mnuTestData1");
     const QString before = Text(window.get(), "txtTanOdds_1");
