@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="
-cmake ninja-build g++ pkg-config
+cmake ninja-build g++ pkg-config git clang-format
 qt6-base-dev qt6-base-dev-tools libgl-dev
 fonts-noto-cjk
 libgtest-dev libgmock-dev libbenchmark-dev

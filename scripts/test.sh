@@ -10,6 +10,9 @@ export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 # Leaks inside the system's Qt, font and GL libraries are not ours to mend.
 export LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0"
 
+echo "== formatting"
+git ls-files -- '*.cpp' '*.h' | xargs -r clang-format --dry-run --Werror
+
 for preset in ci asan; do
     echo "== build and test: $preset"
     cmake --preset "$preset"

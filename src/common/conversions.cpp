@@ -9,8 +9,12 @@
 namespace velmora {
 namespace {
 
-bool IsSkippedBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsSkippedBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the longest prefix of `s` that is a decimal number; 0 when none.
 std::size_t NumberPrefixLength(std::string_view s) {
@@ -167,7 +171,9 @@ bool IsNumericText(std::string_view text) {
     return length > 0 && length == trimmed.size();
 }
 
-double RoundHalfEven(double value) { return std::nearbyint(value); }
+double RoundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 std::int16_t CountFromValue(double value) {
     double rounded = RoundHalfEven(value);
@@ -186,13 +192,16 @@ std::int16_t ParseIntOrZero(std::string_view text) {
     }
     std::string_view trimmed = TrimBlanks(text);
     double rounded = RoundHalfEven(ParseNumber(trimmed));
-    if (rounded < std::numeric_limits<std::int16_t>::min() || rounded > std::numeric_limits<std::int16_t>::max()) {
+    if (rounded < std::numeric_limits<std::int16_t>::min() ||
+        rounded > std::numeric_limits<std::int16_t>::max()) {
         return 0;
     }
     return static_cast<std::int16_t>(rounded);
 }
 
-std::string FormatFixed(double value, int decimals) { return FormatWithSignificantDigits(value, 15, decimals); }
+std::string FormatFixed(double value, int decimals) {
+    return FormatWithSignificantDigits(value, 15, decimals);
+}
 
 std::string FormatFixed(float value, int decimals) {
     return FormatWithSignificantDigits(static_cast<double>(value), 7, decimals);

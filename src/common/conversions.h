@@ -26,7 +26,9 @@ std::int16_t CountFromValue(double value);
 std::int16_t ParseIntOrZero(std::string_view text);
 
 // Rounds to the nearest single-precision value, as the sheet accessors return odds.
-inline float ToSingle(double value) { return static_cast<float>(value); }
+inline float ToSingle(double value) {
+    return static_cast<float>(value);
+}
 
 // Fixed-decimal text ("0.000" / "0.00" patterns): the value is first written with
 // 15 significant digits, then rounded half away from zero to `decimals` places.

@@ -79,7 +79,9 @@ std::string DecodeCp932(std::string_view bytes) {
     return out;
 }
 
-std::string DecodeCp932Field(std::string_view bytes) { return PadToWidth(DecodeCp932(bytes), bytes.size()); }
+std::string DecodeCp932Field(std::string_view bytes) {
+    return PadToWidth(DecodeCp932(bytes), bytes.size());
+}
 
 bool EncodeCp932(std::string_view utf8, std::string& out) {
     IconvHandle cd("CP932", "UTF-8");

@@ -24,7 +24,9 @@ std::string DefaultPatFolder(const char* winePrefix, const char* home) {
     return prefix + "/drive_c/Program Files/Pat98";
 }
 
-std::string DefaultPatFolder() { return DefaultPatFolder(std::getenv("WINEPREFIX"), std::getenv("HOME")); }
+std::string DefaultPatFolder() {
+    return DefaultPatFolder(std::getenv("WINEPREFIX"), std::getenv("HOME"));
+}
 
 std::string GetPatFolder(const SettingsStore& store) {
     std::string folder = store.Get(kOptionSection, "PatFolder", DefaultPatFolder());
@@ -34,7 +36,9 @@ std::string GetPatFolder(const SettingsStore& store) {
     return folder;
 }
 
-void SetPatFolder(SettingsStore& store, const std::string& folder) { store.Write(kOptionSection, "PatFolder", folder); }
+void SetPatFolder(SettingsStore& store, const std::string& folder) {
+    store.Write(kOptionSection, "PatFolder", folder);
+}
 
 std::string PatFilePath(const SettingsStore& store, const std::string& fileName) {
     return GetPatFolder(store) + fileName;

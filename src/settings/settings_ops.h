@@ -25,6 +25,8 @@ std::int32_t GetPopularColor(const SettingsStore& store, int rank);
 void SetPopularColor(SettingsStore& store, int rank, std::int32_t color);
 
 // Text colour that stands out on a background: each channel c becomes 255 - c.
-inline std::int32_t ComplementColor(std::int32_t color) { return color ^ kWhite; }
+inline std::int32_t ComplementColor(std::int32_t color) {
+    return color ^ kWhite;
+}
 
 } // namespace velmora

@@ -15,7 +15,8 @@ public:
     virtual std::optional<std::string> Read(const std::string& section, const std::string& key) const = 0;
     virtual void Write(const std::string& section, const std::string& key, const std::string& value) = 0;
 
-    std::string Get(const std::string& section, const std::string& key, const std::string& defaultValue) const {
+    std::string Get(const std::string& section, const std::string& key,
+                    const std::string& defaultValue) const {
         return Read(section, key).value_or(defaultValue);
     }
 };

@@ -24,7 +24,8 @@ std::string_view TrimBlanks(std::string_view s) {
 }
 
 std::string_view StripQuotes(std::string_view value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
         return value.substr(1, value.size() - 2);
     }
     return value;
@@ -73,7 +74,8 @@ std::optional<std::string_view> FindRawValue(std::string_view content, std::stri
         }
         if (line.front() == '[') {
             std::size_t close = line.find(']');
-            std::string_view name = line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1);
+            std::string_view name =
+                line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1);
             inSection = EqualsIgnoringAsciiCase(TrimBlanks(name), section);
             continue;
         }

@@ -13,7 +13,9 @@ constexpr int kResetEntry = 8; // "16"
 constexpr float kScratchedWinOdds = 999.9f;
 constexpr float kScratchedPlaceOdds = 99.99f;
 
-std::size_t ColumnIndex(Column column) { return static_cast<std::size_t>(column); }
+std::size_t ColumnIndex(Column column) {
+    return static_cast<std::size_t>(column);
+}
 
 void CheckRow(int row) {
     if (row < 1 || row > kMaxRunners) {
@@ -23,7 +25,9 @@ void CheckRow(int row) {
 
 } // namespace
 
-RaceSheet::RaceSheet(const SettingsStore& settings) : settings_(settings) { ClearSheet(); }
+RaceSheet::RaceSheet(const SettingsStore& settings) : settings_(settings) {
+    ClearSheet();
+}
 
 const std::array<std::string, 11>& RaceSheet::HorseNumEntries() {
     static const std::array<std::string, 11> entries = {"8",  "9",  "10", "11", "12", "13",
@@ -81,16 +85,22 @@ const RaceSheet::Cell& RaceSheet::At(Column column, int row) const {
     return rows_[static_cast<std::size_t>(row - 1)][ColumnIndex(column)];
 }
 
-const std::string& RaceSheet::Text(Column column, int row) const { return At(column, row).text; }
+const std::string& RaceSheet::Text(Column column, int row) const {
+    return At(column, row).text;
+}
 
 void RaceSheet::SetText(Column column, int row, std::string text) {
     At(column, row).text = std::move(text);
     Changed();
 }
 
-bool RaceSheet::IsEnabled(Column column, int row) const { return At(column, row).enabled; }
+bool RaceSheet::IsEnabled(Column column, int row) const {
+    return At(column, row).enabled;
+}
 
-CellColors RaceSheet::Colors(Column column, int row) const { return At(column, row).colors; }
+CellColors RaceSheet::Colors(Column column, int row) const {
+    return At(column, row).colors;
+}
 
 const std::string& RaceSheet::Rank(int index) const {
     return ranks_.at(static_cast<std::size_t>(index - 1));
@@ -125,9 +135,13 @@ void RaceSheet::SetStatusText(std::string text) {
     Changed();
 }
 
-int RaceSheet::GetRunnerCount() const { return static_cast<int>(NumericValue(HorseNumText())); }
+int RaceSheet::GetRunnerCount() const {
+    return static_cast<int>(NumericValue(HorseNumText()));
+}
 
-bool RaceSheet::IsScratched(int row) const { return TrimSpaces(Text(Column::TanOdds, row)) == kScratchMarker; }
+bool RaceSheet::IsScratched(int row) const {
+    return TrimSpaces(Text(Column::TanOdds, row)) == kScratchMarker;
+}
 
 int RaceSheet::GetScratchedCount() const {
     int count = 0;
@@ -137,17 +151,25 @@ int RaceSheet::GetScratchedCount() const {
     return count;
 }
 
-int RaceSheet::GetActiveRunnerCount() const { return GetRunnerCount() - GetScratchedCount(); }
+int RaceSheet::GetActiveRunnerCount() const {
+    return GetRunnerCount() - GetScratchedCount();
+}
 
 float RaceSheet::ReadOdds(Column column, int row, float scratchedValue) const {
     return IsScratched(row) ? scratchedValue : ToSingle(NumericValue(Text(column, row)));
 }
 
-float RaceSheet::GetWinOdds(int row) const { return ReadOdds(Column::TanOdds, row, kScratchedWinOdds); }
+float RaceSheet::GetWinOdds(int row) const {
+    return ReadOdds(Column::TanOdds, row, kScratchedWinOdds);
+}
 
-float RaceSheet::GetPlaceOddsMin(int row) const { return ReadOdds(Column::FukuOddsMin, row, kScratchedPlaceOdds); }
+float RaceSheet::GetPlaceOddsMin(int row) const {
+    return ReadOdds(Column::FukuOddsMin, row, kScratchedPlaceOdds);
+}
 
-float RaceSheet::GetPlaceOddsMax(int row) const { return ReadOdds(Column::FukuOddsMax, row, kScratchedPlaceOdds); }
+float RaceSheet::GetPlaceOddsMax(int row) const {
+    return ReadOdds(Column::FukuOddsMax, row, kScratchedPlaceOdds);
+}
 
 void RaceSheet::cmbHorseNum_Click() {
     int n = GetRunnerCount();
@@ -189,8 +211,8 @@ void RaceSheet::ClearResults() {
         list.clear();
     }
     for (int i = 1; i <= kMaxRunners; ++i) {
-        for (Column column :
-             {Column::TanPopular, Column::TanRatio, Column::FukuOdds, Column::FukuPopular, Column::FukuRatio}) {
+        for (Column column : {Column::TanPopular, Column::TanRatio, Column::FukuOdds, Column::FukuPopular,
+                              Column::FukuRatio}) {
             At(column, i).text.clear();
         }
     }

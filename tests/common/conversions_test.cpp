@@ -15,7 +15,7 @@ TEST(NumericValue, TakesTheLongestLeadingNumber) {
     EXPECT_DOUBLE_EQ(NumericValue(".5"), 0.5);
     EXPECT_DOUBLE_EQ(NumericValue("1e3"), 1000.0);
     EXPECT_DOUBLE_EQ(NumericValue("2E-1x"), 0.2);
-    EXPECT_DOUBLE_EQ(NumericValue("5e"), 5.0);  // an exponent without digits is not part of the number
+    EXPECT_DOUBLE_EQ(NumericValue("5e"), 5.0); // an exponent without digits is not part of the number
     EXPECT_DOUBLE_EQ(NumericValue("5e+"), 5.0);
 }
 
@@ -24,9 +24,9 @@ TEST(NumericValue, SkipsBlanksTabsAndLineFeedsAnywhere) {
     EXPECT_DOUBLE_EQ(NumericValue("  \t 9"), 9.0);
     EXPECT_DOUBLE_EQ(NumericValue(" 1\n6 "), 16.0);
     EXPECT_DOUBLE_EQ(NumericValue("- 4"), -4.0);
-    EXPECT_DOUBLE_EQ(NumericValue(" 9"), 9.0);  // a runner count field " 9"
+    EXPECT_DOUBLE_EQ(NumericValue(" 9"), 9.0); // a runner count field " 9"
     EXPECT_DOUBLE_EQ(NumericValue("09"), 9.0);
-    EXPECT_DOUBLE_EQ(NumericValue("3\r"), 3.0);  // a carriage return ends the number
+    EXPECT_DOUBLE_EQ(NumericValue("3\r"), 3.0); // a carriage return ends the number
 }
 
 TEST(NumericValue, NoNumberGivesZero) {
@@ -34,10 +34,10 @@ TEST(NumericValue, NoNumberGivesZero) {
     EXPECT_DOUBLE_EQ(NumericValue("  "), 0.0);
     EXPECT_DOUBLE_EQ(NumericValue("ﾄﾘｹｼ"), 0.0);
     EXPECT_DOUBLE_EQ(NumericValue("トリケシ"), 0.0);
-    EXPECT_DOUBLE_EQ(NumericValue("１２"), 0.0);  // full-width digits are not digits
+    EXPECT_DOUBLE_EQ(NumericValue("１２"), 0.0); // full-width digits are not digits
     EXPECT_DOUBLE_EQ(NumericValue("-"), 0.0);
     EXPECT_DOUBLE_EQ(NumericValue("."), 0.0);
-    EXPECT_DOUBLE_EQ(NumericValue("1e999"), 0.0);  // too large to hold
+    EXPECT_DOUBLE_EQ(NumericValue("1e999"), 0.0); // too large to hold
 }
 
 TEST(ParseIntOrZero, AcceptsOnlyAWholeNumericText) {

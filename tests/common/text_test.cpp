@@ -52,7 +52,10 @@ TEST(Cp932, BadBytesBecomeReplacementCharacters) {
     // A lead byte cut off at the field's end.
     EXPECT_EQ(DecodeCp932Field("A\x93"), "A\xEF\xBF\xBD");
     // Bytes no CP932 text uses; decoding goes on after each.
-    EXPECT_EQ(DecodeCp932("\xFF" "A"), "\xEF\xBF\xBD" "A");
+    EXPECT_EQ(DecodeCp932("\xFF"
+                          "A"),
+              "\xEF\xBF\xBD"
+              "A");
     EXPECT_EQ(DecodeCp932Field("\xA0\xFD"), "\xEF\xBF\xBD\xEF\xBF\xBD");
     // A NUL byte is kept as a character, not an end.
     EXPECT_EQ(DecodeCp932Field(std::string("a\0b", 3)).size(), 3u);
@@ -63,7 +66,7 @@ TEST(Cp932, EncodesBackAndRefusesTextWithoutCp932Form) {
     ASSERT_TRUE(EncodeCp932("東京 ﾄﾘｹｼ", out));
     EXPECT_EQ(out, "\x93\x8C\x8B\x9E \xC4\xD8\xB9\xBC");
     std::string bad;
-    EXPECT_FALSE(EncodeCp932("\xF0\x9F\x90\x8E", bad));  // a horse emoji
+    EXPECT_FALSE(EncodeCp932("\xF0\x9F\x90\x8E", bad)); // a horse emoji
 }
 
 } // namespace

@@ -17,7 +17,7 @@ TEST(PatFolder, DefaultsToThePat98FolderInsideTheWinePrefix) {
 TEST(PatFolder, AlwaysEndsInOneSeparator) {
     MemorySettingsStore store;
     SetPatFolder(store, "/data/pat");
-    EXPECT_EQ(*store.Read("Option", "PatFolder"), "/data/pat");  // stored unchanged
+    EXPECT_EQ(*store.Read("Option", "PatFolder"), "/data/pat"); // stored unchanged
     EXPECT_EQ(GetPatFolder(store), "/data/pat/");
     EXPECT_EQ(PatFilePath(store, "Zo-1.jra"), "/data/pat/Zo-1.jra");
     SetPatFolder(store, "/data/pat/");
@@ -49,7 +49,7 @@ TEST(PopularColor, RoundTripsUnderTheBareRankKey) {
     EXPECT_EQ(*store.Read("Option\\PopularColor", "7"), "65280");
     EXPECT_FALSE(store.Read("Option\\PopularColor", "07"));
     EXPECT_EQ(GetPopularColor(store, 7), 65280);
-    EXPECT_EQ(ComplementColor(255), 16776960);  // red on cyan
+    EXPECT_EQ(ComplementColor(255), 16776960); // red on cyan
     EXPECT_EQ(ComplementColor(kWhite), kBlack);
 }
 
@@ -60,7 +60,8 @@ TEST(WindowPosition, ReadsDefaultsStoredValuesAndKeepsDesignOnBadText) {
     EXPECT_EQ(RestoreWindowPosition(store, "SelectFileWindow", defaults, design), defaults);
     store.Write("SelectFileWindow", "Left", "2880.5");
     store.Write("SelectFileWindow", "Top", "abc");
-    EXPECT_EQ(RestoreWindowPosition(store, "SelectFileWindow", defaults, design), (WindowPosition{2880.5f, 43}));
+    EXPECT_EQ(RestoreWindowPosition(store, "SelectFileWindow", defaults, design),
+              (WindowPosition{2880.5f, 43}));
 }
 
 TEST(WindowPosition, MinimisedWindowsStoreNothing) {
@@ -70,7 +71,8 @@ TEST(WindowPosition, MinimisedWindowsStoreNothing) {
     EXPECT_EQ(*store.Read("MainWindow", "Top"), "900.5");
     StoreWindowPosition(store, "MainWindow", {-32000, -32000}, true);
     EXPECT_EQ(*store.Read("MainWindow", "Left"), "1200");
-    EXPECT_EQ(RestoreWindowPosition(store, "MainWindow", {1000, 1000}, {0, 0}), (WindowPosition{1200, 900.5f}));
+    EXPECT_EQ(RestoreWindowPosition(store, "MainWindow", {1000, 1000}, {0, 0}),
+              (WindowPosition{1200, 900.5f}));
 }
 
 } // namespace

@@ -50,7 +50,7 @@ TEST_F(RaceSheetTest, StartsAndClearsToTheResetState) {
 }
 
 TEST_F(RaceSheetTest, RunnerCountEnablesOnlyTheOddsInputsAndKeepsTheirTexts) {
-    sheet.SetHorseNumIndex(10);  // 18
+    sheet.SetHorseNumIndex(10); // 18
     for (int i = 1; i <= 18; ++i) {
         sheet.SetText(Column::TanOdds, i, std::to_string(i) + ".0");
     }
@@ -86,7 +86,7 @@ TEST_F(RaceSheetTest, ScratchedRowsAreRecognisedByTheTrimmedMarker) {
     sheet.SetText(Column::TanOdds, 2, "トリケシ");
     sheet.SetText(Column::TanOdds, 3, "ﾄﾘｹｼx");
     sheet.SetText(Column::TanOdds, 4, "\tﾄﾘｹｼ");
-    sheet.SetText(Column::TanOdds, 17, "ﾄﾘｹｼ");  // beyond the runner count
+    sheet.SetText(Column::TanOdds, 17, "ﾄﾘｹｼ"); // beyond the runner count
     EXPECT_TRUE(sheet.IsScratched(1));
     EXPECT_FALSE(sheet.IsScratched(2));
     EXPECT_FALSE(sheet.IsScratched(3));
@@ -112,7 +112,7 @@ TEST_F(RaceSheetTest, OddsAccessorsReadNumbersAsSingles) {
     EXPECT_EQ(sheet.GetWinOdds(1), 1.0f);
     EXPECT_EQ(sheet.GetWinOdds(2), 12.5f);
     EXPECT_EQ(sheet.GetWinOdds(3), 12.5f);
-    EXPECT_EQ(sheet.GetPlaceOddsMin(4), 1.1f);  // the single nearest 1.1, not the double
+    EXPECT_EQ(sheet.GetPlaceOddsMin(4), 1.1f); // the single nearest 1.1, not the double
     EXPECT_EQ(sheet.GetPlaceOddsMax(4), 0.0f);
     EXPECT_THROW(sheet.GetWinOdds(19), std::out_of_range);
     EXPECT_THROW(sheet.GetWinOdds(0), std::out_of_range);
@@ -121,12 +121,12 @@ TEST_F(RaceSheetTest, OddsAccessorsReadNumbersAsSingles) {
 TEST_F(RaceSheetTest, PopularityCellsTakeTheRankColourAndItsComplement) {
     SetPopularColor(store, 1, 255);
     SetPopularColor(store, 2, 0x00FF00);
-    sheet.SetHorseNumIndex(0);  // 8 runners
+    sheet.SetHorseNumIndex(0); // 8 runners
     sheet.SetText(Column::TanPopular, 3, "1");
     sheet.SetText(Column::FukuPopular, 5, "1");
     sheet.SetText(Column::FukuPopular, 6, "2");
     sheet.SetText(Column::TanPopular, 4, "x");
-    sheet.SetText(Column::TanPopular, 9, "1");  // beyond the runner count
+    sheet.SetText(Column::TanPopular, 9, "1"); // beyond the runner count
     sheet.ColorPopularity();
     EXPECT_EQ(sheet.Colors(Column::TanPopular, 3), (CellColors{255, 0xFFFF00}));
     EXPECT_EQ(sheet.Colors(Column::FukuPopular, 5), (CellColors{255, 0xFFFF00}));
@@ -142,11 +142,11 @@ TEST_F(RaceSheetTest, ColoursAreLookedUpAnewForEveryCell) {
     sheet.SetHorseNumIndex(0);
     store.reads = 0;
     sheet.ColorPopularity();
-    EXPECT_EQ(store.reads, 16u);  // 8 win and 8 place cells, no cache
+    EXPECT_EQ(store.reads, 16u); // 8 win and 8 place cells, no cache
 }
 
 TEST_F(RaceSheetTest, ClearResultsKeepsInputsGradesStatusAndFile) {
-    SetPopularColor(store, 0, 255);  // only something outside the program writes rank 0
+    SetPopularColor(store, 0, 255); // only something outside the program writes rank 0
     sheet.SetText(Column::TanOdds, 1, "2.0");
     sheet.SetText(Column::HorseName, 1, "name");
     sheet.SetText(Column::TanPopular, 1, "1");
@@ -162,7 +162,7 @@ TEST_F(RaceSheetTest, ClearResultsKeepsInputsGradesStatusAndFile) {
     EXPECT_EQ(sheet.Text(Column::TanPopular, 1), "");
     EXPECT_EQ(sheet.Text(Column::TanRatio, 1), "");
     EXPECT_EQ(sheet.Text(Column::FukuOdds, 1), "");
-    EXPECT_EQ(sheet.Colors(Column::TanPopular, 1).background, 255);  // the colour of rank 0
+    EXPECT_EQ(sheet.Colors(Column::TanPopular, 1).background, 255); // the colour of rank 0
     EXPECT_EQ(sheet.Rank(1), "A");
     EXPECT_TRUE(sheet.Items(SheetList::Result).empty());
     EXPECT_EQ(sheet.StatusText(), "remark");

@@ -44,7 +44,7 @@ TEST_F(IniFileTest, NamesMatchInAnyCaseAndTheFirstDuplicateWins) {
 TEST_F(IniFileTest, QuotesAndBlanksFollowTheProfileReader) {
     WriteIni("[S]\nplain=  value with blanks  \nquoted=\"  inside  \"\nsingle='x'\nhalf=\"open\nempty=\n");
     EXPECT_EQ(ini.GetValue("S", "plain", ""), "value with blanks");
-    EXPECT_EQ(ini.GetValue("S", "quoted", ""), "inside  ");  // leading blanks go, trailing stay
+    EXPECT_EQ(ini.GetValue("S", "quoted", ""), "inside  "); // leading blanks go, trailing stay
     EXPECT_EQ(ini.GetValue("S", "single", ""), "x");
     EXPECT_EQ(ini.GetValue("S", "half", ""), "\"open");
     EXPECT_EQ(ini.GetValue("S", "empty", "dflt"), "");

@@ -7,7 +7,8 @@
 namespace velmora {
 namespace {
 
-const std::vector<std::string> kNoteStart = {"オッズは", "締め切り", "2～3時間前", "のものです。", "", "ﾚｰｽ結果は"};
+const std::vector<std::string> kNoteStart = {"オッズは",     "締め切り", "2～3時間前",
+                                             "のものです。", "",         "ﾚｰｽ結果は"};
 
 std::vector<std::string> Note(const std::string& resultLine) {
     auto note = kNoteStart;

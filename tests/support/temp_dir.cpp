@@ -12,7 +12,8 @@ TempDir::TempDir() {
     std::random_device device;
     auto base = std::filesystem::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = base / ("velmora-test-" + std::to_string(device()) + "-" + std::to_string(counter++));
+        auto candidate =
+            base / ("velmora-test-" + std::to_string(device()) + "-" + std::to_string(counter++));
         if (std::filesystem::create_directory(candidate)) {
             path_ = candidate;
             return;
