@@ -23,9 +23,9 @@ protected:
     void WriteSettings(const std::string& iniText) { config.Write("Velmora/Velmora.conf", iniText); }
 
     test::ProcessResult Run(const std::vector<std::string>& args, const std::string& input = {}) {
-        return test::RunProcess(VELMORA_CLI_EXECUTABLE, args,
-                                {"XDG_CONFIG_HOME=" + config.path().string(), "HOME=" + config.path().string()},
-                                input);
+        return test::RunProcess(
+            VELMORA_CLI_EXECUTABLE, args,
+            {"XDG_CONFIG_HOME=" + config.path().string(), "HOME=" + config.path().string()}, input);
     }
 
     static JsonValue Json(const test::ProcessResult& result) {
@@ -121,7 +121,8 @@ TEST_F(EndToEndTest, CalcReadsStandardInputAndUsageErrorsExitWithTwo) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(Json(result)["rows"][0]["win_rate"].text, "0.400");
 
-    for (const auto& args : std::vector<std::vector<std::string>>{{}, {"sample", "4"}, {"calc", "--json", "-"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{}, {"sample", "4"}, {"calc", "--json", "-"}}) {
         test::ProcessResult usage = Run(args, "1\n");
         EXPECT_EQ(usage.exitCode, 2);
         EXPECT_EQ(usage.out, "");
