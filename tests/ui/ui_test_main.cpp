@@ -1,6 +1,7 @@
-// One QApplication for every window test; offscreen and with its own settings
-// folder (set by the test environment).
+// One QApplication for every window test, offscreen and with settings of its own.
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Velmora"));
     QApplication::setApplicationName(QStringLiteral("Velmora"));
+    // Each test process keeps its settings to itself, so tests run in parallel
+    // never see each other's window positions.
+    QTemporaryDir settingsFolder;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
