@@ -105,7 +105,10 @@ void frmOption::BuildControls() {
         double row = 420.0 * (i % 6);
         auto* label = new QLabel(QStringLiteral("%1人気").arg(i + 1), colorFrame);
         label->setObjectName(QStringLiteral("Label1_%1").arg(i));
-        twips_.Place(label, 180 + column, 360 + row, 555, 255);
+        // Right-aligned and reaching a little further left than the classic
+        // 555 twips, so "18人気" fits in any CJK font.
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        twips_.Place(label, 60 + column, 360 + row, 675, 255);
         auto* button = PlainButton(QString(), colorFrame);
         button->setObjectName(QStringLiteral("btnColor_%1").arg(i));
         twips_.Place(button, 780 + column, 300 + row, 615, 375);

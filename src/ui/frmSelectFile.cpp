@@ -49,6 +49,7 @@ void frmSelectFile::BuildControls() {
     grdFileList_->setSelectionMode(QAbstractItemView::SingleSelection);
     grdFileList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdFileList_->setWordWrap(false);
+    grdFileList_->setTextElideMode(Qt::ElideNone);
     twips_.Place(grdFileList_, 0, 0, 7455, 5055);
     connect(grdFileList_, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (!showing_) {
@@ -91,7 +92,7 @@ void frmSelectFile::ShowList() {
     grdFileList_->setUpdatesEnabled(false);
     grdFileList_->clearContents();
     grdFileList_->setRowCount(list_.DataRowCount());
-    const QBrush fixedBackground = palette().brush(QPalette::Button);
+    const QBrush fixedBackground = palette().brush(QPalette::Window);
     for (int row = 1; row <= list_.DataRowCount(); ++row) {
         const FileListRow& cells = list_.Row(row);
         for (int column = 0; column < kFileListColumnCount; ++column) {

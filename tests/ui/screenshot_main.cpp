@@ -1,47 +1,79 @@
-// Renders the main window with sample race 1 computed, for the documentation.
+// Renders the windows for the documentation and for checking the layout by eye:
+//   velmora_screenshot OUT.png               main window, sample race 1 computed
+//   velmora_screenshot OUT.png ODDS-FILE     main window with a loaded race and its result
+//   velmora_screenshot OUT.png --windows     also OUT-options.png, OUT-about.png, OUT-browser.png
 #include "settings/settings_ops.h"
 #include "settings/settings_store.h"
 #include "shell/remarks.h"
+#include "ui/frmAbout.h"
 #include "ui/frmMain.h"
+#include "ui/frmOption.h"
+#include "ui/frmSelectFile.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QPixmap>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+QString Sibling(const QString& path, const char* suffix) {
+    QFileInfo info(path);
+    return info.path() + QLatin1Char('/') + info.completeBaseName() + QString::fromUtf8(suffix) +
+           QStringLiteral(".png");
+}
+
+bool Save(QWidget& widget, const QString& path) {
+    return widget.grab().save(path);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [ODDS-FILE]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.png [ODDS-FILE | --windows]\n", argv[0]);
         return 2;
     }
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    const bool allWindows = argc >= 3 && std::strcmp(argv[2], "--windows") == 0;
     velmora::MemorySettingsStore settings;
     // A few rank colours, as a user would pick them in the Options window.
     const std::int32_t colors[] = {0x8080FF, 0x80C0FF, 0x80FFFF, 0x80FF80, 0xFFC080, 0xFF80C0};
     for (int rank = 1; rank <= 6; ++rank) {
         velmora::SetPopularColor(settings, rank, colors[rank - 1]);
     }
+    velmora::SetPatFolder(settings, VELMORA_SOURCE_DIR "/samples/pat");
     velmora::RemarkList remarks = {"本命サイドで堅く収まりそうです。"};
     velmora::frmMain window(settings, remarks);
     window.show();
-    if (argc >= 3) {
-        // A race file instead: loaded, computed and its result shown.
+    if (argc >= 3 && !allWindows) {
         window.UpdateFormFromSelection(argv[2]);
         window.cmdResult_Click();
     } else {
         window.mnuTestData1_Click();
-        if (qEnvironmentVariableIsEmpty("VELMORA_SHOT_NOTE_ONLY")) {
-            window.btnCalc_Click();
-        }
+        window.btnCalc_Click();
     }
-    int result = 1;
+    bool saved = false;
     QTimer::singleShot(300, [&] {
-        QPixmap shot = window.grab();
-        result = shot.save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+        saved = Save(window, output);
+        if (allWindows) {
+            velmora::frmOption options(settings, window.Seams(), &window);
+            options.show();
+            velmora::frmAbout about(window.Seams(), &window);
+            about.show();
+            window.mnuFileList_Click();
+            QApplication::processEvents();
+            saved = saved && Save(options, Sibling(output, "-options")) &&
+                    Save(about, Sibling(output, "-about")) &&
+                    Save(*window.SelectFileWindow(), Sibling(output, "-browser"));
+        }
         window.close();
         QApplication::quit();
     });
     QApplication::exec();
-    return result;
+    return saved ? 0 : 1;
 }
