@@ -64,15 +64,16 @@ inline QStringList Items(QObject* root, const QString& name) {
 // Runs `answer` on the next modal window once it is up, while the code under
 // test waits in that window's event loop.
 inline void WhenModal(std::function<void(QWidget*)> answer) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [answer, poll] {
+    auto* poll = new QTimer(QApplication::instance());
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, answer = std::move(answer)] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
+            poll->stop();
+            poll->deleteLater();
             answer(modal);
-        } else {
-            QTimer::singleShot(10, *poll);
         }
-    };
-    QTimer::singleShot(0, *poll);
+    });
+    poll->start();
 }
 
 // The main window with recorded messages and no real dialogs.
