@@ -6,6 +6,7 @@
 #include <QColorDialog>
 #include <QFileSystemModel>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 
 namespace velmora::test {
@@ -158,6 +159,13 @@ TEST_F(OptionWindowTest, ColourGridHasThreeColumnsOfSixWithLabels) {
     EXPECT_EQ(Text(&dialog, "Label1_17"), "18人気");
     EXPECT_FALSE(Find<QPushButton>(&dialog, "btnOk")->autoDefault());
     EXPECT_FALSE(Find<QPushButton>(&dialog, "btnCancel")->isDefault());
+
+    // Neither Enter nor Escape closes the window.
+    dialog.show();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(settings.Read("Option", "PatFolder").has_value());
 }
 
 } // namespace

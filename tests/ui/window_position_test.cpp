@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QTest>
 
 namespace velmora::test {
 namespace {
@@ -122,6 +123,14 @@ TEST_F(MainWindowTest, AboutBoxShowsItsTextsAndOpensTheAddresses) {
     EXPECT_EQ(openedUrls,
               (QList<QUrl>{QUrl("https://velmora.example.org/"), QUrl("mailto:velmora@example.org")}));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // OK is the default button and Escape cancels.
+    about.show();
+    QTest::keyClick(&about, Qt::Key_Escape);
+    EXPECT_FALSE(about.isVisible());
+    about.show();
+    QTest::keyClick(&about, Qt::Key_Return);
+    EXPECT_FALSE(about.isVisible());
 }
 
 } // namespace
