@@ -13,7 +13,7 @@ namespace {
 
 const std::string kFormatMessage = "ファイル形式が違います。";
 
-struct HeaderSpec {
+struct HeaderFields {
     std::string course = "東京";
     std::string meetingNo = "05";
     std::string meetingDay = " 8";
@@ -33,28 +33,28 @@ std::string Field(const std::string& utf8, std::size_t width) {
 }
 
 // The 142 bytes that open a win/place odds file.
-std::string HeaderBytes(const HeaderSpec& spec) {
+std::string HeaderBytes(const HeaderFields& fields) {
     std::string bytes = std::string(28, '0');
-    bytes += Field(spec.course, 4);
+    bytes += Field(fields.course, 4);
     bytes += "    ";
-    bytes += Field(spec.meetingNo, 2) + Field(spec.meetingDay, 2) + Field(spec.raceNo, 2);
+    bytes += Field(fields.meetingNo, 2) + Field(fields.meetingDay, 2) + Field(fields.raceNo, 2);
     bytes += ' ';
-    bytes += spec.marker;
+    bytes += fields.marker;
     bytes += "    ";
-    bytes += Field(spec.raceName, 28) + Field(spec.conditions, 64) + Field(spec.runners, 2);
+    bytes += Field(fields.raceName, 28) + Field(fields.conditions, 64) + Field(fields.runners, 2);
     EXPECT_EQ(bytes.size(), 142U);
     return bytes;
 }
 
-RaceHeader Header(const HeaderSpec& spec) {
+RaceHeader Header(const HeaderFields& fields) {
     RaceHeader header;
-    header.CourseName = DecodeCp932Field(Field(spec.course, 4));
-    header.MeetingNo = spec.meetingNo;
-    header.MeetingDay = spec.meetingDay;
-    header.RaceNo = spec.raceNo;
-    header.RaceName = DecodeCp932Field(Field(spec.raceName, 28));
-    header.Conditions = DecodeCp932Field(Field(spec.conditions, 64));
-    header.RunnerCount = spec.runners;
+    header.CourseName = DecodeCp932Field(Field(fields.course, 4));
+    header.MeetingNo = fields.meetingNo;
+    header.MeetingDay = fields.meetingDay;
+    header.RaceNo = fields.raceNo;
+    header.RaceName = DecodeCp932Field(Field(fields.raceName, 28));
+    header.Conditions = DecodeCp932Field(Field(fields.conditions, 64));
+    header.RunnerCount = fields.runners;
     return header;
 }
 
@@ -86,15 +86,15 @@ TEST(FileListRowTest, ColumnsOfAListedFile) {
         {"  ", "ab", "1 ", "第回 ab日", "1R"}, // not numbers: shown trimmed
     };
     for (const auto& c : cases) {
-        HeaderSpec spec;
-        spec.meetingNo = c.meetingNo;
-        spec.meetingDay = c.meetingDay;
-        spec.raceNo = c.raceNo;
-        FileListRow row = MakeFileRow("Zo-a.jra", Header(spec));
+        HeaderFields fields;
+        fields.meetingNo = c.meetingNo;
+        fields.meetingDay = c.meetingDay;
+        fields.raceNo = c.raceNo;
+        FileListRow row = MakeFileRow("Zo-a.jra", Header(fields));
         EXPECT_EQ(row.meeting, c.meeting) << c.meetingNo << "/" << c.meetingDay;
         EXPECT_EQ(row.race, c.race) << c.raceNo;
     }
-    FileListRow row = MakeFileRow("Zo-a.jra", Header(HeaderSpec{}));
+    FileListRow row = MakeFileRow("Zo-a.jra", Header(HeaderFields{}));
     EXPECT_EQ(row.no, "");
     EXPECT_EQ(row.course, "東京  ");
     EXPECT_EQ(row.raceName, PadToWidth("ジャパンカップ", 28));
@@ -146,11 +146,13 @@ protected:
 
     void SetUp() override { SetPatFolder(settings, dir.path().string()); }
 
-    void WriteRace(const std::string& name, const HeaderSpec& spec) { dir.Write(name, HeaderBytes(spec)); }
+    void WriteRace(const std::string& name, const HeaderFields& fields) {
+        dir.Write(name, HeaderBytes(fields));
+    }
 };
 
 TEST_F(FileListFolderTest, ListsOnlyOddsFilesSortedAndNumbered) {
-    HeaderSpec race;
+    HeaderFields race;
     race.raceNo = " 1";
     WriteRace("Zo-0001.jra", race);
     race.raceNo = "10";
@@ -179,7 +181,7 @@ TEST_F(FileListFolderTest, ListsOnlyOddsFilesSortedAndNumbered) {
 }
 
 TEST_F(FileListFolderTest, EqualKeysKeepTheByteOrderOfTheirNames) {
-    HeaderSpec race;
+    HeaderFields race;
     WriteRace("Zo-b.jra", race);
     WriteRace("Zo-a.jra", race);
     WriteRace("Zo-B.jra", race);
@@ -193,15 +195,15 @@ TEST_F(FileListFolderTest, StopsAtTheFirstFileWhoseHeaderFails) {
         std::string third; // bytes of the third of five files
         std::size_t shown; // messages
     };
-    HeaderSpec bad;
+    HeaderFields bad;
     bad.marker = '4';
     const Case cases[] = {
-        {HeaderBytes(bad), 1},                         // wrong format marker: one message
-        {HeaderBytes(HeaderSpec{}).substr(0, 141), 0}, // too short: silent
+        {HeaderBytes(bad), 1},                           // wrong format marker: one message
+        {HeaderBytes(HeaderFields{}).substr(0, 141), 0}, // too short: silent
     };
     for (const auto& c : cases) {
         test::TempDir folder;
-        HeaderSpec race;
+        HeaderFields race;
         for (int i = 1; i <= 5; ++i) {
             race.raceNo = std::to_string(10 - i);
             folder.Write("Zo-" + std::to_string(i) + ".jra", i == 3 ? c.third : HeaderBytes(race));
@@ -226,8 +228,8 @@ TEST_F(FileListFolderTest, AFolderWithoutRacesKeepsTheRowCountWithEmptyCells) {
     EXPECT_EQ(list.DataRowCount(), FileList::kInitialDataRows);
     EXPECT_EQ(list.ListedCount(), 0);
 
-    WriteRace("Zo-1.jra", HeaderSpec{});
-    WriteRace("Zo-2.jra", HeaderSpec{});
+    WriteRace("Zo-1.jra", HeaderFields{});
+    WriteRace("Zo-2.jra", HeaderFields{});
     list.UpdateList(settings, messages);
     EXPECT_EQ(list.DataRowCount(), 2);
 
@@ -244,7 +246,7 @@ TEST_F(FileListFolderTest, AFolderWithoutRacesKeepsTheRowCountWithEmptyCells) {
 }
 
 TEST_F(FileListFolderTest, SelectRaceChecksTheRowAndGivesThePathInTheCurrentFolder) {
-    HeaderSpec race;
+    HeaderFields race;
     WriteRace("Zo-16.jra", race);
     race.raceNo = "12";
     race.runners = " 7";
