@@ -1,0 +1,52 @@
+#include "patdata/file_naming.h"
+
+#include "common/text.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::string_view kOddsPrefix = "zo-";
+constexpr std::string_view kOddsExtension = ".jra";
+
+std::string SiblingFileName(const std::string& path, std::string_view newPrefix) {
+    std::size_t position = FindOddsPrefix(path);
+    if (position == std::string::npos) {
+        return {};
+    }
+    std::string sibling = path.substr(0, position);
+    sibling += newPrefix;
+    sibling += path.substr(position + kOddsPrefix.size());
+    return sibling;
+}
+
+} // namespace
+
+std::string GetOddsFileMask() {
+    return "Zo-*.jra";
+}
+
+std::string GetOddsFileFilter() {
+    return "単複ｵｯｽﾞﾌｧｲﾙ (Zo-*.jra)|Zo-*.jra";
+}
+
+bool MatchesOddsFileMask(std::string_view fileName) {
+    if (fileName.size() < kOddsPrefix.size() + kOddsExtension.size()) {
+        return false;
+    }
+    return EqualsIgnoringAsciiCase(fileName.substr(0, kOddsPrefix.size()), kOddsPrefix) &&
+           EqualsIgnoringAsciiCase(fileName.substr(fileName.size() - kOddsExtension.size()), kOddsExtension);
+}
+
+std::size_t FindOddsPrefix(std::string_view path) {
+    return ToLowerAscii(path).find(kOddsPrefix);
+}
+
+std::string GetEntryFileName(const std::string& path) {
+    return SiblingFileName(path, "De-");
+}
+
+std::string GetQuinellaFileName(const std::string& path) {
+    return SiblingFileName(path, "Uo-");
+}
+
+} // namespace velmora

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "common/messages.h"
+#include "patdata/pat_file.h"
+#include "patdata/records.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace velmora {
+
+// Message shown when a race header carries an unknown format marker.
+inline constexpr const char* kWrongFormatMessage = "ファイル形式が違います。";
+
+// Size of the header that opens the win/place odds and quinella odds files.
+inline constexpr int kRaceHeaderBytes = 142;
+
+// Reads the next `width` bytes of the file as one field: decoded from CP932 on
+// their own (a double-byte character never spans two fields) and padded with
+// spaces to `width` characters. False, leaving `field` as it was, when fewer
+// bytes remain or the width is not positive.
+bool ReadField(PatFile& file, int width, std::string& field);
+
+// Reads the 16 fields of a race header from the current position and checks
+// its format marker. A short file fails silently; an unknown marker is
+// reported through `messages` before returning false.
+bool ReadRaceHeader(PatFile& file, RaceHeader& header, MessageSink& messages);
+
+// One field of a record layout: where it goes and how many bytes it takes.
+template <typename Record> struct FieldSlot {
+    std::string Record::*member;
+    int width;
+};
+
+// Reads the fields of `layout` in order into `record`; false at the first
+// field that cannot be read, the fields before it staying filled.
+template <typename Record, std::size_t N>
+bool ReadFields(PatFile& file, Record& record, const std::array<FieldSlot<Record>, N>& layout) {
+    for (const FieldSlot<Record>& slot : layout) {
+        if (!ReadField(file, slot.width, record.*slot.member)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Number of runners, or any other count, held in a numeric field; clamped so
+// that an absurd value cannot overflow a loop bound.
+int CountFromField(const std::string& field);
+
+} // namespace velmora

@@ -1,0 +1,58 @@
+#include "patdata/file_naming.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+TEST(FileNaming, MaskAndFilter) {
+    EXPECT_EQ(GetOddsFileMask(), "Zo-*.jra");
+    EXPECT_EQ(GetOddsFileFilter(), "単複ｵｯｽﾞﾌｧｲﾙ (Zo-*.jra)|Zo-*.jra");
+}
+
+TEST(FileNaming, MatchesTheOddsFileMaskWithoutRegardToAsciiCase) {
+    struct Case {
+        const char* name;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"Zo-20240101.jra", true}, {"zo-1.JRA", true},   {"ZO-.jra", true},   {"Zo-東京.jra", true},
+        {"Zo-a.jra.bak", false},   {"xZo-1.jra", false}, {"Uo-1.jra", false}, {"Zo-1.jr", false},
+        {"Zo-jra", false},         {"Zo.jra", false},    {"", false},         {"Zo-1.jrb", false},
+        {"Ｚo-1.jra", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(MatchesOddsFileMask(c.name), c.matches) << c.name;
+    }
+}
+
+TEST(FileNaming, ReplacesOnlyTheFirstZoOfTheWholePath) {
+    struct Case {
+        const char* path;
+        const char* entry;
+        const char* quinella;
+    };
+    const Case cases[] = {
+        {"C:/Program Files/Pat98/Zo-x.jra", "C:/Program Files/Pat98/De-x.jra",
+         "C:/Program Files/Pat98/Uo-x.jra"},
+        {"/pat/ZO-x.jra", "/pat/De-x.jra", "/pat/Uo-x.jra"},
+        {"/Pat/zo-X.JRA", "/Pat/De-X.JRA", "/Pat/Uo-X.JRA"},
+        {"/data/kazo-1/Zo-x.jra", "/data/kaDe-1/Zo-x.jra", "/data/kaUo-1/Zo-x.jra"},
+        {"/data/KAZO-1/Zo-x.jra", "/data/KADe-1/Zo-x.jra", "/data/KAUo-1/Zo-x.jra"},
+        {"/pat/Zo-zo-x.jra", "/pat/De-zo-x.jra", "/pat/Uo-zo-x.jra"},
+        {"/パット/Zo-馬.jra", "/パット/De-馬.jra", "/パット/Uo-馬.jra"},
+        {"/pat/Zo-", "/pat/De-", "/pat/Uo-"},
+        {"Zo-x.jra", "De-x.jra", "Uo-x.jra"},
+        {"/pat/x.jra", "", ""},
+        {"/pat/z-o.jra", "", ""},
+        {"/pat/Ｚｏ-x.jra", "", ""},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(GetEntryFileName(c.path), c.entry) << c.path;
+        EXPECT_EQ(GetQuinellaFileName(c.path), c.quinella) << c.path;
+    }
+}
+
+} // namespace
+} // namespace velmora

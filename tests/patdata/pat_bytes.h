@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace velmora::test {
+
+// Builds PAT file contents field by field: each text is encoded as CP932 and
+// padded with spaces to the field's width in bytes.
+class PatBytes {
+public:
+    PatBytes& Add(std::string_view utf8, int width);
+    PatBytes& AddRaw(std::string_view bytes);
+    std::size_t size() const { return bytes_.size(); }
+    const std::string& bytes() const { return bytes_; }
+
+private:
+    std::string bytes_;
+};
+
+// CP932 form of a text; records a test failure when it has none.
+std::string Cp932(std::string_view utf8);
+
+// What a reader holds for a field built from `utf8`: the text padded with
+// spaces to `width` characters.
+std::string Expected(std::string_view utf8, int width);
+
+// Contents and modification time of a file, to show that reading left it alone.
+struct FileSnapshot {
+    std::string bytes;
+    std::filesystem::file_time_type modified;
+    bool operator==(const FileSnapshot&) const = default;
+};
+FileSnapshot Snapshot(const std::string& path);
+// Sets a file's modification time well into the past, so any write shows.
+void Age(const std::string& path);
+
+} // namespace velmora::test
