@@ -1,26 +1,21 @@
 // velmora-cli: the headless front end over the same core as the desktop program.
+#include "cli/commands.h"
+#include "qtsettings/qsettings_store.h"
+
+#include <exception>
 #include <iostream>
-#include <string_view>
-
-namespace {
-
-constexpr std::string_view kUsage =
-    "usage: velmora-cli <command> [options]\n"
-    "\n"
-    "commands:\n"
-    "  calc [--json] [--runners N] FILE   compute a race typed as tab-separated rows\n"
-    "  load [--json] PATH                 load a win/place odds file and compute\n"
-    "  result [--json] PATH               load, compute and show the race result\n"
-    "  sample [--json] K                  compute test-data race K (1-3)\n"
-    "  list [--json] [FOLDER]             list the races of a PAT folder\n";
-
-} // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
-        std::cout << kUsage;
-        return 0;
+    try {
+        velmora::LoadRemarks();
+        velmora::QSettingsStore settings;
+        velmora::StandardRandomSource random;
+        velmora::SystemClock clock;
+        velmora::cli::CliContext context{settings,  velmora::GetRemarks(), random, clock,
+                                         std::cin, std::cout,             std::cerr};
+        return velmora::cli::RunCli({argv + 1, argv + argc}, context);
+    } catch (const std::exception& error) {
+        std::cerr << "velmora-cli: " << error.what() << "\n";
+        return velmora::cli::kExitMessage;
     }
-    std::cerr << kUsage;
-    return 2;
 }

@@ -1,0 +1,136 @@
+#include "cli/commands.h"
+
+#include "browser/file_list.h"
+#include "cli/arguments.h"
+#include "cli/hand_race.h"
+#include "cli/report.h"
+#include "engine/calculation.h"
+#include "patdata/race_loader.h"
+#include "results/result_display.h"
+#include "settings/settings_ops.h"
+#include "shell/race_sheet.h"
+#include "shell/sample_races.h"
+#include "shell/services.h"
+
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+
+namespace velmora::cli {
+namespace {
+
+// A hand-typed race is at most 18 short lines; anything far larger is not one.
+constexpr std::size_t kMaxHandInput = 1 << 20;
+
+int ReportUsageError(CliContext& context, const std::string& reason) {
+    context.err << "velmora-cli: " << reason << "\n\n" << kUsage;
+    return kExitUsage;
+}
+
+std::optional<std::string> ReadLimited(std::istream& in) {
+    std::string text;
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > kMaxHandInput) {
+            return std::nullopt;
+        }
+    }
+    if (in.bad()) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::optional<std::string> ReadHandInput(const std::string& operand, CliContext& context) {
+    if (operand == "-") {
+        return ReadLimited(context.input);
+    }
+    std::ifstream file(operand, std::ios::binary);
+    if (!file) {
+        return std::nullopt;
+    }
+    return ReadLimited(file);
+}
+
+int Finish(CliContext& context, const std::string& output, const RecordingMessageSink& messages) {
+    context.out << output;
+    context.out.flush();
+    return messages.messages.empty() ? kExitDone : kExitMessage;
+}
+
+int PrintSheet(CliContext& context, const Invocation& invocation, const RaceSheet& sheet,
+               const RecordingMessageSink& messages) {
+    std::string output =
+        invocation.json ? SheetJson(sheet, messages.messages) : SheetTable(sheet, messages.messages);
+    return Finish(context, output, messages);
+}
+
+int RunSheetCommand(const Invocation& invocation, CliContext& context) {
+    std::optional<HandRace> handRace;
+    if (invocation.command == CommandKind::Calc) {
+        std::optional<std::string> text = ReadHandInput(invocation.operand, context);
+        if (!text) {
+            return ReportUsageError(context, "cannot read the race rows from '" + invocation.operand + "'");
+        }
+        HandRaceParse parse = ParseHandRace(*text, invocation.runners);
+        if (!parse.race) {
+            return ReportUsageError(context, parse.error);
+        }
+        handRace = std::move(parse.race);
+    }
+
+    RecordingMessageSink messages;
+    Services services{context.settings, messages, context.random, context.clock, context.remarks};
+    RaceSheet sheet(context.settings);
+    switch (invocation.command) {
+    case CommandKind::Calc:
+        FillSheetFromHandRace(sheet, *handRace);
+        btnCalc_Click(sheet, services);
+        break;
+    case CommandKind::Load:
+        UpdateFormFromSelection(sheet, services, invocation.operand);
+        break;
+    case CommandKind::Result:
+        UpdateFormFromSelection(sheet, services, invocation.operand);
+        cmdResult_Click(sheet, services);
+        break;
+    case CommandKind::Sample:
+        ShowSampleRace(sheet, invocation.sample);
+        btnCalc_Click(sheet, services);
+        break;
+    case CommandKind::List:
+        break;
+    }
+    return PrintSheet(context, invocation, sheet, messages);
+}
+
+int RunList(const Invocation& invocation, CliContext& context) {
+    std::string folder = invocation.hasOperand ? invocation.operand : GetPatFolder(context.settings);
+    RecordingMessageSink messages;
+    std::vector<FileListRow> rows = ListRaceFiles(folder, messages);
+    std::string output = invocation.json ? ListJson(folder, rows, messages.messages)
+                                         : ListTable(folder, rows, messages.messages);
+    return Finish(context, output, messages);
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, CliContext& context) {
+    ParsedArguments parsed = ParseArguments(args);
+    if (parsed.help) {
+        context.out << kUsage;
+        return kExitDone;
+    }
+    if (!parsed.invocation) {
+        return ReportUsageError(context, parsed.error);
+    }
+    if (parsed.invocation->command == CommandKind::List) {
+        return RunList(*parsed.invocation, context);
+    }
+    return RunSheetCommand(*parsed.invocation, context);
+}
+
+} // namespace velmora::cli

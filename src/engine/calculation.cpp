@@ -1,0 +1,121 @@
+#include "engine/calculation.h"
+
+#include "common/conversions.h"
+#include "common/messages.h"
+#include "engine/grades.h"
+#include "engine/recommendations.h"
+#include "patdata/file_naming.h"
+#include "patdata/quinella_odds.h"
+#include "shell/race_sheet.h"
+#include "shell/remarks.h"
+#include "shell/services.h"
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+constexpr int kMinimumActiveRunners = 8;
+constexpr double kSupportBase = 0.8;
+constexpr double kZeroWinOdds = 800.0;
+constexpr double kZeroPlaceOdds = 80.0;
+constexpr double kPlaceDivisor = 3.0;
+
+double ReadBack(const RaceSheet& sheet, Column column, int row) {
+    return NumericValue(sheet.Text(column, row));
+}
+
+// Rank of every row: 1 + the rows with a smaller value + the earlier rows with
+// an equal one, so ties go to the lower runner number and the ranks are a
+// permutation of 1 ... n. values[0] belongs to row 1.
+template <typename T> std::vector<int> PopularityRanks(const std::vector<T>& values) {
+    std::vector<int> ranks(values.size(), 1);
+    for (std::size_t b = 0; b < values.size(); ++b) {
+        for (std::size_t c = 0; c < values.size(); ++c) {
+            if (values[c] < values[b] || (values[c] == values[b] && c < b)) {
+                ++ranks[b];
+            }
+        }
+    }
+    return ranks;
+}
+
+void WriteRanks(RaceSheet& sheet, Column column, const std::vector<int>& ranks) {
+    for (std::size_t i = 0; i < ranks.size(); ++i) {
+        sheet.SetText(column, static_cast<int>(i) + 1, std::to_string(ranks[i]));
+    }
+}
+
+void RankWinPopularity(RaceSheet& sheet, int n) {
+    std::vector<float> odds;
+    for (int i = 1; i <= n; ++i) {
+        odds.push_back(sheet.GetWinOdds(i));
+    }
+    WriteRanks(sheet, Column::TanPopular, PopularityRanks(odds));
+}
+
+void WriteWinSupport(RaceSheet& sheet, int n) {
+    for (int i = 1; i <= n; ++i) {
+        // The scratch marker reads as 0 here, like a blank field.
+        double odds = ReadBack(sheet, Column::TanOdds, i);
+        double rate = kSupportBase / (odds == 0.0 ? kZeroWinOdds : odds);
+        sheet.SetText(Column::TanRatio, i, FormatFixed(rate, 3));
+    }
+}
+
+void WriteAveragePlaceOdds(RaceSheet& sheet, int n) {
+    for (int i = 1; i <= n; ++i) {
+        float average =
+            ToSingle((static_cast<double>(sheet.GetPlaceOddsMin(i)) + sheet.GetPlaceOddsMax(i)) / 2.0);
+        sheet.SetText(Column::FukuOdds, i, FormatFixed(average, 2));
+    }
+}
+
+// Ranks the two-decimal texts just written, not the unrounded averages.
+void RankPlacePopularity(RaceSheet& sheet, int n) {
+    std::vector<double> odds;
+    for (int i = 1; i <= n; ++i) {
+        odds.push_back(ReadBack(sheet, Column::FukuOdds, i));
+    }
+    WriteRanks(sheet, Column::FukuPopular, PopularityRanks(odds));
+}
+
+void WritePlaceSupport(RaceSheet& sheet, int n) {
+    for (int i = 1; i <= n; ++i) {
+        double odds = ReadBack(sheet, Column::FukuOdds, i);
+        double rate = odds == 0.0 ? kSupportBase / kZeroPlaceOdds : kSupportBase / odds / kPlaceDivisor;
+        sheet.SetText(Column::FukuRatio, i, FormatFixed(rate, 3));
+    }
+}
+
+// Re-read at every calculation so that odds the PAT software updated are
+// picked up; a race whose quinella odds can't be read is forgotten.
+void ReadRaceQuinellaOdds(RaceSheet& sheet, MessageSink& messages) {
+    if (!ReadQuinellaOdds(GetQuinellaFileName(sheet.sOddsFileName), sheet.tUmaOdds, messages)) {
+        sheet.sOddsFileName.clear();
+    }
+}
+
+} // namespace
+
+void btnCalc_Click(RaceSheet& sheet, Services& services) {
+    sheet.ClearResults();
+    if (sheet.GetActiveRunnerCount() < kMinimumActiveRunners) {
+        services.messages.ShowMessage(kTooFewRunnersMessage, kAppTitle, MessageIcon::None);
+        return;
+    }
+    const int n = sheet.GetRunnerCount();
+    RankWinPopularity(sheet, n);
+    WriteWinSupport(sheet, n);
+    WriteAveragePlaceOdds(sheet, n);
+    RankPlacePopularity(sheet, n);
+    WritePlaceSupport(sheet, n);
+    ReadRaceQuinellaOdds(sheet, services.messages);
+    RateReliability(sheet);
+    ListRecommendations(sheet, services.messages);
+    sheet.ColorPopularity();
+    ShowRandomRemark(sheet, services.remarks, services.random, services.clock);
+}
+
+} // namespace velmora

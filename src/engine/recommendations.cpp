@@ -1,0 +1,138 @@
+#include "engine/recommendations.h"
+
+#include "common/conversions.h"
+#include "common/messages.h"
+#include "common/text.h"
+#include "shell/race_sheet.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace velmora {
+namespace {
+
+constexpr std::size_t kOddsWidth = 6;
+constexpr const char* kWideSeparator = "～";
+
+enum class Ranking { Win, Place };
+
+std::string TwoCharacterNumber(int number) {
+    std::string text = std::to_string(number);
+    return number < 10 ? " " + text : text;
+}
+
+int FindByRank(const RaceSheet& sheet, Column rankColumn, int rank) {
+    for (int i = 1; i <= sheet.GetRunnerCount(); ++i) {
+        if (NumericValue(sheet.Text(rankColumn, i)) == static_cast<double>(rank)) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+int FindBy(const RaceSheet& sheet, Ranking ranking, int rank) {
+    return ranking == Ranking::Win ? FindByWinRank(sheet, rank) : FindByPlaceRank(sheet, rank);
+}
+
+Ranking Other(Ranking ranking) {
+    return ranking == Ranking::Win ? Ranking::Place : Ranking::Win;
+}
+
+// Pairs the axis with the best-ranked partners of the partner ranking, up to
+// `limit` new lines. A missing runner (0) pairs with nobody.
+void Scan(RaceSheet& sheet, MessageSink& messages, int axis, Ranking partners, int limit, bool skipListed) {
+    if (axis == 0) {
+        return;
+    }
+    int emitted = 0;
+    for (int r = 1; r <= sheet.GetRunnerCount() && emitted < limit; ++r) {
+        int partner = FindBy(sheet, partners, r);
+        if (partner == axis || partner == 0) {
+            continue;
+        }
+        if (skipListed && IsPairListed(sheet, axis, partner, messages)) {
+            continue;
+        }
+        AddRecommendation(sheet, FormatPair(axis, partner, messages));
+        ++emitted;
+    }
+}
+
+// One favourite as axis: the runner of `rank` in `axisRanking`, partners from the other ranking.
+void ScanFavourite(RaceSheet& sheet, MessageSink& messages, Ranking axisRanking, int rank, int limit,
+                   bool skipListed) {
+    Scan(sheet, messages, FindBy(sheet, axisRanking, rank), Other(axisRanking), limit, skipListed);
+}
+
+int PairNumber(std::string_view digits) {
+    return CountFromValue(NumericValue(digits));
+}
+
+PairOdds CellOf(const QuinellaRecord& odds, int a, int b) {
+    if (a < 1 || a > kMaxRunners || b < 1 || b > kMaxRunners) {
+        return {}; // no such pair in any file: shown blank
+    }
+    return odds.Cells[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
+}
+
+} // namespace
+
+std::string FormatPair(int a, int b, MessageSink& messages) {
+    if (a == b) {
+        messages.ShowMessage(kSameRunnerMessage, kAppTitle, MessageIcon::None);
+    }
+    int low = std::min(a, b);
+    int high = std::max(a, b);
+    return TwoCharacterNumber(low) + "-" + TwoCharacterNumber(high);
+}
+
+bool IsPairListed(const RaceSheet& sheet, int a, int b, MessageSink& messages) {
+    const std::string pair = FormatPair(a, b, messages);
+    const auto& lines = sheet.Items(SheetList::Result);
+    return std::find(lines.begin(), lines.end(), pair) != lines.end();
+}
+
+int FindByWinRank(const RaceSheet& sheet, int rank) {
+    return FindByRank(sheet, Column::TanPopular, rank);
+}
+
+int FindByPlaceRank(const RaceSheet& sheet, int rank) {
+    return FindByRank(sheet, Column::FukuPopular, rank);
+}
+
+void AddRecommendation(RaceSheet& sheet, const std::string& pairText) {
+    sheet.AddItem(SheetList::Result, pairText);
+    if (sheet.sOddsFileName.empty()) {
+        return;
+    }
+    std::string_view text(pairText);
+    int a = PairNumber(text.substr(0, 2));
+    int b = PairNumber(text.size() >= 2 ? text.substr(text.size() - 2) : text);
+    const PairOdds cell = CellOf(sheet.tUmaOdds, a, b);
+    sheet.AddItem(SheetList::ResultUmaOdds, PadToWidth(cell.QuinellaOdds, kOddsWidth));
+    sheet.AddItem(SheetList::ResultWideOdds, PadToWidth(cell.WideOddsMin, kOddsWidth) + kWideSeparator +
+                                                 PadToWidth(cell.WideOddsMax, kOddsWidth));
+}
+
+void ListRecommendations(RaceSheet& sheet, MessageSink& messages) {
+    const std::string winOne = sheet.Rank(1);
+    const std::string winTwo = sheet.Rank(2);
+    const std::string placeOne = sheet.Rank(3);
+    const std::string placeTwo = sheet.Rank(4);
+
+    if (winOne == "A") {
+        // A clear favourite: it carries the whole list.
+        ScanFavourite(sheet, messages, Ranking::Win, 1, 4, false);
+        return;
+    }
+    // Trust the win pool's favourite only when the place pool does not back its own more firmly.
+    const Ranking firstAxis = (winOne == "B" && placeOne != "A") ? Ranking::Win : Ranking::Place;
+    const Ranking secondAxis = (winTwo == "B" && placeTwo != "A") ? Ranking::Win : Ranking::Place;
+
+    ScanFavourite(sheet, messages, firstAxis, 1, 4, false);
+    ScanFavourite(sheet, messages, secondAxis, 2, 3, true);
+    ScanFavourite(sheet, messages, Other(firstAxis), 1, 1, true);
+    ScanFavourite(sheet, messages, Other(secondAxis), 2, 1, true);
+}
+
+} // namespace velmora

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+namespace velmora {
+
+class MessageSink;
+class RaceSheet;
+
+// The message shown when a pair would join a runner with itself.
+inline constexpr const char* kSameRunnerMessage = "おかしいよ。馬番が２個同じだよ。馬連にならないよ";
+
+// The five-character text that names an unordered pair: smaller number first,
+// each right-aligned in two characters, joined by "-" (3, 12 -> " 3-12").
+// Equal numbers are reported and still formatted.
+std::string FormatPair(int a, int b, MessageSink& messages);
+
+// True when a line of lstResult is exactly the pair's text.
+bool IsPairListed(const RaceSheet& sheet, int a, int b, MessageSink& messages);
+
+// The first runner of rows 1 ... n whose win (place) rank text equals `rank`; 0 when none.
+int FindByWinRank(const RaceSheet& sheet, int rank);
+int FindByPlaceRank(const RaceSheet& sheet, int rank);
+
+// Appends a pair to lstResult and, while the sheet shows a race file, its
+// quinella and wide odds from tUmaOdds to the two parallel lists.
+void AddRecommendation(RaceSheet& sheet, const std::string& pairText);
+
+// Lists up to nine pairs around the win and place favourites, choosing the
+// axes by the reliability grades on the sheet.
+void ListRecommendations(RaceSheet& sheet, MessageSink& messages);
+
+} // namespace velmora

@@ -1,0 +1,135 @@
+#include "process.h"
+
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace velmora::test {
+namespace {
+
+struct Pipe {
+    std::array<int, 2> fds{-1, -1};
+    Pipe() {
+        if (pipe(fds.data()) != 0) {
+            throw std::runtime_error("pipe failed");
+        }
+    }
+    ~Pipe() {
+        CloseRead();
+        CloseWrite();
+    }
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+    void CloseRead() { Close(fds[0]); }
+    void CloseWrite() { Close(fds[1]); }
+    static void Close(int& fd) {
+        if (fd >= 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
+};
+
+std::vector<std::string> MergedEnvironment(const std::vector<std::string>& extra) {
+    std::vector<std::string> merged;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        std::string text(*entry);
+        std::string name = text.substr(0, text.find('='));
+        bool replaced = false;
+        for (const auto& e : extra) {
+            replaced = replaced || e.substr(0, e.find('=')) == name;
+        }
+        if (!replaced) {
+            merged.push_back(text);
+        }
+    }
+    merged.insert(merged.end(), extra.begin(), extra.end());
+    return merged;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (auto& text : texts) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+} // namespace
+
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& environment, const std::string& input) {
+    Pipe in, out, err;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in.fds[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out.fds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err.fds[1], 2);
+    for (int fd : {in.fds[0], in.fds[1], out.fds[0], out.fds[1], err.fds[0], err.fds[1]}) {
+        posix_spawn_file_actions_addclose(&actions, fd);
+    }
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> envp = MergedEnvironment(environment);
+    auto argPointers = Pointers(argv);
+    auto envPointers = Pointers(envp);
+    pid_t pid = 0;
+    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argPointers.data(), envPointers.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        throw std::runtime_error("cannot start " + program + ": " + std::strerror(spawned));
+    }
+    in.CloseRead();
+    out.CloseWrite();
+    err.CloseWrite();
+
+    // Feed the input and drain both outputs together so that no pipe fills up.
+    std::signal(SIGPIPE, SIG_IGN);
+    ProcessResult result;
+    std::size_t written = 0;
+    if (input.empty()) {
+        in.CloseWrite();
+    }
+    while (out.fds[0] >= 0 || err.fds[0] >= 0) {
+        std::array<pollfd, 3> polls{{{out.fds[0], POLLIN, 0}, {err.fds[0], POLLIN, 0}, {in.fds[1], POLLOUT, 0}}};
+        if (poll(polls.data(), polls.size(), 30000) <= 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        std::array<char, 4096> buffer{};
+        for (std::size_t i = 0; i < 2; ++i) {
+            if (polls[i].revents == 0) {
+                continue;
+            }
+            ssize_t n = read(polls[i].fd, buffer.data(), buffer.size());
+            if (n <= 0) {
+                Pipe::Close(i == 0 ? out.fds[0] : err.fds[0]);
+            } else {
+                (i == 0 ? result.out : result.err).append(buffer.data(), static_cast<std::size_t>(n));
+            }
+        }
+        if (polls[2].revents != 0) {
+            ssize_t n = write(in.fds[1], input.data() + written, input.size() - written);
+            if (n <= 0 || (written += static_cast<std::size_t>(n)) == input.size()) {
+                in.CloseWrite();
+            }
+        }
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+} // namespace velmora::test
