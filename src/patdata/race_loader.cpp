@@ -1,0 +1,132 @@
+#include "patdata/race_loader.h"
+
+#include "common/conversions.h"
+#include "common/messages.h"
+#include "common/text.h"
+#include "engine/calculation.h"
+#include "patdata/entry_file.h"
+#include "patdata/file_naming.h"
+#include "patdata/win_place_odds.h"
+#include "shell/race_sheet.h"
+#include "shell/services.h"
+
+#include <algorithm>
+
+namespace velmora {
+namespace {
+
+constexpr double kMinimumRunners = 8.0;
+
+double RunnerCountValue(const RaceRecord& race) {
+    return NumericValue(race.Header.RunnerCount);
+}
+
+void ReportReadFailure(MessageSink& messages) {
+    messages.ShowMessage(kReadFailedMessage, kReadFailedCaption, MessageIcon::Critical);
+}
+
+void ReportTooSmallRace(MessageSink& messages) {
+    messages.ShowMessage(kTooSmallRaceMessage, kAppTitle, MessageIcon::None);
+}
+
+std::string Trimmed(const std::string& field) {
+    return std::string(TrimSpaces(field));
+}
+
+// Reads the file into `race`; a failure is reported (after any format message
+// of the reader itself).
+bool ReadRace(const std::string& path, RaceRecord& race, MessageSink& messages) {
+    if (!ReadWinPlaceOdds(path, race, messages)) {
+        ReportReadFailure(messages);
+        return false;
+    }
+    return true;
+}
+
+// The common end of both ways in: names, the race file, the computation.
+void FinishLoad(RaceSheet& sheet, Services& services, const std::string& path) {
+    LoadEntryNames(sheet, path);
+    sheet.sOddsFileName = path;
+    btnCalc_Click(sheet, services);
+}
+
+} // namespace
+
+bool FillSheetFromRace(RaceSheet& sheet, const RaceRecord& race, MessageSink& messages) {
+    sheet.ClearSheet();
+    const double count = RunnerCountValue(race);
+    if (count < kMinimumRunners) {
+        ReportTooSmallRace(messages);
+        return false;
+    }
+    // The runner count is the rounded value, which is also how many entries
+    // the reader took; a count the list lacks can't come from a readable file.
+    const int n = CountFromValue(count);
+    if (n > kMaxRunners || !sheet.SetHorseNumText(std::to_string(n))) {
+        ReportReadFailure(messages);
+        return false;
+    }
+    const RaceHeader& header = race.Header;
+    sheet.SetKaisai(header.CourseName + " 第" + header.MeetingNo + "回 " + header.MeetingDay + "日");
+    sheet.SetRaceName(header.RaceNo + "R " + header.RaceName);
+    for (int i = 1; i <= n; ++i) {
+        const RunnerOdds& runner = race.Runners[static_cast<std::size_t>(i)];
+        sheet.SetText(Column::TanOdds, i, Trimmed(runner.WinOdds));
+        sheet.SetText(Column::FukuOddsMin, i, Trimmed(runner.PlaceOddsMin));
+        sheet.SetText(Column::FukuOddsMax, i, Trimmed(runner.PlaceOddsMax));
+    }
+    return true;
+}
+
+void LoadEntryNames(RaceSheet& sheet, const std::string& oddsPath) {
+    EntryRecord entries;
+    if (ReadEntryFile(GetEntryFileName(oddsPath), entries)) {
+        SetHorseNames(sheet, entries);
+    } else {
+        sheet.ClearHorseNames();
+    }
+}
+
+void SetHorseNames(RaceSheet& sheet, const EntryRecord& entries) {
+    const int count = std::min<int>(CountFromValue(NumericValue(entries.Header.RunnerCount)), kMaxRunners);
+    for (int i = 1; i <= count; ++i) {
+        sheet.SetText(Column::HorseName, i, entries.Runners[static_cast<std::size_t>(i)].HorseName);
+    }
+}
+
+void UpdateFormFromSelection(RaceSheet& sheet, Services& services, const std::string& sFileName) {
+    RaceRecord race;
+    if (!ReadRace(sFileName, race, services.messages)) {
+        return;
+    }
+    if (!FillSheetFromRace(sheet, race, services.messages)) {
+        return;
+    }
+    FinishLoad(sheet, services, sFileName);
+}
+
+void OpenOddsFile(RaceSheet& sheet, Services& services, const std::string& chosenPath) {
+    if (chosenPath.empty()) {
+        return;
+    }
+    RaceRecord race;
+    if (!ReadRace(chosenPath, race, services.messages)) {
+        return;
+    }
+    // Refused before the sheet is touched, so that it stays as it was.
+    const double count = RunnerCountValue(race);
+    if (count < kMinimumRunners) {
+        ReportTooSmallRace(services.messages);
+        return;
+    }
+    if (CountFromValue(count) > kMaxRunners) {
+        ReportReadFailure(services.messages);
+        return;
+    }
+    if (!FillSheetFromRace(sheet, race, services.messages)) {
+        return;
+    }
+    FinishLoad(sheet, services, chosenPath);
+}
+
+} // namespace velmora

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "patdata/records.h"
+
+#include <string>
+
+namespace velmora {
+
+class MessageSink;
+class RaceSheet;
+struct Services;
+
+inline constexpr const char* kReadFailedMessage = "ファイルの読み込みに失敗しました。";
+inline constexpr const char* kReadFailedCaption = "えらー";
+inline constexpr const char* kTooSmallRaceMessage = "７頭立て以下は対応していません。";
+
+// Clears the sheet and copies the race onto it: runner count, meeting and race
+// lines (untrimmed, as the fields stand), and the trimmed odds of every runner.
+// False, with the sheet left cleared, when the race is refused: fewer than 8
+// runners (reported), or a runner count the sheet can't show (reported as a
+// failed read, since no readable file holds one).
+bool FillSheetFromRace(RaceSheet& sheet, const RaceRecord& race, MessageSink& messages);
+
+// Puts the horse names from the race's entry file onto the sheet; without a
+// readable entry file every name is emptied.
+void LoadEntryNames(RaceSheet& sheet, const std::string& oddsPath);
+
+// Copies the untrimmed names of the entries the file holds; rows behind them keep theirs.
+void SetHorseNames(RaceSheet& sheet, const EntryRecord& entries);
+
+// Loads the race of a win/place odds file chosen in the file browser and computes it.
+void UpdateFormFromSelection(RaceSheet& sheet, Services& services, const std::string& sFileName);
+
+// The file-open command once its dialog has returned `chosenPath` (empty when
+// cancelled): like UpdateFormFromSelection, but a race it can't take leaves the
+// sheet as it was.
+void OpenOddsFile(RaceSheet& sheet, Services& services, const std::string& chosenPath);
+
+} // namespace velmora
