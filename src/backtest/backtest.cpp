@@ -1,5 +1,6 @@
 #include "backtest/backtest.h"
 
+#include "backtest/backtest_files.h"
 #include "backtest/backtest_listing.h"
 #include "backtest/pair_judging.h"
 #include "backtest/result_index.h"
@@ -8,10 +9,8 @@
 #include "common/random.h"
 #include "common/text.h"
 #include "engine/calculation.h"
+#include "patdata/file_naming.h"
 #include "patdata/race_loader.h"
-#include "patdata/record_reader.h"
-#include "patdata/win_place_odds.h"
-#include "results/result_file.h"
 #include "settings/settings_store.h"
 #include "shell/race_sheet.h"
 #include "shell/remarks.h"
@@ -24,24 +23,15 @@
 namespace velmora {
 namespace {
 
-template <std::size_t N> std::vector<BacktestPayoff> PaidEntries(const std::array<PayoffEntry, N>& entries) {
-    std::vector<BacktestPayoff> paid;
-    for (std::size_t k = 1; k < N; ++k) {
-        std::string_view key = TrimSpaces(entries[k].Key);
-        if (!key.empty()) {
-            paid.push_back({std::string(key), PayoffYen(entries[k].Payoff)});
-        }
-    }
-    return paid;
-}
-
 // Runner number held in two characters of a pair text.
 int RunnerOf(std::string_view twoCharacters) {
     return static_cast<int>(CountFromValue(NumericValue(twoCharacters)));
 }
 
 // The races of a folder, one after another, on one private sheet: loading a
-// race clears everything the previous one left.
+// race clears everything the previous one left. Each race goes the way the
+// file browser and the result button take it: the odds onto the sheet, the
+// calculation, the quinella odds beside the pairs, the result's payoffs.
 class RaceBacktester {
 public:
     explicit RaceBacktester(const std::string& folder) : results_(folder) {}
@@ -49,8 +39,9 @@ public:
     std::variant<BacktestRace, SkipReason> Run(const std::string& path, const std::string& fileName) {
         messages_.messages.clear();
         RaceRecord record;
-        if (!ReadWinPlaceOdds(path, record, messages_)) {
-            return OddsReadFailure(messages_.messages);
+        BacktestFileReader::OddsStatus status = files_.ReadWinPlaceOdds(path, record);
+        if (status != BacktestFileReader::OddsStatus::Read) {
+            return OddsReadFailure(status);
         }
         if (!FillSheetFromRace(sheet_, record, messages_)) {
             bool readFailed = std::any_of(messages_.messages.begin(), messages_.messages.end(),
@@ -58,29 +49,33 @@ public:
             return readFailed ? SkipReason::UnreadableOddsFile : SkipReason::TooFewRunners;
         }
         // The horse names of the entry file play no part in what is recorded.
-        sheet_.sOddsFileName = path;
         if (sheet_.GetActiveRunnerCount() < 8) {
             return SkipReason::TooFewActiveRunners;
         }
+        // The quinella odds file is read here, once, rather than by the
+        // calculation: with no race file remembered the calculation lists the
+        // same pairs and leaves the odds to be put beside them below.
+        bool quinellaRead = files_.LoadQuinellaOdds(GetQuinellaFileName(path));
+        sheet_.sOddsFileName.clear();
         btnCalc_Click(sheet_, services_);
 
-        // The race file is known here even when the calculation forgot it for
-        // want of quinella odds; the result belongs to the race all the same.
+        // The result belongs to the race even when its quinella odds are
+        // missing (by hand the calculation would then have forgotten the file).
         std::string resultPath = results_.Find(path);
         if (resultPath.empty()) {
             return SkipReason::NoResultFile;
         }
-        ResultRecord result;
-        if (!ReadResultFile(resultPath, result)) {
+        BacktestRace race;
+        if (!files_.ReadPayoffs(resultPath, race.quinellaPayoffs, race.widePayoffs)) {
             return SkipReason::UnreadableResultFile;
         }
-        return Record(fileName, record.Header, result);
+        Record(fileName, record.Header, quinellaRead, race);
+        return race;
     }
 
 private:
-    BacktestRace Record(const std::string& fileName, const RaceHeader& header,
-                        const ResultRecord& result) const {
-        BacktestRace race;
+    void Record(const std::string& fileName, const RaceHeader& header, bool quinellaRead,
+                BacktestRace& race) {
         race.fileName = fileName;
         race.course = std::string(TrimSpaces(header.CourseName));
         race.meetingLine = sheet_.Kaisai();
@@ -89,31 +84,25 @@ private:
         for (int k = 0; k < 4; ++k) {
             race.grades[static_cast<std::size_t>(k)] = sheet_.Rank(k + 1);
         }
-        race.quinellaPayoffs = PaidEntries(result.QuinellaPayoffs);
-        race.widePayoffs = PaidEntries(result.WidePayoffs);
-
+        race.hasQuinellaOdds = quinellaRead;
         const std::vector<std::string>& pairs = sheet_.Items(SheetList::Result);
-        const std::vector<std::string>& quinellaOdds = sheet_.Items(SheetList::ResultUmaOdds);
-        const std::vector<std::string>& wideOdds = sheet_.Items(SheetList::ResultWideOdds);
-        race.hasQuinellaOdds = !sheet_.sOddsFileName.empty();
         race.pairs.reserve(pairs.size());
-        for (std::size_t k = 0; k < pairs.size(); ++k) {
+        for (const std::string& text : pairs) {
             BacktestPair pair;
-            pair.pair = pairs[k];
-            std::string_view text = pair.pair;
-            pair.first = RunnerOf(text.substr(0, 2));
-            pair.second = RunnerOf(text.size() >= 2 ? text.substr(text.size() - 2) : text);
-            if (k < quinellaOdds.size()) {
-                pair.quinellaOdds = quinellaOdds[k];
-            }
-            if (k < wideOdds.size()) {
-                pair.wideOdds = wideOdds[k];
+            pair.pair = text;
+            std::string_view view = text;
+            pair.first = RunnerOf(view.substr(0, 2));
+            pair.second = RunnerOf(view.size() >= 2 ? view.substr(view.size() - 2) : view);
+            if (quinellaRead) {
+                // The odds lists' lines: the cell of the smaller runner first.
+                PairOdds cell = files_.QuinellaCell(pair.first, pair.second);
+                pair.quinellaOdds = cell.QuinellaOdds;
+                pair.wideOdds = cell.WideOddsMin + "～" + cell.WideOddsMax;
             }
             pair.refunded = IsScratchedRunner(pair.first) || IsScratchedRunner(pair.second);
             JudgePair(pair, race.quinellaPayoffs, race.widePayoffs);
             race.pairs.push_back(std::move(pair));
         }
-        return race;
     }
 
     bool IsScratchedRunner(int runner) const {
@@ -121,6 +110,7 @@ private:
     }
 
     ResultIndex results_;
+    BacktestFileReader files_;
     MemorySettingsStore settings_;
     RecordingMessageSink messages_;
     StandardRandomSource random_;

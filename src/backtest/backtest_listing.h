@@ -1,7 +1,7 @@
 #pragma once
 
+#include "backtest/backtest_files.h"
 #include "backtest/backtest_record.h"
-#include "common/messages.h"
 
 #include <string>
 #include <vector>
@@ -20,8 +20,7 @@ struct ListedOddsFile {
 std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folder,
                                                         std::vector<SkippedRace>& unreadable);
 
-// Why an odds file read failed, from the messages the read left: the header
-// check reports a wrong format, any other failure says nothing.
-SkipReason OddsReadFailure(const std::vector<Message>& messages);
+// The skip reason of an odds file that could not be read.
+SkipReason OddsReadFailure(BacktestFileReader::OddsStatus status);
 
 } // namespace velmora
