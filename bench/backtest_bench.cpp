@@ -9,7 +9,10 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+#include <sys/time.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,7 +43,8 @@ patfixture::Race GeneratedRace(int index, std::mt19937& random) {
     char id[16];
     std::snprintf(id, sizeof id, "%07d.jra", index);
     race.fileId = id;
-    static const char* const kCourses[] = {"札幌", "函館", "福島", "新潟", "東京", "中山", "中京", "京都", "阪神", "小倉"};
+    static const char* const kCourses[] = {"札幌", "函館", "福島", "新潟", "東京",
+                                           "中山", "中京", "京都", "阪神", "小倉"};
     race.courseName = kCourses[index % 10];
     race.courseCode = "0" + std::to_string(index % 10);
     race.meetingNo = 1 + index / 1200 % 5;
@@ -104,6 +108,18 @@ const RaceFolder& Folder() {
     return folder;
 }
 
+// Best wall time of reading every byte, for the back-test to be measured against.
+double gReadingSeconds = 0;
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 long MaxRssKb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -122,15 +138,19 @@ void BM_ReadEveryByte(benchmark::State& state) {
     const fs::path& folder = Folder().path();
     std::vector<char> buffer(1 << 16);
     for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
         std::size_t bytes = 0;
         for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
             std::ifstream file(entry.path(), std::ios::binary);
-            while (file.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || file.gcount() > 0) {
+            while (file.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) ||
+                   file.gcount() > 0) {
                 bytes += static_cast<std::size_t>(file.gcount());
             }
         }
         benchmark::DoNotOptimize(bytes);
         state.counters["bytes"] = static_cast<double>(bytes);
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        gReadingSeconds = gReadingSeconds == 0 ? seconds : std::min(gReadingSeconds, seconds);
     }
 }
 
@@ -140,11 +160,21 @@ void BM_BacktestCsv(benchmark::State& state) {
     NullBuffer sink;
     std::ostream out(&sink);
     long rssBefore = MaxRssKb();
+    double best = 0;
+    double cpuBefore = ProcessCpuSeconds();
     for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
         CsvBacktestWriter writer(out);
-        RunBacktest(folder, writer);
+        RunBacktest(folder, writer, static_cast<int>(state.range(0)));
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        best = best == 0 ? seconds : std::min(best, seconds);
     }
     state.counters["races"] = RaceCount();
+    // Best wall time against the best wall time of reading every byte, and the
+    // CPU time of all threads per race.
+    state.counters["x_reading"] = gReadingSeconds > 0 ? best / gReadingSeconds : 0;
+    state.counters["cpu_us_per_race"] =
+        (ProcessCpuSeconds() - cpuBefore) * 1e6 / static_cast<double>(state.iterations()) / RaceCount();
     state.counters["maxrss_growth_kb"] = static_cast<double>(MaxRssKb() - rssBefore);
 }
 
@@ -161,8 +191,9 @@ void BM_BacktestFigures(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_ReadEveryByte)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_BacktestCsv)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadEveryByte)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+// Arg: threads (1: as the desktop program would run it; 0: one per core).
+BENCHMARK(BM_BacktestCsv)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(1)->Arg(0)->UseRealTime();
 BENCHMARK(BM_BacktestFigures)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();
