@@ -29,6 +29,20 @@ void ReportTooSmallRace(MessageSink& messages) {
     messages.ShowMessage(kTooSmallRaceMessage, kAppTitle, MessageIcon::None);
 }
 
+// The sheet shows 8 to 18 runners. The count is taken rounded, which is also how
+// many entries the reader took; a count above 18 can't come from a readable file.
+bool AcceptRunnerCount(double count, MessageSink& messages) {
+    if (count < kMinimumRunners) {
+        ReportTooSmallRace(messages);
+        return false;
+    }
+    if (CountFromValue(count) > kMaxRunners) {
+        ReportReadFailure(messages);
+        return false;
+    }
+    return true;
+}
+
 std::string Trimmed(const std::string& field) {
     return std::string(TrimSpaces(field));
 }
@@ -55,17 +69,11 @@ void FinishLoad(RaceSheet& sheet, Services& services, const std::string& path) {
 bool FillSheetFromRace(RaceSheet& sheet, const RaceRecord& race, MessageSink& messages) {
     sheet.ClearSheet();
     const double count = RunnerCountValue(race);
-    if (count < kMinimumRunners) {
-        ReportTooSmallRace(messages);
+    if (!AcceptRunnerCount(count, messages)) {
         return false;
     }
-    // The runner count is the rounded value, which is also how many entries
-    // the reader took; a count the list lacks can't come from a readable file.
     const int n = CountFromValue(count);
-    if (n > kMaxRunners || !sheet.SetHorseNumText(std::to_string(n))) {
-        ReportReadFailure(messages);
-        return false;
-    }
+    sheet.SetHorseNumText(std::to_string(n));
     const RaceHeader& header = race.Header;
     sheet.SetKaisai(header.CourseName + " 第" + header.MeetingNo + "回 " + header.MeetingDay + "日");
     sheet.SetRaceName(header.RaceNo + "R " + header.RaceName);
@@ -114,13 +122,7 @@ void OpenOddsFile(RaceSheet& sheet, Services& services, const std::string& chose
         return;
     }
     // Refused before the sheet is touched, so that it stays as it was.
-    const double count = RunnerCountValue(race);
-    if (count < kMinimumRunners) {
-        ReportTooSmallRace(services.messages);
-        return;
-    }
-    if (CountFromValue(count) > kMaxRunners) {
-        ReportReadFailure(services.messages);
+    if (!AcceptRunnerCount(RunnerCountValue(race), services.messages)) {
         return;
     }
     if (!FillSheetFromRace(sheet, race, services.messages)) {

@@ -13,9 +13,6 @@ namespace velmora {
 // Message shown when a race header carries an unknown format marker.
 inline constexpr const char* kWrongFormatMessage = "ファイル形式が違います。";
 
-// Size of the header that opens the win/place odds and quinella odds files.
-inline constexpr int kRaceHeaderBytes = 142;
-
 // Reads the next `width` bytes of the file as one field: decoded from CP932 on
 // their own (a double-byte character never spans two fields) and padded with
 // spaces to `width` characters. False, leaving `field` as it was, when fewer
