@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -131,7 +132,8 @@ TEST(PatFixture, ResultPayoffsMatchTheOddsAndThePairTexts) {
     // Quinella key trims to the pair text " 3-12" minus its leading space.
     EXPECT_EQ(TrimSpaces(FieldAt(bytes, 491, 6)), "3-12");
     PairCell cell = DerivedPairCell(race, 3, 12);
-    EXPECT_EQ(NumericValue(FieldAt(bytes, 497, 8)), NumericValue(cell.quinella) * 100);
+    EXPECT_EQ(std::lround(NumericValue(FieldAt(bytes, 497, 8))),
+              std::lround(NumericValue(cell.quinella) * 100));
     // Three wide payoffs, each inside the range shown before the race.
     std::vector<std::string> keys;
     for (std::size_t k = 0; k < 11; ++k) {
@@ -143,9 +145,9 @@ TEST(PatFixture, ResultPayoffsMatchTheOddsAndThePairTexts) {
         int i = std::stoi(key.substr(0, 2));
         int j = std::stoi(key.substr(key.find('-') + 1));
         PairCell range = DerivedPairCell(race, i, j);
-        double payoff = NumericValue(FieldAt(bytes, 539 + 14 * k, 8));
-        EXPECT_GE(payoff, NumericValue(range.wideMin) * 100) << key;
-        EXPECT_LE(payoff, NumericValue(range.wideMax) * 100) << key;
+        long payoff = std::lround(NumericValue(FieldAt(bytes, 539 + 14 * k, 8)));
+        EXPECT_GE(payoff, std::lround(NumericValue(range.wideMin) * 100)) << key;
+        EXPECT_LE(payoff, std::lround(NumericValue(range.wideMax) * 100)) << key;
     }
     EXPECT_EQ(keys, (std::vector<std::string>{"3-12", "1-12", "1- 3"}));
 }

@@ -1,0 +1,31 @@
+#!/bin/sh
+# Regenerates the sample PAT folder samples/pat/ from the race descriptions in
+# samples/descriptions/. The test suite checks that the checked-in files are
+# exactly what this makes, so run it after editing a description and commit both.
+#
+#   scripts/make-samples.sh [path/to/velmora-patfixture]
+#
+# Without an argument the tool of the ci build is used (built when missing).
+set -eu
+cd "$(dirname "$0")/.."
+
+tool="${1:-build/ci/bin/velmora-patfixture}"
+if [ ! -x "$tool" ]; then
+    if [ $# -gt 0 ]; then
+        echo "make-samples: no program at $tool" >&2
+        exit 1
+    fi
+    cmake --preset ci >/dev/null
+    cmake --build --preset ci --target velmora-patfixture
+fi
+
+# Build everything into a fresh folder first, so a faulty description leaves the
+# checked-in samples as they were.
+staging="$(mktemp -d)"
+trap 'rm -rf "$staging"' EXIT
+"$tool" "$staging" samples/descriptions/*.txt
+
+mkdir -p samples/pat
+rm -f samples/pat/Zo-* samples/pat/Uo-* samples/pat/De-* samples/pat/Ks-*
+cp "$staging"/* samples/pat/
+echo "make-samples: $(ls samples/pat | wc -l) files in samples/pat"
