@@ -171,12 +171,12 @@ std::string JoinFolder(const std::string& folder, const std::string& fileName) {
 
 std::optional<std::string> FileList::SelectRace(const SettingsStore& settings, MessageSink& messages) const {
     if (currentRow_ == 0) {
-        messages.ShowMessage(std::string(kNoRowChosenMessage), kAppTitle, MessageIcon::None);
+        messages.ShowMessage(std::string(kListNoRowMessage), kAppTitle, MessageIcon::None);
         return std::nullopt;
     }
     const FileListRow& row = Row(currentRow_);
     if (NumericValue(row.runners) < kMinimumRunners) {
-        messages.ShowMessage(std::string(kTooFewRunnersMessage), kAppTitle, MessageIcon::None);
+        messages.ShowMessage(std::string(kListTooFewRunnersMessage), kAppTitle, MessageIcon::None);
         return std::nullopt;
     }
     return PatFilePath(settings, row.file);

@@ -17,8 +17,8 @@ namespace velmora {
 // of texts, its listing of the PAT folder and the checks made when a row is chosen.
 // The window shows these texts and hands the chosen path to UpdateFormFromSelection.
 
-inline constexpr std::string_view kNoRowChosenMessage = "行を選んでちょ";
-inline constexpr std::string_view kTooFewRunnersMessage = "７頭立て以下はサポートしてないよん。";
+inline constexpr std::string_view kListNoRowMessage = "行を選んでちょ";
+inline constexpr std::string_view kListTooFewRunnersMessage = "７頭立て以下はサポートしてないよん。";
 
 // One data row of the grid, columns 0 to 7.
 struct FileListRow {

@@ -3,7 +3,6 @@
 #include "cli/utf8.h"
 #include "shell/race_sheet.h"
 
-
 namespace velmora::cli {
 namespace {
 

@@ -11,8 +11,8 @@ int main(int argc, char** argv) {
         velmora::QSettingsStore settings;
         velmora::StandardRandomSource random;
         velmora::SystemClock clock;
-        velmora::cli::CliContext context{settings,  velmora::GetRemarks(), random, clock,
-                                         std::cin, std::cout,             std::cerr};
+        velmora::cli::CliContext context{settings, velmora::GetRemarks(), random, clock, std::cin, std::cout,
+                                         std::cerr};
         return velmora::cli::RunCli({argv + 1, argv + argc}, context);
     } catch (const std::exception& error) {
         std::cerr << "velmora-cli: " << error.what() << "\n";

@@ -73,9 +73,9 @@ std::string TitleBlock(const RaceSheet& sheet) {
 std::string RunnerBlock(const RaceSheet& sheet) {
     std::vector<std::vector<std::string>> rows = {
         {"馬番", "馬名", "単ｵｯｽﾞ", "人気", "支持率", "複ｵｯｽﾞMin", "Max", "平均", "人気", "支持率"}};
-    constexpr std::array kColumns = {Column::HorseName,   Column::TanOdds,     Column::TanPopular,
-                                     Column::TanRatio,    Column::FukuOddsMin, Column::FukuOddsMax,
-                                     Column::FukuOdds,    Column::FukuPopular, Column::FukuRatio};
+    constexpr std::array kColumns = {Column::HorseName, Column::TanOdds,     Column::TanPopular,
+                                     Column::TanRatio,  Column::FukuOddsMin, Column::FukuOddsMax,
+                                     Column::FukuOdds,  Column::FukuPopular, Column::FukuRatio};
     for (int row = 1; row <= sheet.GetRunnerCount(); ++row) {
         std::vector<std::string> cells = {std::to_string(row)};
         for (Column column : kColumns) {
@@ -83,13 +83,13 @@ std::string RunnerBlock(const RaceSheet& sheet) {
         }
         rows.push_back(std::move(cells));
     }
-    return FormatTable(rows, {Align::Right, Align::Left, Align::Right, Align::Right, Align::Right, Align::Right,
-                              Align::Right, Align::Right, Align::Right, Align::Right});
+    return FormatTable(rows, {Align::Right, Align::Left, Align::Right, Align::Right, Align::Right,
+                              Align::Right, Align::Right, Align::Right, Align::Right, Align::Right});
 }
 
 std::string GradeBlock(const RaceSheet& sheet) {
-    return FormatTable({{"単１信頼度", sheet.Rank(1), "単２信頼度", sheet.Rank(2), "複１信頼度", sheet.Rank(3),
-                         "複２信頼度", sheet.Rank(4)}},
+    return FormatTable({{"単１信頼度", sheet.Rank(1), "単２信頼度", sheet.Rank(2), "複１信頼度",
+                         sheet.Rank(3), "複２信頼度", sheet.Rank(4)}},
                        {});
 }
 
@@ -200,7 +200,8 @@ std::string ListTable(const std::string& folder, const std::vector<FileListRow>&
         cells.push_back(std::move(line));
     }
     std::string out = folder + "\n\n";
-    out += FormatTable(cells, {Align::Right, Align::Left, Align::Left, Align::Right, Align::Left, Align::Right});
+    out +=
+        FormatTable(cells, {Align::Right, Align::Left, Align::Left, Align::Right, Align::Left, Align::Right});
     if (!messages.empty()) {
         out += "\n" + MessageLines(messages);
     }

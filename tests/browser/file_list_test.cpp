@@ -190,13 +190,13 @@ TEST_F(FileListFolderTest, EqualKeysKeepTheByteOrderOfTheirNames) {
 
 TEST_F(FileListFolderTest, StopsAtTheFirstFileWhoseHeaderFails) {
     struct Case {
-        std::string third;  // bytes of the third of five files
-        std::size_t shown;  // messages
+        std::string third; // bytes of the third of five files
+        std::size_t shown; // messages
     };
     HeaderSpec bad;
     bad.marker = '4';
     const Case cases[] = {
-        {HeaderBytes(bad), 1},                     // wrong format marker: one message
+        {HeaderBytes(bad), 1},                         // wrong format marker: one message
         {HeaderBytes(HeaderSpec{}).substr(0, 141), 0}, // too short: silent
     };
     for (const auto& c : cases) {

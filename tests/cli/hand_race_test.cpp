@@ -42,9 +42,15 @@ TEST(HandRaceTest, RunnerCount) {
         std::optional<int> count; // nothing: usage error
     };
     const Case cases[] = {
-        {8, std::nullopt, 8},  {18, std::nullopt, 18}, {7, std::nullopt, std::nullopt},
-        {0, std::nullopt, std::nullopt}, {19, std::nullopt, std::nullopt}, {19, 18, std::nullopt},
-        {3, 10, 10},           {12, 8, 8},             {18, 9, 9},
+        {8, std::nullopt, 8},
+        {18, std::nullopt, 18},
+        {7, std::nullopt, std::nullopt},
+        {0, std::nullopt, std::nullopt},
+        {19, std::nullopt, std::nullopt},
+        {19, 18, std::nullopt},
+        {3, 10, 10},
+        {12, 8, 8},
+        {18, 9, 9},
     };
     for (const auto& c : cases) {
         HandRaceParse parse = ParseHandRace(Lines(c.lines, "2.0\t1.1\t1.5"), c.runners);

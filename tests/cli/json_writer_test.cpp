@@ -42,7 +42,15 @@ TEST(JsonWriterTest, NestsWithCommasInTheRightPlaces) {
     json.BeginObject();
     json.Key("a").Int(-3);
     json.Key("b").BeginArray().EndArray();
-    json.Key("c").BeginArray().BeginObject().Key("x").Bool(true).EndObject().BeginObject().EndObject().EndArray();
+    json.Key("c")
+        .BeginArray()
+        .BeginObject()
+        .Key("x")
+        .Bool(true)
+        .EndObject()
+        .BeginObject()
+        .EndObject()
+        .EndArray();
     json.Key("d").StringArray({"p", ""});
     json.Key("e").Bool(false);
     json.EndObject();

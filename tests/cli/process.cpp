@@ -84,7 +84,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     auto argPointers = Pointers(argv);
     auto envPointers = Pointers(envp);
     pid_t pid = 0;
-    int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argPointers.data(), envPointers.data());
+    int spawned =
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argPointers.data(), envPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         throw std::runtime_error("cannot start " + program + ": " + std::strerror(spawned));
@@ -101,7 +102,8 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
         in.CloseWrite();
     }
     while (out.fds[0] >= 0 || err.fds[0] >= 0) {
-        std::array<pollfd, 3> polls{{{out.fds[0], POLLIN, 0}, {err.fds[0], POLLIN, 0}, {in.fds[1], POLLOUT, 0}}};
+        std::array<pollfd, 3> polls{
+            {{out.fds[0], POLLIN, 0}, {err.fds[0], POLLIN, 0}, {in.fds[1], POLLOUT, 0}}};
         if (poll(polls.data(), polls.size(), 30000) <= 0) {
             kill(pid, SIGKILL);
             break;

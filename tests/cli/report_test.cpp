@@ -13,9 +13,9 @@ namespace {
 
 using test::JsonValue;
 
-const std::vector<std::string> kSheetKeys = {
-    "meeting",  "race",          "runner_count", "odds_file",   "rows",   "grades",  "recommendations",
-    "quinella_odds", "wide_odds", "race_result", "status",      "messages"};
+const std::vector<std::string> kSheetKeys = {"meeting",   "race",        "runner_count",    "odds_file",
+                                             "rows",      "grades",      "recommendations", "quinella_odds",
+                                             "wide_odds", "race_result", "status",          "messages"};
 const std::vector<std::string> kRowKeys = {
     "no",        "enabled",   "name",       "win_odds",   "win_rank",       "win_rate",        "place_min",
     "place_max", "place_avg", "place_rank", "place_rate", "win_rank_color", "place_rank_color"};
@@ -113,8 +113,8 @@ TEST_F(ReportTest, ListJsonShape) {
     EXPECT_EQ((*json)["folder"].text, "/pat/");
     ASSERT_EQ((*json)["rows"].items.size(), 2U);
     const JsonValue& first = (*json)["rows"][0];
-    EXPECT_EQ(first.Keys(), (std::vector<std::string>{"no", "course", "meeting", "race", "race_name", "runners",
-                                                      "conditions", "file"}));
+    EXPECT_EQ(first.Keys(), (std::vector<std::string>{"no", "course", "meeting", "race", "race_name",
+                                                      "runners", "conditions", "file"}));
     EXPECT_EQ(first["no"].text, "1");
     EXPECT_EQ(first["meeting"].text, "第5回 8日");
     EXPECT_EQ(first["race_name"].text, "ジャパンカップ");

@@ -13,21 +13,21 @@ TEST(TextWidthTest, ColumnsOfCharacters) {
     const Case cases[] = {
         {"", 0},
         {"abc 1.5", 7},
-        {"東京", 4},                    // kanji
-        {"ジャパンカップ", 14},         // full-width katakana
-        {"ﾄﾘｹｼ", 4},                    // half-width katakana
-        {"ﾚｰｽ名", 5},                   // mixed
-        {"７頭立て", 8},                // full-width digit
-        {"　", 2},                      // ideographic space
-        {"～", 2},                      // full-width tilde
-        {"◎○", 2},                      // ambiguous width: narrow
-        {"’９９", 5},                   // ambiguous quote, full-width digits
-        {"e\xCC\x81", 1},               // combining accent
-        {"\xE2\x80\x8B", 0},            // zero-width space
-        {"\t\x1b", 0},                  // control characters
-        {"한글", 4},                    // hangul
-        {"😀", 2},                      // emoji
-        {"\xff", 1},                    // ill-formed byte
+        {"東京", 4},            // kanji
+        {"ジャパンカップ", 14}, // full-width katakana
+        {"ﾄﾘｹｼ", 4},            // half-width katakana
+        {"ﾚｰｽ名", 5},           // mixed
+        {"７頭立て", 8},        // full-width digit
+        {"　", 2},              // ideographic space
+        {"～", 2},              // full-width tilde
+        {"◎○", 2},              // ambiguous width: narrow
+        {"’９９", 5},           // ambiguous quote, full-width digits
+        {"e\xCC\x81", 1},       // combining accent
+        {"\xE2\x80\x8B", 0},    // zero-width space
+        {"\t\x1b", 0},          // control characters
+        {"한글", 4},            // hangul
+        {"😀", 2},               // emoji
+        {"\xff", 1},            // ill-formed byte
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DisplayWidth(c.text), c.width) << c.text;

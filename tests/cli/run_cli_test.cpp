@@ -1,0 +1,181 @@
+#include "cli/commands.h"
+#include "json_reader.h"
+#include "settings/settings_ops.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace velmora::cli {
+namespace {
+
+using test::JsonValue;
+
+const std::string kSamplePat = std::string(VELMORA_SOURCE_DIR) + "/samples/pat";
+
+class FixedClock : public Clock {
+public:
+    std::uint64_t Ticks() const override { return 42; }
+};
+
+std::string Rows(int count, const std::string& line) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class RunCliTest : public ::testing::Test {
+protected:
+    MemorySettingsStore settings;
+    RemarkList remarks = {"ひとこと"};
+    StandardRandomSource random;
+    FixedClock clock;
+
+    struct Outcome {
+        int code;
+        std::string out;
+        std::string err;
+        std::optional<JsonValue> json;
+    };
+
+    Outcome Run(const std::vector<std::string>& args, const std::string& input = {}) {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        CliContext context{settings, remarks, random, clock, in, out, err};
+        int code = RunCli(args, context);
+        return {code, out.str(), err.str(), test::ParseJson(out.str())};
+    }
+};
+
+TEST_F(RunCliTest, UsageErrorsPrintNothingOnTheOutput) {
+    test::TempDir dir;
+    std::string sevenRows = dir.Write("seven.tsv", Rows(7, "2.0\t1.1\t1.5"));
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, ""},
+        {{"bet"}, ""},
+        {{"calc", (dir.path() / "missing.tsv").string()}, ""},
+        {{"calc", sevenRows}, ""},
+        {{"calc", "--json", "-"}, Rows(19, "2.0")},
+        {{"calc", "-"}, Rows(10, "2.0\t1\t2\tname\tmore")},
+        {{"calc", "-"}, ""},
+        {{"calc", "--runners", "20", "-"}, Rows(10, "2.0")},
+        {{"sample", "--json", "9"}, ""},
+        {{"load", "--json"}, ""},
+        {{"list", "a", "b", "--json"}, ""},
+    };
+    for (const auto& [args, input] : cases) {
+        Outcome outcome = Run(args, input);
+        EXPECT_EQ(outcome.code, kExitUsage) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_NE(outcome.err.find("usage: velmora-cli"), std::string::npos);
+    }
+}
+
+TEST_F(RunCliTest, HelpGoesToTheOutput) {
+    Outcome outcome = Run({"--help"});
+    EXPECT_EQ(outcome.code, kExitDone);
+    EXPECT_EQ(outcome.out.rfind("usage: velmora-cli", 0), 0U);
+    EXPECT_EQ(outcome.err, "");
+}
+
+TEST_F(RunCliTest, CalcComputesTheTypedRows) {
+    std::string input = "2.0\t1.1\t1.4\tアルファ\r\n"
+                        "3.6\t1.2\t1.6\n"
+                        "12.8\t2.7\t4.4\n" +
+                        Rows(6, "15.5\t3.0\t5.0");
+    Outcome outcome = Run({"calc", "--json", "-"}, input);
+    ASSERT_EQ(outcome.code, kExitDone) << outcome.err;
+    ASSERT_TRUE(outcome.json) << outcome.out;
+    const JsonValue& json = *outcome.json;
+    EXPECT_EQ(json["runner_count"].number, 9);
+    EXPECT_EQ(json["odds_file"].text, "");
+    const JsonValue& first = json["rows"][0];
+    EXPECT_EQ(first["name"].text, "アルファ");
+    EXPECT_EQ(first["win_rate"].text, "0.400");
+    EXPECT_EQ(first["place_avg"].text, "1.25");
+    EXPECT_EQ(first["place_rate"].text, "0.213");
+    EXPECT_EQ(json["rows"][2]["win_rate"].text, "0.063");
+    EXPECT_EQ(json["rows"][9]["enabled"].boolean, false);
+    EXPECT_FALSE(json["recommendations"].items.empty());
+    EXPECT_TRUE(json["quinella_odds"].items.empty());
+    EXPECT_EQ(json["status"].text, "ひとこと");
+    EXPECT_TRUE(json["messages"].items.empty());
+}
+
+TEST_F(RunCliTest, CalcWithTooFewActiveRunnersShowsTheMessage) {
+    std::string input = Rows(7, "5.0\t2\t3") + Rows(3, "ﾄﾘｹｼ");
+    Outcome outcome = Run({"calc", "--json", "-"}, input);
+    EXPECT_EQ(outcome.code, kExitMessage);
+    ASSERT_TRUE(outcome.json);
+    const JsonValue& messages = (*outcome.json)["messages"];
+    ASSERT_EQ(messages.items.size(), 1U);
+    EXPECT_EQ(messages[0]["text"].text, "８頭立て未満はサポートしていましぇん。m(__)m");
+    EXPECT_EQ(messages[0]["caption"].text, "Velmora");
+    EXPECT_EQ(messages[0]["icon"].text, "none");
+    EXPECT_EQ((*outcome.json)["rows"][0]["win_rank"].text, "");
+
+    // A count above the lines typed leaves the missing rows blank, which compute as 0.
+    Outcome padded = Run({"calc", "--json", "--runners", "10", "-"}, Rows(8, "5.0\t2\t3"));
+    EXPECT_EQ(padded.code, kExitDone);
+    ASSERT_TRUE(padded.json);
+    EXPECT_EQ((*padded.json)["rows"][9]["win_rate"].text, "0.001");
+}
+
+TEST_F(RunCliTest, SampleUsesTheStoredColours) {
+    SetPopularColor(settings, 1, 255);
+    Outcome outcome = Run({"sample", "--json", "1"});
+    ASSERT_EQ(outcome.code, kExitDone);
+    ASSERT_TRUE(outcome.json);
+    const JsonValue& row8 = (*outcome.json)["rows"][7]; // odds 1.3: the favourite
+    EXPECT_EQ(row8["win_odds"].text, "1.3");
+    EXPECT_EQ(row8["win_rank"].text, "1");
+    EXPECT_EQ(row8["win_rank_color"].number, 255);
+    EXPECT_EQ((*outcome.json)["rows"][0]["win_rank_color"].number, kWhite);
+    EXPECT_EQ((*outcome.json)["runner_count"].number, 10);
+}
+
+TEST_F(RunCliTest, ListDefaultsToThePatFolderOfTheSettings) {
+    SetPatFolder(settings, kSamplePat);
+    Outcome outcome = Run({"list", "--json"});
+    ASSERT_EQ(outcome.code, kExitDone);
+    ASSERT_TRUE(outcome.json);
+    EXPECT_EQ((*outcome.json)["folder"].text, kSamplePat + "/");
+    const JsonValue& rows = (*outcome.json)["rows"];
+    ASSERT_FALSE(rows.items.empty());
+    EXPECT_EQ(rows[0]["no"].text, "1");
+    EXPECT_EQ(rows[0]["race"].text, "10R");
+}
+
+TEST_F(RunCliTest, ListStopsAtAFileOfTheWrongFormatAndSaysSo) {
+    test::TempDir dir;
+    std::string good = ReadBytes(kSamplePat + "/Zo-06050201.jra");
+    ASSERT_GT(good.size(), 142U);
+    std::string bad = good;
+    bad[43] = '9';
+    dir.Write("Zo-1.jra", good);
+    dir.Write("Zo-2.jra", bad);
+    dir.Write("Zo-3.jra", good);
+    Outcome outcome = Run({"list", "--json", dir.path().string()});
+    EXPECT_EQ(outcome.code, kExitMessage);
+    ASSERT_TRUE(outcome.json);
+    EXPECT_EQ((*outcome.json)["rows"].items.size(), 1U);
+    ASSERT_EQ((*outcome.json)["messages"].items.size(), 1U);
+    EXPECT_EQ((*outcome.json)["messages"][0]["text"].text, "ファイル形式が違います。");
+
+    Outcome table = Run({"list", dir.path().string()});
+    EXPECT_EQ(table.code, kExitMessage);
+    EXPECT_NE(table.out.find("[Velmora] ファイル形式が違います。"), std::string::npos);
+}
+
+} // namespace
+} // namespace velmora::cli
