@@ -100,7 +100,7 @@ private:
                 // The odds lists' lines: the cell of the smaller runner first.
                 PairOdds cell = files_.QuinellaCell(pair.first, pair.second);
                 pair.quinellaOdds = cell.QuinellaOdds;
-                pair.wideOdds = cell.WideOddsMin + "～" + cell.WideOddsMax;
+                pair.wideOdds = cell.WideOddsMin + kWideOddsSeparator + cell.WideOddsMax;
             }
             pair.refunded = IsScratchedRunner(pair.first) || IsScratchedRunner(pair.second);
             JudgePair(pair, race.quinellaPayoffs, race.widePayoffs);

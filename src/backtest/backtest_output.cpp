@@ -131,7 +131,8 @@ void WritePairJson(const BacktestPair& pair, std::ostream& out) {
 } // namespace
 
 std::string_view CsvHeaderLine() {
-    return "file,course,meeting,race,runners,grades,pair,first,second,quinella_odds,wide_odds,"
+    return "file,course,meeting,race,runners,grades,pair,first,second,quinella_odds,wide_odds_min,wide_odds_"
+           "max,"
            "refunded,quinella_hit,wide_hit,quinella_return,wide_return";
 }
 
@@ -145,10 +146,18 @@ void CsvBacktestWriter::OnRace(const BacktestRace& race) {
                          CsvField(Trimmed(race.meetingLine)) + ',' + CsvField(Trimmed(race.raceLine)) + ',' +
                          std::to_string(race.runnerCount) + ',' + CsvField(race.GradePattern()) + ',';
     for (const BacktestPair& pair : race.pairs) {
+        // The wide odds line "min～max" as two numbers.
+        std::string_view wide = pair.wideOdds;
+        std::size_t tilde = wide.find(kWideOddsSeparator);
+        std::string_view wideMin = tilde == std::string_view::npos ? wide : wide.substr(0, tilde);
+        std::string_view wideMax = tilde == std::string_view::npos
+                                       ? std::string_view()
+                                       : wide.substr(tilde + std::string_view(kWideOddsSeparator).size());
         out_ << prefix << CsvField(pair.pair) << ',' << pair.first << ',' << pair.second << ','
-             << CsvField(Trimmed(pair.quinellaOdds)) << ',' << CsvField(Trimmed(pair.wideOdds)) << ','
-             << (pair.refunded ? 1 : 0) << ',' << (pair.quinellaHit ? 1 : 0) << ',' << (pair.wideHit ? 1 : 0)
-             << ',' << pair.quinellaReturn << ',' << pair.wideReturn << "\r\n";
+             << CsvField(Trimmed(pair.quinellaOdds)) << ',' << CsvField(Trimmed(wideMin)) << ','
+             << CsvField(Trimmed(wideMax)) << ',' << (pair.refunded ? 1 : 0) << ','
+             << (pair.quinellaHit ? 1 : 0) << ',' << (pair.wideHit ? 1 : 0) << ',' << pair.quinellaReturn
+             << ',' << pair.wideReturn << "\r\n";
     }
 }
 

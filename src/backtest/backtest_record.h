@@ -8,6 +8,9 @@
 
 namespace velmora {
 
+// Joins the lower and upper wide odds in the wide odds list.
+inline constexpr const char* kWideOddsSeparator = "～";
+
 // One recommended pair of a back-tested race, with what betting it would have
 // done: 100 yen as a quinella and 100 yen as a wide.
 struct BacktestPair {

@@ -3,6 +3,7 @@
 #include "backtest/backtest_output.h"
 #include "backtest/csv_reader.h"
 #include "backtest/result_index.h"
+#include "common/text.h"
 #include "results/result_file.h"
 #include "support/temp_dir.h"
 
@@ -124,10 +125,12 @@ TEST_F(BacktestFolder, CsvParsesBackToTheRecordedPairs) {
             EXPECT_EQ(fields[0], race.fileName);
             EXPECT_EQ(fields[6], pair.pair);
             EXPECT_EQ(fields[7], std::to_string(pair.first));
-            EXPECT_EQ(fields[11], pair.refunded ? "1" : "0");
-            EXPECT_EQ(fields[12], pair.quinellaHit ? "1" : "0");
-            EXPECT_EQ(fields[13], pair.wideHit ? "1" : "0");
-            EXPECT_EQ(fields[14], std::to_string(pair.quinellaReturn));
+            EXPECT_EQ(fields[9], std::string(TrimSpaces(pair.quinellaOdds)));
+            EXPECT_EQ(fields[12], pair.refunded ? "1" : "0");
+            EXPECT_EQ(fields[13], pair.quinellaHit ? "1" : "0");
+            EXPECT_EQ(fields[14], pair.wideHit ? "1" : "0");
+            EXPECT_EQ(fields[15], std::to_string(pair.quinellaReturn));
+            EXPECT_EQ(fields[16], std::to_string(pair.wideReturn));
         }
     }
     EXPECT_EQ(line, records.size());

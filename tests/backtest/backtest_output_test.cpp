@@ -73,7 +73,7 @@ TEST(BacktestCsv, ParsesBackToThePairs) {
     ASSERT_TRUE(test::ParseCsv(out.str(), records)) << out.str();
     ASSERT_EQ(records.size(), 3U);
     const std::vector<std::string>& header = records[0];
-    ASSERT_EQ(header.size(), 16U);
+    ASSERT_EQ(header.size(), 17U);
     EXPECT_EQ(header[6], "pair");
     for (std::size_t k = 1; k < records.size(); ++k) {
         ASSERT_EQ(records[k].size(), header.size());
@@ -86,12 +86,14 @@ TEST(BacktestCsv, ParsesBackToThePairs) {
     EXPECT_EQ(records[1][7], "3");
     EXPECT_EQ(records[1][8], "12");
     EXPECT_EQ(records[1][9], "12.3");
-    EXPECT_EQ(records[1][10], "3.1～   4.0");
-    EXPECT_EQ(records[1][12], "1");
-    EXPECT_EQ(records[1][14], "1230");
+    EXPECT_EQ(records[1][10], "3.1");
+    EXPECT_EQ(records[1][11], "4.0");
+    EXPECT_EQ(records[1][13], "1");
+    EXPECT_EQ(records[1][15], "1230");
     EXPECT_EQ(records[2][6], " 1- 3");
-    EXPECT_EQ(records[2][11], "1");
+    EXPECT_EQ(records[2][12], "1");
     EXPECT_EQ(records[2][9], "");
+    EXPECT_EQ(records[2][11], "");
 }
 
 TEST(BacktestJson, StreamsRacesThenSkippedThenFigures) {
