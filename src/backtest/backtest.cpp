@@ -31,10 +31,10 @@ int RunnerOf(std::string_view twoCharacters) {
     return static_cast<int>(CountFromValue(NumericValue(twoCharacters)));
 }
 
-// The races of a folder, one after another, on one private sheet: loading a
-// race clears everything the previous one left. Each race goes the way the
-// file browser and the result button take it: the odds onto the sheet, the
-// calculation, the quinella odds beside the pairs, the result's payoffs.
+// Races one after another on a private sheet, whose every load clears what
+// the previous race left. Each race goes the way the file browser and the
+// result button take it: the odds onto the sheet, the calculation, the
+// quinella odds beside the pairs, the result's payoffs against them.
 class RaceBacktester {
 public:
     explicit RaceBacktester(const ResultIndex& results) : results_(results) {}
@@ -55,13 +55,6 @@ public:
         if (sheet_.GetActiveRunnerCount() < 8) {
             return SkipReason::TooFewActiveRunners;
         }
-        // The quinella odds file is read here, once, rather than by the
-        // calculation: with no race file remembered the calculation lists the
-        // same pairs and leaves the odds to be put beside them below.
-        bool quinellaRead = files_.LoadQuinellaOdds(GetQuinellaFileName(path));
-        sheet_.sOddsFileName.clear();
-        btnCalc_Click(sheet_, services_);
-
         // The result belongs to the race even when its quinella odds are
         // missing (by hand the calculation would then have forgotten the file).
         std::string resultPath = results_.Find(path);
@@ -72,6 +65,12 @@ public:
         if (!files_.ReadPayoffs(resultPath, race.quinellaPayoffs, race.widePayoffs)) {
             return SkipReason::UnreadableResultFile;
         }
+        // The quinella odds file is read here, once, rather than by the
+        // calculation: with no race file remembered the calculation lists the
+        // same pairs and leaves the odds to be put beside them (Record).
+        bool quinellaRead = files_.LoadQuinellaOdds(GetQuinellaFileName(path));
+        sheet_.sOddsFileName.clear();
+        btnCalc_Click(sheet_, services_);
         Record(fileName, record.Header, quinellaRead, race);
         return race;
     }
