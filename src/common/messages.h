@@ -8,6 +8,10 @@ namespace velmora {
 // The application title, used as the caption of every message that is not an error.
 inline constexpr const char* kAppTitle = "Velmora";
 
+// What a command shows when a PAT file it needs can't be read.
+inline constexpr const char* kReadFailedMessage = "ファイルの読み込みに失敗しました。";
+inline constexpr const char* kReadFailedCaption = "えらー";
+
 enum class MessageIcon { None, Critical };
 
 // Shows a message box with an OK button and waits until it is closed.

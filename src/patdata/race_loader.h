@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/messages.h"
 #include "patdata/records.h"
 
 #include <string>
@@ -10,8 +11,6 @@ class MessageSink;
 class RaceSheet;
 struct Services;
 
-inline constexpr const char* kReadFailedMessage = "ファイルの読み込みに失敗しました。";
-inline constexpr const char* kReadFailedCaption = "えらー";
 inline constexpr const char* kTooSmallRaceMessage = "７頭立て以下は対応していません。";
 
 // Clears the sheet and copies the race onto it: runner count, meeting and race

@@ -11,9 +11,6 @@
 namespace velmora {
 namespace {
 
-constexpr const char* kReadFailedMessage = "ファイルの読み込みに失敗しました。";
-constexpr const char* kReadFailedCaption = "えらー";
-
 template <std::size_t N>
 void AddPayoffLines(RaceSheet& sheet, const char* title, const std::array<PayoffEntry, N>& entries) {
     sheet.AddItem(SheetList::RaceResult, title);
