@@ -1,0 +1,199 @@
+// The back-test over a folder of 10,000 races against the bare cost of
+// reading every byte of the same files: the back-test may take at most twice
+// as long, and its memory must not grow with the number of races.
+#include "backtest/backtest.h"
+#include "backtest/backtest_output.h"
+
+#include "pat_fixture.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <random>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace velmora;
+
+// 10,000 races unless VELMORA_BACKTEST_BENCH_RACES asks for another number
+// (handy when profiling).
+int RaceCount() {
+    static const int count = [] {
+        const char* text = std::getenv("VELMORA_BACKTEST_BENCH_RACES");
+        int value = text != nullptr ? std::atoi(text) : 0;
+        return value > 0 ? value : 10000;
+    }();
+    return count;
+}
+
+patfixture::Race GeneratedRace(int index, std::mt19937& random) {
+    patfixture::Race race;
+    char id[16];
+    std::snprintf(id, sizeof id, "%07d.jra", index);
+    race.fileId = id;
+    static const char* const kCourses[] = {"札幌", "函館", "福島", "新潟", "東京",
+                                           "中山", "中京", "京都", "阪神", "小倉"};
+    race.courseName = kCourses[index % 10];
+    race.courseCode = "0" + std::to_string(index % 10);
+    race.meetingNo = 1 + index / 1200 % 5;
+    race.meetingDay = 1 + index / 120 % 10;
+    race.raceNo = 1 + index % 12;
+    int runners = 8 + index % 11;
+    std::uniform_real_distribution<double> odds(1.2, 150.0);
+    std::vector<std::string> winOdds;
+    for (int i = 0; i < runners; ++i) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.1f", odds(random));
+        winOdds.emplace_back(text);
+    }
+    if (index % 17 == 0) {
+        winOdds[static_cast<std::size_t>(index % runners)] = std::string(patfixture::kScratched);
+    }
+    race.runners = patfixture::RunnersWithOdds(winOdds);
+    patfixture::Result result;
+    std::vector<int> order;
+    for (int i = 1; i <= runners; ++i) {
+        if (winOdds[static_cast<std::size_t>(i - 1)] != patfixture::kScratched) {
+            order.push_back(i);
+        }
+    }
+    std::shuffle(order.begin(), order.end(), random);
+    order.resize(3);
+    result.order = order;
+    race.result = result;
+    return race;
+}
+
+// A folder of generated races, removed at the end of the run.
+class RaceFolder {
+public:
+    RaceFolder() {
+        std::string pattern = (fs::temp_directory_path() / "velmora-backtest-bench-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::abort();
+        }
+        path_ = pattern;
+        std::mt19937 random(20261207);
+        for (int index = 0; index < RaceCount(); ++index) {
+            patfixture::WriteRaceFiles(GeneratedRace(index, random), path_);
+        }
+    }
+    ~RaceFolder() {
+        std::error_code error;
+        fs::remove_all(path_, error);
+    }
+    RaceFolder(const RaceFolder&) = delete;
+    RaceFolder& operator=(const RaceFolder&) = delete;
+
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+const RaceFolder& Folder() {
+    static RaceFolder folder;
+    return folder;
+}
+
+// Best wall time of reading every byte, for the back-test to be measured against.
+double gReadingSeconds = 0;
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+long MaxRssKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Discards what is written, as a CSV sent to /dev/null would be.
+class NullBuffer : public std::streambuf {
+protected:
+    int overflow(int c) override { return c; }
+    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
+// The floor: list the folder and read every byte of every file once.
+void BM_ReadEveryByte(benchmark::State& state) {
+    const fs::path& folder = Folder().path();
+    std::vector<char> buffer(1 << 16);
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        std::size_t bytes = 0;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+            std::ifstream file(entry.path(), std::ios::binary);
+            while (file.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) ||
+                   file.gcount() > 0) {
+                bytes += static_cast<std::size_t>(file.gcount());
+            }
+        }
+        benchmark::DoNotOptimize(bytes);
+        state.counters["bytes"] = static_cast<double>(bytes);
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        gReadingSeconds = gReadingSeconds == 0 ? seconds : std::min(gReadingSeconds, seconds);
+    }
+}
+
+// The back-test streaming its CSV, so that no race is kept.
+void BM_BacktestCsv(benchmark::State& state) {
+    const std::string folder = Folder().path().string();
+    NullBuffer sink;
+    std::ostream out(&sink);
+    long rssBefore = MaxRssKb();
+    double best = 0;
+    double cpuBefore = ProcessCpuSeconds();
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        CsvBacktestWriter writer(out);
+        RunBacktest(folder, writer, static_cast<int>(state.range(0)));
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        best = best == 0 ? seconds : std::min(best, seconds);
+    }
+    state.counters["races"] = RaceCount();
+    // Best wall time against the best wall time of reading every byte, and the
+    // CPU time of all threads per race.
+    state.counters["x_reading"] = gReadingSeconds > 0 ? best / gReadingSeconds : 0;
+    state.counters["cpu_us_per_race"] =
+        (ProcessCpuSeconds() - cpuBefore) * 1e6 / static_cast<double>(state.iterations()) / RaceCount();
+    state.counters["maxrss_growth_kb"] = static_cast<double>(MaxRssKb() - rssBefore);
+}
+
+// The same with the figures only (the readable report).
+void BM_BacktestFigures(benchmark::State& state) {
+    const std::string folder = Folder().path().string();
+    for (auto _ : state) {
+        FiguresCollector collector;
+        RunBacktest(folder, collector);
+        benchmark::DoNotOptimize(collector.figures.all.races);
+        state.counters["races_used"] = static_cast<double>(collector.figures.all.races);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_ReadEveryByte)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+// Arg: threads (1: as the desktop program would run it; 0: one per core).
+BENCHMARK(BM_BacktestCsv)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(1)->Arg(0)->UseRealTime();
+BENCHMARK(BM_BacktestFigures)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+BENCHMARK_MAIN();

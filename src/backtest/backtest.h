@@ -1,0 +1,30 @@
+#pragma once
+
+#include "backtest/backtest_record.h"
+#include "backtest/figures.h"
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// Back-tests every win/place odds file ("Zo-*.jra") of a PAT folder: each race
+// is loaded, computed and checked against its result file as a user would do
+// by hand, on a private sheet with no message shown and no settings touched.
+// Files whose header can't be read are reported first (in name order), then
+// the races in the file browser's order, each as soon as it is done, so that
+// nothing of a race is kept once the visitor has seen it. Nothing is written
+// into the folder. The races are worked on by `threads` threads (0: one per
+// core, at most four), each on a sheet of its own; the visitor is always
+// called on the calling thread, in order.
+void RunBacktest(const std::string& folder, BacktestVisitor& visitor, int threads = 0);
+
+// Everything a back-test found, kept in memory.
+struct BacktestReport {
+    std::vector<BacktestRace> races;
+    std::vector<SkippedRace> skipped;
+    Figures figures;
+};
+BacktestReport CollectBacktest(const std::string& folder, int threads = 0);
+
+} // namespace velmora

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "backtest/backtest_files.h"
+#include "backtest/backtest_record.h"
+
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+struct ListedOddsFile {
+    std::string name; // without folder
+    std::string path; // full path
+};
+
+// The win/place odds files of a folder in the file browser's order (course,
+// meeting, race). Unlike the browser, a file whose header can't be read does
+// not end the listing: it is left out of the order and handed to `unreadable`
+// with its reason, in name order.
+std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folder,
+                                                        std::vector<SkippedRace>& unreadable);
+
+// The skip reason of an odds file that could not be read.
+SkipReason OddsReadFailure(BacktestFileReader::OddsStatus status);
+
+} // namespace velmora

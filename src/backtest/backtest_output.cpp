@@ -1,0 +1,335 @@
+#include "backtest/backtest_output.h"
+
+#include "common/conversions.h"
+#include "common/text.h"
+
+#include <charconv>
+#include <cstdio>
+#include <optional>
+
+namespace velmora {
+
+std::string CsvField(std::string_view text) {
+    bool needsQuotes = text.find_first_of(",\"\r\n") != std::string_view::npos ||
+                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    if (!needsQuotes) {
+        return std::string(text);
+    }
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') {
+            out += '"';
+        }
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char buffer[8];
+                std::snprintf(buffer, sizeof buffer, "\\u%04x",
+                              static_cast<unsigned>(static_cast<unsigned char>(c)));
+                out += buffer;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+namespace {
+
+const char* Bool(bool value) {
+    return value ? "true" : "false";
+}
+
+std::string Trimmed(std::string_view text) {
+    return std::string(TrimSpaces(text));
+}
+
+// Shortest text that reads back as the same double; JSON null for no value.
+std::string JsonNumber(std::optional<double> value) {
+    if (!value) {
+        return "null";
+    }
+    char buffer[32];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, *value);
+    return error == std::errc() ? std::string(buffer, end) : "null";
+}
+
+void WriteBetJson(const Tally& tally, const BetTally& bet, std::ostream& out) {
+    out << "{\"hits\":" << bet.hits << ",\"races_hit\":" << bet.racesHit
+        << ",\"pair_hit_rate\":" << JsonNumber(PairHitRate(tally, bet))
+        << ",\"race_hit_rate\":" << JsonNumber(RaceHitRate(tally, bet)) << ",\"stake\":" << bet.stake
+        << ",\"return\":" << bet.returned << ",\"return_rate\":" << JsonNumber(ReturnRate(bet)) << '}';
+}
+
+void WriteTallyJson(const Tally& tally, std::ostream& out) {
+    out << "{\"races\":" << tally.races << ",\"pairs_bet\":" << tally.pairsBet
+        << ",\"pairs_refunded\":" << tally.pairsRefunded << ",\"races_any_hit\":" << tally.racesAnyHit
+        << ",\"race_hit_rate\":" << JsonNumber(Ratio(tally.racesAnyHit, tally.races))
+        << ",\"stake\":" << tally.TotalStake() << ",\"return\":" << tally.TotalReturn()
+        << ",\"return_rate\":" << JsonNumber(Ratio(tally.TotalReturn(), tally.TotalStake()))
+        << ",\"quinella\":";
+    WriteBetJson(tally, tally.quinella, out);
+    out << ",\"wide\":";
+    WriteBetJson(tally, tally.wide, out);
+    out << '}';
+}
+
+void WriteTallyMapJson(const std::map<std::string, Tally>& tallies, std::ostream& out) {
+    out << '{';
+    bool first = true;
+    for (const auto& [key, tally] : tallies) {
+        out << (first ? "" : ",") << JsonString(key) << ':';
+        WriteTallyJson(tally, out);
+        first = false;
+    }
+    out << '}';
+}
+
+void WritePayoffsJson(const std::vector<BacktestPayoff>& payoffs, std::ostream& out) {
+    out << '[';
+    for (std::size_t i = 0; i < payoffs.size(); ++i) {
+        out << (i == 0 ? "" : ",") << "{\"key\":" << JsonString(payoffs[i].key)
+            << ",\"amount\":" << payoffs[i].amount << '}';
+    }
+    out << ']';
+}
+
+void WritePairJson(const BacktestPair& pair, std::ostream& out) {
+    out << "{\"pair\":" << JsonString(pair.pair) << ",\"first\":" << pair.first
+        << ",\"second\":" << pair.second << ",\"quinella_odds\":" << JsonString(pair.quinellaOdds)
+        << ",\"wide_odds\":" << JsonString(pair.wideOdds) << ",\"refunded\":" << Bool(pair.refunded)
+        << ",\"quinella_hit\":" << Bool(pair.quinellaHit) << ",\"wide_hit\":" << Bool(pair.wideHit)
+        << ",\"quinella_return\":" << pair.quinellaReturn << ",\"wide_return\":" << pair.wideReturn << '}';
+}
+
+} // namespace
+
+std::string_view CsvHeaderLine() {
+    return "file,course,meeting,race,runners,grades,pair,first,second,quinella_odds,wide_odds_min,wide_odds_"
+           "max,"
+           "refunded,quinella_hit,wide_hit,quinella_return,wide_return";
+}
+
+CsvBacktestWriter::CsvBacktestWriter(std::ostream& out) : out_(out) {
+    out_ << CsvHeaderLine() << "\r\n";
+}
+
+void CsvBacktestWriter::OnRace(const BacktestRace& race) {
+    // The race's columns are the same on each of its lines.
+    std::string prefix = CsvField(race.fileName) + ',' + CsvField(race.course) + ',' +
+                         CsvField(Trimmed(race.meetingLine)) + ',' + CsvField(Trimmed(race.raceLine)) + ',' +
+                         std::to_string(race.runnerCount) + ',' + CsvField(race.GradePattern()) + ',';
+    for (const BacktestPair& pair : race.pairs) {
+        // The wide odds line "min～max" as two numbers.
+        std::string_view wide = pair.wideOdds;
+        std::size_t tilde = wide.find(kWideOddsSeparator);
+        std::string_view wideMin = tilde == std::string_view::npos ? wide : wide.substr(0, tilde);
+        std::string_view wideMax = tilde == std::string_view::npos
+                                       ? std::string_view()
+                                       : wide.substr(tilde + std::string_view(kWideOddsSeparator).size());
+        out_ << prefix << CsvField(pair.pair) << ',' << pair.first << ',' << pair.second << ','
+             << CsvField(Trimmed(pair.quinellaOdds)) << ',' << CsvField(Trimmed(wideMin)) << ','
+             << CsvField(Trimmed(wideMax)) << ',' << (pair.refunded ? 1 : 0) << ','
+             << (pair.quinellaHit ? 1 : 0) << ',' << (pair.wideHit ? 1 : 0) << ',' << pair.quinellaReturn
+             << ',' << pair.wideReturn << "\r\n";
+    }
+}
+
+JsonBacktestWriter::JsonBacktestWriter(std::ostream& out, std::string_view folder) : out_(out) {
+    out_ << "{\"folder\":" << JsonString(folder) << ",\"races\":[";
+}
+
+void JsonBacktestWriter::OnRace(const BacktestRace& race) {
+    figures_.Add(race);
+    out_ << (firstRace_ ? "\n" : ",\n") << "{\"file\":" << JsonString(race.fileName)
+         << ",\"course\":" << JsonString(race.course) << ",\"meeting\":" << JsonString(race.meetingLine)
+         << ",\"race\":" << JsonString(race.raceLine) << ",\"runners\":" << race.runnerCount
+         << ",\"grades\":[";
+    for (std::size_t i = 0; i < race.grades.size(); ++i) {
+        out_ << (i == 0 ? "" : ",") << JsonString(race.grades[i]);
+    }
+    out_ << "],\"quinella_odds_read\":" << Bool(race.hasQuinellaOdds) << ",\"pairs\":[";
+    for (std::size_t i = 0; i < race.pairs.size(); ++i) {
+        out_ << (i == 0 ? "" : ",");
+        WritePairJson(race.pairs[i], out_);
+    }
+    out_ << "],\"quinella_payoffs\":";
+    WritePayoffsJson(race.quinellaPayoffs, out_);
+    out_ << ",\"wide_payoffs\":";
+    WritePayoffsJson(race.widePayoffs, out_);
+    out_ << '}';
+    firstRace_ = false;
+}
+
+void JsonBacktestWriter::OnSkipped(const SkippedRace& skipped) {
+    figures_.AddSkipped(skipped.reason);
+    skipped_.push_back(skipped);
+}
+
+void JsonBacktestWriter::Finish() {
+    out_ << "\n],\"skipped\":[";
+    for (std::size_t i = 0; i < skipped_.size(); ++i) {
+        out_ << (i == 0 ? "\n" : ",\n") << "{\"file\":" << JsonString(skipped_[i].fileName)
+             << ",\"reason\":" << JsonString(SkipReasonKey(skipped_[i].reason)) << '}';
+    }
+    out_ << "\n],\"figures\":";
+    WriteFiguresJson(figures_, out_);
+    out_ << "}\n";
+}
+
+void WriteFiguresJson(const Figures& figures, std::ostream& out) {
+    out << "{\"all\":";
+    WriteTallyJson(figures.all, out);
+    out << ",\"by_win1_grade\":";
+    WriteTallyMapJson(figures.byWin1Grade, out);
+    out << ",\"by_grade_pattern\":";
+    WriteTallyMapJson(figures.byGradePattern, out);
+    out << ",\"by_course\":";
+    WriteTallyMapJson(figures.byCourse, out);
+    out << ",\"by_runner_band\":{";
+    for (int band = 0; band < kRunnerBandCount; ++band) {
+        out << (band == 0 ? "" : ",") << JsonString(RunnerBandLabel(band)) << ':';
+        WriteTallyJson(figures.byRunnerBand[static_cast<std::size_t>(band)], out);
+    }
+    out << "},\"skipped\":{";
+    for (int reason = 0; reason < kSkipReasonCount; ++reason) {
+        out << (reason == 0 ? "" : ",") << JsonString(SkipReasonKey(static_cast<SkipReason>(reason))) << ':'
+            << figures.skipped[static_cast<std::size_t>(reason)];
+    }
+    out << "}}";
+}
+
+std::size_t DisplayWidth(std::string_view utf8) {
+    std::size_t width = 0;
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        auto lead = static_cast<unsigned char>(utf8[i]);
+        std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t cp = lead;
+        if (length > 1 && i + length <= utf8.size()) {
+            cp = lead & (0x7FU >> length);
+            for (std::size_t k = 1; k < length; ++k) {
+                cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3FU);
+            }
+        }
+        bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
+                    (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
+                    (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
+                    (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x20000 && cp <= 0x3FFFD);
+        width += wide ? 2 : 1;
+        i += length;
+    }
+    return width;
+}
+
+namespace {
+
+std::string Percent(std::optional<double> value) {
+    return value ? FormatFixed(*value * 100.0, 1) + "%" : std::string("-");
+}
+
+// Pads on the right (labels) or on the left (numbers) to a column width.
+std::string Cell(std::string_view text, std::size_t width, bool leftAligned) {
+    std::size_t used = DisplayWidth(text);
+    std::string padding(used < width ? width - used : 0, ' ');
+    return leftAligned ? std::string(text) + padding : padding + std::string(text);
+}
+
+constexpr std::size_t kLabelWidth = 14;
+constexpr std::size_t kNumberWidth = 9;
+
+void WriteTableHeader(std::string_view title, std::ostream& out) {
+    out << '\n' << title << '\n' << Cell("", kLabelWidth, true);
+    for (const char* caption : {"races", "pairs", "refunds", "Q hits", "W hits", "race hit", "Q/pair",
+                                "W/pair", "stake", "return", "Q ret%", "W ret%", "ret%"}) {
+        out << Cell(caption, kNumberWidth, false);
+    }
+    out << '\n';
+}
+
+void WriteTallyRow(std::string_view label, const Tally& tally, std::ostream& out) {
+    out << Cell(label, kLabelWidth, true);
+    for (const std::string& cell :
+         {std::to_string(tally.races), std::to_string(tally.pairsBet), std::to_string(tally.pairsRefunded),
+          std::to_string(tally.quinella.hits), std::to_string(tally.wide.hits),
+          Percent(Ratio(tally.racesAnyHit, tally.races)), Percent(PairHitRate(tally, tally.quinella)),
+          Percent(PairHitRate(tally, tally.wide)), std::to_string(tally.TotalStake()),
+          std::to_string(tally.TotalReturn()), Percent(ReturnRate(tally.quinella)),
+          Percent(ReturnRate(tally.wide)), Percent(Ratio(tally.TotalReturn(), tally.TotalStake()))}) {
+        out << Cell(cell, kNumberWidth, false);
+    }
+    out << '\n';
+}
+
+void WriteTallyTable(std::string_view title, const std::map<std::string, Tally>& tallies, std::ostream& out) {
+    WriteTableHeader(title, out);
+    for (const auto& [label, tally] : tallies) {
+        WriteTallyRow(label.empty() ? std::string_view("(none)") : std::string_view(label), tally, out);
+    }
+}
+
+} // namespace
+
+void WriteTextReport(const Figures& figures, std::string_view folder, std::ostream& out) {
+    const Tally& all = figures.all;
+    out << "Back-test of " << folder << '\n'
+        << "Races used: " << all.races << ", skipped: " << figures.SkippedTotal() << '\n';
+    for (int reason = 0; reason < kSkipReasonCount; ++reason) {
+        std::int64_t count = figures.skipped[static_cast<std::size_t>(reason)];
+        if (count > 0) {
+            out << "  " << SkipReasonText(static_cast<SkipReason>(reason)) << ": " << count << '\n';
+        }
+    }
+    out << "Stake 100 yen per pair as a quinella and as a wide; pairs with a scratched runner are refunded.\n"
+        << "Pairs bet: " << all.pairsBet << ", refunded: " << all.pairsRefunded << '\n'
+        << "Quinella (馬連): " << all.quinella.hits << " hits in " << all.quinella.racesHit
+        << " races, hit rate " << Percent(PairHitRate(all, all.quinella)) << " per pair, "
+        << Percent(RaceHitRate(all, all.quinella)) << " per race; stake " << all.quinella.stake
+        << " yen, return " << all.quinella.returned << " yen, 回収率 " << Percent(ReturnRate(all.quinella))
+        << '\n'
+        << "Wide (ワイド): " << all.wide.hits << " hits in " << all.wide.racesHit << " races, hit rate "
+        << Percent(PairHitRate(all, all.wide)) << " per pair, " << Percent(RaceHitRate(all, all.wide))
+        << " per race; stake " << all.wide.stake << " yen, return " << all.wide.returned << " yen, 回収率 "
+        << Percent(ReturnRate(all.wide)) << '\n'
+        << "Total: stake " << all.TotalStake() << " yen, return " << all.TotalReturn() << " yen, 回収率 "
+        << Percent(Ratio(all.TotalReturn(), all.TotalStake())) << "; races with a hit "
+        << Percent(Ratio(all.racesAnyHit, all.races)) << '\n';
+
+    WriteTableHeader("All races", out);
+    WriteTallyRow("all", all, out);
+    WriteTallyTable("By win-1 grade", figures.byWin1Grade, out);
+    WriteTallyTable("By grade pattern", figures.byGradePattern, out);
+    WriteTallyTable("By course", figures.byCourse, out);
+    WriteTableHeader("By runner count", out);
+    for (int band = 0; band < kRunnerBandCount; ++band) {
+        WriteTallyRow(RunnerBandLabel(band), figures.byRunnerBand[static_cast<std::size_t>(band)], out);
+    }
+}
+
+} // namespace velmora

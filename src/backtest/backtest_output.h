@@ -1,0 +1,73 @@
+#pragma once
+
+#include "backtest/backtest_record.h"
+#include "backtest/figures.h"
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// One field of a CSV line, quoted as RFC 4180 asks: in double quotes, with
+// inner quotes doubled, when it holds a comma, a quote, a line break or spaces
+// at either end (which some readers would otherwise drop).
+std::string CsvField(std::string_view text);
+
+// A JSON string literal with its quotes; control characters are escaped,
+// everything else (UTF-8 included) passes as it is.
+std::string JsonString(std::string_view text);
+
+// The columns of the CSV: one line per recommended pair.
+std::string_view CsvHeaderLine();
+
+// Streams one CSV line per recommended pair as the races arrive (the header
+// line is written at construction); skipped races leave no line.
+class CsvBacktestWriter : public BacktestVisitor {
+public:
+    explicit CsvBacktestWriter(std::ostream& out);
+    void OnRace(const BacktestRace& race) override;
+    void OnSkipped(const SkippedRace&) override {}
+
+private:
+    std::ostream& out_;
+};
+
+// Streams one JSON object: the folder, every race as it arrives, then the
+// skipped races with their reasons and the figures (Finish).
+class JsonBacktestWriter : public BacktestVisitor {
+public:
+    JsonBacktestWriter(std::ostream& out, std::string_view folder);
+    void OnRace(const BacktestRace& race) override;
+    void OnSkipped(const SkippedRace& skipped) override;
+    void Finish();
+
+private:
+    std::ostream& out_;
+    bool firstRace_ = true;
+    std::vector<SkippedRace> skipped_;
+    Figures figures_;
+};
+
+// Only the figures and the skipped races; keeps no race.
+class FiguresCollector : public BacktestVisitor {
+public:
+    void OnRace(const BacktestRace& race) override { figures.Add(race); }
+    void OnSkipped(const SkippedRace& skipped) override { figures.AddSkipped(skipped.reason); }
+
+    Figures figures;
+};
+
+// The figures as a JSON object.
+void WriteFiguresJson(const Figures& figures, std::ostream& out);
+
+// The readable report: the races used and skipped, then the figures for all
+// races and by win-1 grade, grade pattern, course and runner count.
+void WriteTextReport(const Figures& figures, std::string_view folder, std::ostream& out);
+
+// Columns a text takes in a fixed-pitch font: two for East Asian wide and
+// full-width characters, one for everything else (half-width katakana too).
+std::size_t DisplayWidth(std::string_view utf8);
+
+} // namespace velmora

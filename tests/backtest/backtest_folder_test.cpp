@@ -1,0 +1,217 @@
+#include "backtest/backtest.h"
+#include "backtest/backtest_arguments.h"
+#include "backtest/backtest_output.h"
+#include "backtest/csv_reader.h"
+#include "backtest/result_index.h"
+#include "common/text.h"
+#include "results/result_file.h"
+#include "support/temp_dir.h"
+
+#include "backtest/backtest_fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using patfixture::Payoff;
+
+std::map<std::string, std::uintmax_t> Snapshot(const fs::path& folder) {
+    std::map<std::string, std::uintmax_t> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        files[entry.path().filename().string()] = entry.file_size();
+    }
+    return files;
+}
+
+class BacktestFolder : public ::testing::Test {
+protected:
+    void SetUp() override { test::WriteBacktestFolder(dir.path()); }
+
+    test::TempDir dir;
+};
+
+TEST_F(BacktestFolder, FiguresMatchTheHandCount) {
+    auto before = Snapshot(dir.path());
+    BacktestReport report = CollectBacktest(dir.path().string());
+    EXPECT_EQ(Snapshot(dir.path()), before) << "the folder must stay as it was";
+
+    ASSERT_EQ(report.races.size(), 2U);
+    // The browser's order: course first, 中山 before 東京.
+    const BacktestRace& worked = report.races[0];
+    const BacktestRace& deadHeat = report.races[1];
+    EXPECT_EQ(worked.course, "中山");
+    EXPECT_EQ(worked.GradePattern(), "CDBB");
+    EXPECT_EQ(worked.runnerCount, 8);
+    EXPECT_TRUE(worked.hasQuinellaOdds);
+    std::vector<std::string> pairs;
+    for (const BacktestPair& pair : worked.pairs) {
+        pairs.push_back(pair.pair);
+    }
+    EXPECT_EQ(pairs, (std::vector<std::string>{" 1- 3", " 2- 3", " 3- 4", " 3- 5", " 1- 2", " 2- 4", " 2- 5",
+                                               " 3- 7", " 1- 5"}));
+    EXPECT_EQ(worked.pairs[0].first, 1);
+    EXPECT_EQ(worked.pairs[0].second, 3);
+    EXPECT_EQ(worked.pairs[0].quinellaOdds, "   8.2");
+    EXPECT_EQ(worked.pairs[0].wideOdds, "   3.1～   3.5");
+    EXPECT_TRUE(worked.pairs[0].quinellaHit);
+    EXPECT_TRUE(worked.pairs[0].wideHit);
+    EXPECT_EQ(worked.pairs[7].wideReturn, 1450);
+    EXPECT_EQ(worked.meetingLine.rfind("中山", 0), 0U);
+    EXPECT_EQ(worked.raceLine.rfind(" 2R ", 0), 0U);
+
+    EXPECT_EQ(deadHeat.GradePattern().substr(0, 1), "A");
+    ASSERT_EQ(deadHeat.pairs.size(), 4U);
+    EXPECT_EQ(deadHeat.pairs[0].pair, " 1- 2");
+    EXPECT_TRUE(deadHeat.pairs[0].refunded);
+    EXPECT_EQ(deadHeat.pairs[1].quinellaReturn, 1500);
+    EXPECT_EQ(deadHeat.pairs[2].quinellaReturn, 2500);
+
+    const Tally& all = report.figures.all;
+    EXPECT_EQ(all.races, 2);
+    EXPECT_EQ(all.pairsBet, 12);
+    EXPECT_EQ(all.pairsRefunded, 1);
+    EXPECT_EQ(all.quinella.hits, 3);
+    EXPECT_EQ(all.quinella.stake, 1200);
+    EXPECT_EQ(all.quinella.returned, 820 + 1500 + 2500);
+    EXPECT_EQ(all.wide.hits, 4);
+    EXPECT_EQ(all.wide.returned, 310 + 1450 + 300 + 400);
+    EXPECT_EQ(all.racesAnyHit, 2);
+    EXPECT_EQ(report.figures.byWin1Grade.at("C").quinella.returned, 820);
+    EXPECT_EQ(report.figures.byWin1Grade.at("A").wide.returned, 700);
+    EXPECT_EQ(report.figures.byCourse.at("東京").pairsRefunded, 1);
+    EXPECT_EQ(report.figures.byRunnerBand[0].races, 2);
+}
+
+TEST_F(BacktestFolder, UnusableRacesAreCountedByReason) {
+    BacktestReport report = CollectBacktest(dir.path().string() + "/");
+    std::map<std::string, SkipReason> skipped;
+    for (const SkippedRace& race : report.skipped) {
+        skipped[race.fileName] = race.reason;
+    }
+    std::map<std::string, SkipReason> expected{
+        {"Zo-NORESULT.jra", SkipReason::NoResultFile},
+        {"Zo-SEVEN.jra", SkipReason::TooFewRunners},
+        {"Zo-SCRATCHED.jra", SkipReason::TooFewActiveRunners},
+        {"Zo-BADRESULT.jra", SkipReason::UnreadableResultFile},
+        {"Zo-WRONGFORMAT.jra", SkipReason::WrongFormatOddsFile},
+        {"Zo-SHORT.jra", SkipReason::UnreadableOddsFile},
+    };
+    EXPECT_EQ(skipped, expected);
+    for (int reason = 0; reason < kSkipReasonCount; ++reason) {
+        EXPECT_EQ(report.figures.skipped[static_cast<std::size_t>(reason)], 1) << reason;
+    }
+    // The races behind an unreadable file are still used, unlike in the browser.
+    EXPECT_EQ(report.races.size(), 2U);
+}
+
+TEST_F(BacktestFolder, CsvParsesBackToTheRecordedPairs) {
+    BacktestReport report = CollectBacktest(dir.path().string());
+    std::ostringstream out;
+    WriteBacktest(dir.path().string(), BacktestFormat::Csv, out);
+    std::vector<std::vector<std::string>> records;
+    ASSERT_TRUE(test::ParseCsv(out.str(), records));
+    std::size_t line = 1;
+    for (const BacktestRace& race : report.races) {
+        for (const BacktestPair& pair : race.pairs) {
+            ASSERT_LT(line, records.size());
+            const std::vector<std::string>& fields = records[line++];
+            EXPECT_EQ(fields[0], race.fileName);
+            EXPECT_EQ(fields[6], pair.pair);
+            EXPECT_EQ(fields[7], std::to_string(pair.first));
+            EXPECT_EQ(fields[9], std::string(TrimSpaces(pair.quinellaOdds)));
+            EXPECT_EQ(fields[12], pair.refunded ? "1" : "0");
+            EXPECT_EQ(fields[13], pair.quinellaHit ? "1" : "0");
+            EXPECT_EQ(fields[14], pair.wideHit ? "1" : "0");
+            EXPECT_EQ(fields[15], std::to_string(pair.quinellaReturn));
+            EXPECT_EQ(fields[16], std::to_string(pair.wideReturn));
+        }
+    }
+    EXPECT_EQ(line, records.size());
+    EXPECT_EQ(line, 1U + 13U);
+}
+
+// Several threads share the races out; what comes out, and its order, stays
+// exactly that of a single thread.
+TEST_F(BacktestFolder, ThreadsChangeNothing) {
+    for (int i = 0; i < 40; ++i) {
+        patfixture::Race race = test::PlainRace(1 + i % 12, 8 + i % 11);
+        race.fileId = "T" + std::to_string(100 + i) + ".jra";
+        race.courseName = i % 2 == 0 ? "京都" : "新潟";
+        race.result->order = {1 + i % 8, 1 + (i + 3) % 8, 1 + (i + 5) % 8};
+        patfixture::WriteRaceFiles(race, dir.path());
+    }
+    std::ostringstream single;
+    {
+        JsonBacktestWriter writer(single, "");
+        RunBacktest(dir.path().string(), writer, 1);
+        writer.Finish();
+    }
+    for (int threads : {2, 3}) {
+        std::ostringstream several;
+        JsonBacktestWriter writer(several, "");
+        RunBacktest(dir.path().string(), writer, threads);
+        writer.Finish();
+        EXPECT_EQ(several.str(), single.str()) << threads << " threads";
+    }
+    EXPECT_EQ(CollectBacktest(dir.path().string(), 1).races.size(), 42U);
+}
+
+TEST(BacktestArguments, ParsesFormatsAndFolder) {
+    struct Case {
+        std::vector<std::string> args;
+        BacktestFormat format;
+        std::string folder;
+        bool error;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{}, BacktestFormat::Report, "", false},
+             {{"--json", "/pat"}, BacktestFormat::Json, "/pat", false},
+             {{"/pat", "--csv"}, BacktestFormat::Csv, "/pat", false},
+             {{"--csv", "--csv"}, BacktestFormat::Csv, "", false},
+             {{"--", "--json"}, BacktestFormat::Report, "--json", false},
+             {{"--json", "--csv"}, BacktestFormat::Report, "", true},
+             {{"--jsn"}, BacktestFormat::Report, "", true},
+             {{"a", "b"}, BacktestFormat::Report, "", true},
+             {{""}, BacktestFormat::Report, "", true},
+         }) {
+        BacktestArguments parsed = ParseBacktestArguments(c.args);
+        EXPECT_EQ(!parsed.error.empty(), c.error) << testing::PrintToString(c.args);
+        if (!c.error) {
+            EXPECT_EQ(parsed.format, c.format) << testing::PrintToString(c.args);
+            EXPECT_EQ(parsed.folder, c.folder);
+        }
+    }
+}
+
+TEST(BacktestResultIndex, FindsWhatTheFolderSearchFinds) {
+    test::TempDir dir;
+    for (const char* name : {"Ks-A11BCDEF.jra", "ks-a00bcdef.JRA", "Ks-A0BCDEF.jra", "Ks-B00CDEF.jra",
+                             "Ks-D東京x.jra", "Ks-E000y.jra"}) {
+        dir.Write(name, "x");
+    }
+    fs::create_directory(dir.path() / "Ks-C00x.jra");
+    fs::create_directory(dir.path() / "kazo-1");
+    dir.Write("kazo-1/Ks-k00azo-1.jra", "x");
+    ResultIndex index(dir.path().string());
+    std::string folder = dir.path().string() + "/";
+    for (const char* odds : {"Zo-ABCDEF.jra", "zo-abcdef.jra", "ZO-BCDEF.jra", "Zo-Cx.jra", "Zo-Dx.jra",
+                             "Zo-Ey.jra", "Zo-none.jra", "Zo-.jra"}) {
+        std::string path = folder + odds;
+        EXPECT_EQ(index.Find(path), ResultFileName(path)) << odds;
+    }
+    EXPECT_EQ(index.Find(folder + "Zo-ABCDEF.jra"), folder + "Ks-A11BCDEF.jra");
+    // A "zo-" in the folder's name is left to the search on disk.
+    ResultIndex nested((dir.path() / "kazo-1").string());
+    std::string path = (dir.path() / "kazo-1" / "Zo-x.jra").string();
+    EXPECT_EQ(nested.Find(path), ResultFileName(path));
+}
+
+} // namespace
+} // namespace velmora
