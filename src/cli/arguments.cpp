@@ -17,6 +17,8 @@ const std::string_view kUsage =
     "  sample [--json] K                  compute test-data race K (1-3)\n"
     "  list [--json] [FOLDER]             list the races of a PAT folder (default: the\n"
     "                                     PAT folder of the settings)\n"
+    "  backtest [--json | --csv] [FOLDER] back-test the recommendations over a PAT\n"
+    "                                     folder: hit rates and returns\n"
     "\n"
     "exit status: 0 done, 1 the program showed a message, 2 usage error\n";
 
