@@ -52,14 +52,14 @@ struct ColumnLayout {
 };
 
 constexpr std::array<ColumnLayout, BacktestRaceModel::ColumnCount> kRaceColumns = {{
-    {"No", 450, true},
+    {"No", 600, true},
     {"場名", 600, false},
-    {"開催", 900, false},
+    {"開催", 1100, false},
     {"ﾚｰｽ", 480, true},
-    {"ﾚｰｽ名", 2100, false},
+    {"ﾚｰｽ名", 1900, false},
     {"頭数", 450, true},
     {"信頼度", 660, false},
-    {"推奨買い目", 4300, false},
+    {"推奨買い目", 5000, false},
     {"払戻", 750, true},
     {"ﾌｧｲﾙ名", 1400, false},
 }};

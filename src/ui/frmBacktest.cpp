@@ -43,8 +43,8 @@ namespace {
 const char* const kSection = "BacktestWindow";
 constexpr float kDefaultLeft = 1500.0f;
 constexpr float kDefaultTop = 1000.0f;
-constexpr double kDefaultWidth = 12900;
-constexpr double kDefaultHeight = 9600;
+constexpr double kDefaultWidth = 13800;
+constexpr double kDefaultHeight = 10500;
 constexpr Qt::Alignment kCaptionAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 
 const char* const kFolderMissingMessage = "フォルダが見つかりません。";
@@ -124,7 +124,6 @@ QChart* ReturnRateChart(const QString& title, const std::map<std::string, Tally>
     rateAxis->setRange(0.0, top);
     rateAxis->setTickCount(static_cast<int>(top / 50.0) + 1);
     rateAxis->setLabelFormat(QStringLiteral("%.0f%%"));
-    rateAxis->setTitleText(QStringLiteral("回収率"));
     chart->addAxis(rateAxis, Qt::AlignLeft);
     series->attachAxis(rateAxis);
     return chart;
