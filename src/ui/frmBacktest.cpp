@@ -20,6 +20,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
@@ -327,18 +328,30 @@ void frmBacktest::btnClose_Click() {
 }
 
 void frmBacktest::btnBrowse_Click() {
-    QFileDialog dialog(this, QStringLiteral("PATﾌｫﾙﾀﾞの選択"));
-    dialog.setObjectName(QStringLiteral("dlgFolder"));
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    auto* dialog = new QFileDialog(this, QStringLiteral("PATﾌｫﾙﾀﾞの選択"));
+    dialog->setObjectName(QStringLiteral("dlgFolder"));
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
     QString current = txtFolder_->text().trimmed();
-    dialog.setDirectory(QFileInfo(current).isDir() ? current
-                                                   : QString::fromStdString(GetPatFolder(settings_)));
-    QString chosen = seams_.chooseFile(dialog);
-    if (!chosen.isEmpty()) {
-        txtFolder_->setText(QDir::cleanPath(chosen) + u'/');
+    dialog->setDirectory(QFileInfo(current).isDir() ? current
+                                                    : QString::fromStdString(GetPatFolder(settings_)));
+    std::optional<QString> chosen = Choose(dialog);
+    if (chosen && !chosen->isEmpty()) {
+        txtFolder_->setText(QDir::cleanPath(*chosen) + u'/');
     }
+}
+
+std::optional<QString> frmBacktest::Choose(QFileDialog* dialog) {
+    // The dialog is a child on the heap: should the program end while it is
+    // open, this window is unloaded and deleted from under it, dialog and all.
+    QPointer<frmBacktest> alive(this);
+    QString chosen = seams_.chooseFile(*dialog);
+    if (alive.isNull()) {
+        return std::nullopt;
+    }
+    delete dialog;
+    return chosen;
 }
 
 void frmBacktest::btnRun_Click() {
@@ -543,24 +556,24 @@ void frmBacktest::btnSave_Click() {
     if (running_ || !complete_ || Races().empty()) {
         return;
     }
-    QFileDialog dialog(this, QStringLiteral("CSV保存"));
-    dialog.setObjectName(QStringLiteral("dlgSave"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("CSVﾌｧｲﾙ (*.csv)"));
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    auto* dialog = new QFileDialog(this, QStringLiteral("CSV保存"));
+    dialog->setObjectName(QStringLiteral("dlgSave"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilter(QStringLiteral("CSVﾌｧｲﾙ (*.csv)"));
+    dialog->setDefaultSuffix(QStringLiteral("csv"));
     // Never the PAT folder: the PAT software owns it.
-    dialog.setDirectory(DefaultSaveFolder());
-    dialog.selectFile(QStringLiteral("backtest.csv"));
-    QString chosen = seams_.chooseFile(dialog);
-    if (chosen.isEmpty()) {
+    dialog->setDirectory(DefaultSaveFolder());
+    dialog->selectFile(QStringLiteral("backtest.csv"));
+    std::optional<QString> chosen = Choose(dialog);
+    if (!chosen || chosen->isEmpty()) {
         return;
     }
-    if (IsInPatFolder(chosen)) {
+    if (IsInPatFolder(*chosen)) {
         messages_.ShowMessage(kNotIntoPatFolderMessage, kAppTitle, MessageIcon::None);
         return;
     }
-    WriteCsv(chosen);
+    WriteCsv(*chosen);
 }
 
 void frmBacktest::WriteCsv(const QString& path) {

@@ -11,10 +11,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QChartView;
+class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QModelIndex;
@@ -89,6 +91,9 @@ private:
     void ShowSummary();
     // Stops a run and waits for its thread; nothing arrives afterwards.
     void StopAndWait();
+    // The path chosen in a prepared dialog (empty when cancelled); nothing when
+    // this window was unloaded while the dialog was open.
+    std::optional<QString> Choose(QFileDialog* dialog);
     bool IsInPatFolder(const QString& path) const;
     void WriteCsv(const QString& path);
 

@@ -72,7 +72,7 @@ private:
 // long enough to be cancelled or closed halfway.
 class LargeFolder {
 public:
-    static constexpr int kRaces = 2000;
+    static constexpr int kRaces = 1200;
 
     static const std::string& Folder() {
         static LargeFolder folder;
@@ -474,6 +474,20 @@ TEST_F(BacktestWindowTest, ClosingTheMainWindowMidRunIsSafe) {
         QCoreApplication::processEvents();
         EXPECT_TRUE(settings.Read("BacktestWindow", "Left").has_value());
     }
+}
+
+TEST_F(BacktestWindowTest, ProgramEndingWhileADialogIsOpenLeavesNothingBehind) {
+    frmBacktest* backtest = RunOver(kSampleFolder);
+    TempDir out;
+    const fs::path target = out.path() / "races.csv";
+    fileChooser = [&](QFileDialog&) {
+        window->close(); // unloads and deletes the back-test window, dialog and all
+        return QString::fromStdString(target.string());
+    };
+    backtest->btnSave_Click();
+    EXPECT_EQ(window->BacktestWindow(), nullptr);
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_TRUE(messages.empty());
 }
 
 // Records the order in which windows store their positions.
