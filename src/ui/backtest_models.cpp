@@ -5,6 +5,7 @@
 #include "results/result_display.h"
 
 #include <array>
+#include <iterator>
 
 namespace velmora {
 namespace {
@@ -190,10 +191,13 @@ int BacktestRaceModel::ColumnWidth(int column) {
     return kRaceColumns[static_cast<std::size_t>(column)].width;
 }
 
-void BacktestRaceModel::Append(const BacktestRace& race) {
-    int row = rowCount();
-    beginInsertRows({}, row, row);
-    races_.push_back(race);
+void BacktestRaceModel::Append(std::vector<BacktestRace> races) {
+    if (races.empty()) {
+        return;
+    }
+    int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(races.size()) - 1);
+    races_.insert(races_.end(), std::make_move_iterator(races.begin()), std::make_move_iterator(races.end()));
     endInsertRows();
 }
 

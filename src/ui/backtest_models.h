@@ -64,7 +64,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    void Append(const BacktestRace& race);
+    void Append(std::vector<BacktestRace> races);
     void Clear();
     const std::vector<BacktestRace>& Races() const { return races_; }
     // Width of a column in twips.

@@ -31,10 +31,12 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <sstream>
 
@@ -46,6 +48,8 @@ constexpr float kDefaultLeft = 1500.0f;
 constexpr float kDefaultTop = 1000.0f;
 constexpr double kDefaultWidth = 13800;
 constexpr double kDefaultHeight = 10500;
+// How often arriving races are taken into the table while a run goes on.
+constexpr std::chrono::milliseconds kArrivalInterval{50};
 constexpr Qt::Alignment kCaptionAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 
 const char* const kFolderMissingMessage = "フォルダが見つかりません。";
@@ -189,6 +193,11 @@ void frmBacktest::BuildControls() {
 
     layout->addWidget(BuildResultPanes(), 1);
     layout->addWidget(BuildButtonRow());
+
+    arrivalTimer_ = new QTimer(this);
+    arrivalTimer_->setSingleShot(true);
+    arrivalTimer_->setInterval(kArrivalInterval);
+    connect(arrivalTimer_, &QTimer::timeout, this, &frmBacktest::ShowArrived);
 
     setTabOrder(txtFolder_, btnBrowse_);
     setTabOrder(btnBrowse_, btnRun_);
@@ -371,6 +380,8 @@ void frmBacktest::btnRun_Click() {
     worker_.reset();
     runFolder_ = folder.toStdString();
     races_->Clear();
+    arrived_.clear();
+    arrivalTimer_->stop();
     skipped_.clear();
     figures_ = Figures{};
     total_ = 0;
@@ -420,20 +431,37 @@ void frmBacktest::OnCounted(int total) {
     prgProgress_->setValue(done_);
 }
 
+// Races arrive in floods (the back-test hands them over a batch at a time),
+// and the event loop delivers a flood in one go: each race is only put aside
+// here, and the table and the progress take them in at the next tick.
 void frmBacktest::OnRaceDone(const BacktestRace& race) {
-    races_->Append(race);
-    figures_.Add(race);
-    Advance();
+    arrived_.push_back(race);
+    ScheduleShowArrived();
 }
 
 void frmBacktest::OnRaceSkipped(const SkippedRace& skipped) {
     skipped_.push_back(skipped);
     figures_.AddSkipped(skipped.reason);
-    Advance();
+    ++done_;
+    ScheduleShowArrived();
 }
 
-void frmBacktest::Advance() {
-    ++done_;
+void frmBacktest::ScheduleShowArrived() {
+    if (!arrivalTimer_->isActive()) {
+        arrivalTimer_->start();
+    }
+}
+
+void frmBacktest::ShowArrived() {
+    arrivalTimer_->stop();
+    if (!arrived_.empty()) {
+        for (const BacktestRace& race : arrived_) {
+            figures_.Add(race);
+        }
+        done_ += static_cast<int>(arrived_.size());
+        races_->Append(std::move(arrived_));
+        arrived_.clear();
+    }
     // A file added to the folder during the run makes it longer than counted.
     if (done_ > prgProgress_->maximum() && total_ > 0) {
         prgProgress_->setMaximum(done_);
@@ -449,6 +477,7 @@ void frmBacktest::OnFinished(bool cancelled, const QString& failure) {
         thread_->wait();
         thread_.reset();
     }
+    ShowArrived();
     complete_ = !cancelled && failure.isEmpty();
     prgProgress_->setRange(0, std::max(1, std::max(total_, done_)));
     prgProgress_->setValue(complete_ ? prgProgress_->maximum() : done_);

@@ -27,6 +27,7 @@ class QTabWidget;
 class QTableView;
 class QTableWidget;
 class QThread;
+class QTimer;
 
 namespace velmora {
 
@@ -83,7 +84,8 @@ private:
     void OnRaceDone(const BacktestRace& race);
     void OnRaceSkipped(const SkippedRace& skipped);
     void OnFinished(bool cancelled, const QString& failure);
-    void Advance();
+    void ScheduleShowArrived();
+    void ShowArrived();
     void SetRunning(bool running);
     void ShowFigures();
     void ShowCharts();
@@ -119,10 +121,12 @@ private:
     QTableWidget* grdSkipped_ = nullptr;
     QChartView* chtWin1Grade_ = nullptr;
     QChartView* chtCourse_ = nullptr;
+    QTimer* arrivalTimer_ = nullptr;
 
     std::unique_ptr<BacktestWorker> worker_;
     std::unique_ptr<QThread> thread_;
     std::string runFolder_;
+    std::vector<BacktestRace> arrived_; // handed over, not yet in the table
     std::vector<SkippedRace> skipped_;
     Figures figures_;
     int total_ = 0;

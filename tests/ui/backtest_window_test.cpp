@@ -216,7 +216,6 @@ TEST_F(BacktestWindowTest, RunsOffTheWindowThreadShowingProgressAndTheCoreFigure
     EXPECT_EQ(progress->value(), files);
     ASSERT_FALSE(values.isEmpty());
     EXPECT_EQ(values.back(), files);
-    EXPECT_GE(values.size(), files);
     EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
     EXPECT_EQ(Text(backtest, "lblStatus"), "完了");
     EXPECT_TRUE(Find<QPushButton>(backtest, "btnSave")->isEnabled());
