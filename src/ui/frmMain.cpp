@@ -8,6 +8,7 @@
 #include "shell/sample_races.h"
 #include "ui/file_filter.h"
 #include "ui/frmAbout.h"
+#include "ui/frmBacktest.h"
 #include "ui/frmOption.h"
 #include "ui/sheet_widgets.h"
 #include "ui/toolbar_icons.h"
@@ -232,6 +233,7 @@ void frmMain::BuildMenus() {
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     addItem(file, "mnuFileOpen", "PATﾃﾞｰﾀを開く(&O)", &frmMain::mnuFileOpen_Click);
     addItem(file, "mnuFileList", "PATﾃﾞｰﾀ一覧(&L)", &frmMain::mnuFileList_Click);
+    addItem(file, "mnuFileBacktest", "成績集計(&R)...", &frmMain::mnuFileBacktest_Click);
     file->addSeparator()->setObjectName(QStringLiteral("mnuFileBar1"));
     addItem(file, "mnuFileExit", "終了(&X)", &frmMain::mnuFileExit_Click);
 
@@ -261,11 +263,13 @@ void frmMain::BuildToolbar() {
         const char* key;
         const char* tooltip;
     };
-    const std::array<Button, 3> buttons = {
-        {{"Open", "PATﾃﾞｰﾀを開く"}, {"List", "PATﾃﾞｰﾀ一覧"}, {"About", "ﾊﾞｰｼﾞｮﾝ情報"}}};
-    const std::array<QIcon, 3> images = ToolbarImages();
+    const std::array<Button, 4> buttons = {{{"Open", "PATﾃﾞｰﾀを開く"},
+                                            {"List", "PATﾃﾞｰﾀ一覧"},
+                                            {"Backtest", "成績集計"},
+                                            {"About", "ﾊﾞｰｼﾞｮﾝ情報"}}};
+    const std::array<QIcon, 4> images = ToolbarImages();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        if (i == 2) {
+        if (i == 3) {
             toolbar->addSeparator();
         }
         QString key = QString::fromUtf8(buttons[i].key);
@@ -580,6 +584,18 @@ void frmMain::mnuFileList_Click() {
     browser_->activateWindow();
 }
 
+void frmMain::mnuFileBacktest_Click() {
+    if (backtest_ == nullptr) {
+        backtest_ = new frmBacktest(
+            settings_, messages_, seams_, [this](const std::string& path) { UpdateFormFromSelection(path); },
+            this);
+        RegisterLoadedWindow(backtest_);
+    }
+    backtest_->show();
+    backtest_->raise();
+    backtest_->activateWindow();
+}
+
 void frmMain::mnuFileExit_Click() {
     close();
 }
@@ -622,6 +638,8 @@ void frmMain::Toolbar1_ButtonClick(const QString& key) {
         mnuFileOpen_Click();
     } else if (key == QStringLiteral("List")) {
         mnuFileList_Click();
+    } else if (key == QStringLiteral("Backtest")) {
+        mnuFileBacktest_Click();
     } else if (key == QStringLiteral("About")) {
         mnuHelpAbout_Click();
     }

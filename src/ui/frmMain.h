@@ -6,6 +6,7 @@
 #include "shell/remarks.h"
 #include "shell/services.h"
 #include "ui/desktop_seams.h"
+#include "ui/frmBacktest.h"
 #include "ui/frmSelectFile.h"
 #include "ui/twips.h"
 
@@ -47,6 +48,7 @@ public:
     // Brings the widgets in line with the model now, if it changed.
     void Refresh();
     frmSelectFile* SelectFileWindow() const { return browser_; }
+    frmBacktest* BacktestWindow() const { return backtest_; }
 
 public slots:
     void btnCalc_Click();
@@ -54,6 +56,7 @@ public slots:
     void mnuFileNew_Click();
     void mnuFileOpen_Click();
     void mnuFileList_Click();
+    void mnuFileBacktest_Click();
     void mnuFileExit_Click();
     void mnuTestData1_Click();
     void mnuTestData2_Click();
@@ -102,6 +105,7 @@ private:
     QTimer* clockTimer_ = nullptr;
 
     QPointer<frmSelectFile> browser_;
+    QPointer<frmBacktest> backtest_;
     // Other windows in the order they were loaded; unloaded last-loaded first.
     std::vector<QPointer<QWidget>> loadedWindows_;
     std::uint64_t shownRevision_ = ~std::uint64_t{0};

@@ -39,6 +39,19 @@ QIcon ListImage() {
     return QIcon(pixmap);
 }
 
+// A small bar chart: the back-test's return rates.
+QIcon BacktestImage() {
+    QPixmap pixmap = BlankImage();
+    QPainter painter(&pixmap);
+    painter.setPen(QColor(0x40, 0x40, 0x40));
+    painter.drawLine(1, 14, 14, 14); // base line
+    painter.drawLine(1, 1, 1, 14);
+    painter.fillRect(3, 8, 3, 6, QColor(0x30, 0x70, 0xD0));
+    painter.fillRect(7, 4, 3, 10, QColor(0xE0, 0x80, 0x20));
+    painter.fillRect(11, 10, 3, 4, QColor(0x40, 0xA0, 0x50));
+    return QIcon(pixmap);
+}
+
 QIcon AboutImage() {
     QPixmap pixmap = BlankImage();
     QPainter painter(&pixmap);
@@ -55,8 +68,8 @@ QIcon AboutImage() {
 
 } // namespace
 
-std::array<QIcon, 3> ToolbarImages() {
-    return {OpenImage(), ListImage(), AboutImage()};
+std::array<QIcon, 4> ToolbarImages() {
+    return {OpenImage(), ListImage(), BacktestImage(), AboutImage()};
 }
 
 QIcon ProgramIcon() {

@@ -6,8 +6,8 @@
 
 namespace velmora {
 
-// The three 16 x 16 toolbar images: open, list, about.
-std::array<QIcon, 3> ToolbarImages();
+// The four 16 x 16 toolbar images: open, list, back-test, about.
+std::array<QIcon, 4> ToolbarImages();
 // The program icon shipped with the desktop files.
 QIcon ProgramIcon();
 

@@ -2,17 +2,23 @@
 //   velmora_screenshot OUT.png               main window, sample race 1 computed
 //   velmora_screenshot OUT.png ODDS-FILE     main window with a loaded race and its result
 //   velmora_screenshot OUT.png --windows     also OUT-options.png, OUT-about.png, OUT-browser.png
+//   velmora_screenshot OUT.png --backtest    the back-test window after a run over the sample
+//                                            folder, and OUT-chart.png with its chart page
 #include "settings/settings_ops.h"
 #include "settings/settings_store.h"
 #include "shell/remarks.h"
 #include "ui/frmAbout.h"
+#include "ui/frmBacktest.h"
 #include "ui/frmMain.h"
 #include "ui/frmOption.h"
 #include "ui/frmSelectFile.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <cstdio>
@@ -30,16 +36,36 @@ bool Save(QWidget& widget, const QString& path) {
     return widget.grab().save(path);
 }
 
+// Runs the back-test window over the PAT folder of the settings and saves it
+// with its figures page, then with its chart page.
+bool SaveBacktest(velmora::frmMain& window, const QString& output) {
+    window.mnuFileBacktest_Click();
+    velmora::frmBacktest* backtest = window.BacktestWindow();
+    QEventLoop loop;
+    QObject::connect(backtest, &velmora::frmBacktest::RunFinished, &loop, &QEventLoop::quit);
+    backtest->btnRun_Click();
+    if (backtest->IsRunning()) {
+        loop.exec();
+    }
+    auto* tabs = backtest->findChild<QTabWidget*>(QStringLiteral("tabResults"));
+    QApplication::processEvents();
+    bool saved = Save(*backtest, output);
+    tabs->setCurrentIndex(1);
+    QApplication::processEvents();
+    return saved && Save(*backtest, Sibling(output, "-chart"));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT.png [ODDS-FILE | --windows]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s OUTPUT.png [ODDS-FILE | --windows | --backtest]\n", argv[0]);
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     const bool allWindows = argc >= 3 && std::strcmp(argv[2], "--windows") == 0;
+    const bool backtestWindow = argc >= 3 && std::strcmp(argv[2], "--backtest") == 0;
     velmora::MemorySettingsStore settings;
     // A few rank colours, as a user would pick them in the Options window.
     const std::int32_t colors[] = {0x8080FF, 0x80C0FF, 0x80FFFF, 0x80FF80, 0xFFC080, 0xFF80C0};
@@ -50,7 +76,7 @@ int main(int argc, char** argv) {
     velmora::RemarkList remarks = {"本命サイドで堅く収まりそうです。"};
     velmora::frmMain window(settings, remarks);
     window.show();
-    if (argc >= 3 && !allWindows) {
+    if (argc >= 3 && !allWindows && !backtestWindow) {
         window.UpdateFormFromSelection(argv[2]);
         window.cmdResult_Click();
     } else {
@@ -59,6 +85,12 @@ int main(int argc, char** argv) {
     }
     bool saved = false;
     QTimer::singleShot(300, [&] {
+        if (backtestWindow) {
+            saved = SaveBacktest(window, output);
+            window.close();
+            QApplication::quit();
+            return;
+        }
         saved = Save(window, output);
         if (allWindows) {
             velmora::frmOption options(settings, window.Seams(), &window);

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "backtest/backtest_record.h"
+
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <string>
+
+namespace velmora {
+
+// Runs the back-test of one folder off the user-interface thread and hands
+// every race over through queued signals, so the window stays responsive and
+// no widget is touched from the worker. Cancel may be called from any thread;
+// the run ends at the next race handed over.
+class BacktestWorker : public QObject {
+    Q_OBJECT
+public:
+    explicit BacktestWorker(std::string folder);
+
+    // Runs on the calling thread until the folder is done, failed or cancelled.
+    void Run();
+    void Cancel() { cancelled_.store(true); }
+    bool IsCancelled() const { return cancelled_.load(); }
+
+signals:
+    // The number of win/place odds files, once they have been counted.
+    void Counted(int total);
+    void RaceDone(const velmora::BacktestRace& race);
+    void RaceSkipped(const velmora::SkippedRace& skipped);
+    // Always the last signal of a run; `failure` is empty unless it failed.
+    void Finished(bool cancelled, const QString& failure);
+
+private:
+    std::string folder_;
+    std::atomic<bool> cancelled_{false};
+};
+
+} // namespace velmora
+
+Q_DECLARE_METATYPE(velmora::BacktestRace)
+Q_DECLARE_METATYPE(velmora::SkippedRace)

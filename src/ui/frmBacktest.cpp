@@ -1,0 +1,628 @@
+#include "ui/frmBacktest.h"
+
+#include "backtest/backtest_output.h"
+#include "browser/file_list.h"
+#include "settings/settings_ops.h"
+#include "settings/window_position.h"
+#include "ui/backtest_models.h"
+#include "ui/backtest_worker.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <sstream>
+
+namespace velmora {
+namespace {
+
+const char* const kSection = "BacktestWindow";
+constexpr float kDefaultLeft = 1500.0f;
+constexpr float kDefaultTop = 1000.0f;
+constexpr double kDefaultWidth = 13800;
+constexpr double kDefaultHeight = 10500;
+// How often arriving races are taken into the table while a run goes on.
+constexpr std::chrono::milliseconds kArrivalInterval{50};
+constexpr Qt::Alignment kCaptionAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+
+const char* const kFolderMissingMessage = "フォルダが見つかりません。";
+const char* const kWriteFailedMessage = "ファイルの書き込みに失敗しました。";
+const char* const kNotIntoPatFolderMessage = "PATフォルダには保存できません。";
+const char* const kRunFailedMessage = "集計に失敗しました。";
+const char* const kErrorCaption = "えらー";
+
+QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromUtf8(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// Grids that look like the file browser's: no row header, tight rows,
+// left-aligned captions, whole rows selected, nothing editable.
+void StyleGrid(QTableView* grid) {
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+    grid->horizontalHeader()->setDefaultAlignment(kCaptionAlignment);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    grid->setTextElideMode(Qt::ElideRight);
+}
+
+QTableWidgetItem* Item(const QString& text, Qt::Alignment alignment = kCaptionAlignment) {
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(alignment);
+    return item;
+}
+
+// Return rates in percent; no bar where nothing was staked.
+double PercentOrZero(std::optional<double> ratio) {
+    return ratio ? *ratio * 100.0 : 0.0;
+}
+
+// A bar chart of the quinella, wide and total return rates of each group.
+QChart* ReturnRateChart(const QString& title, const std::map<std::string, Tally>& groups) {
+    auto* chart = new QChart();
+    chart->setTitle(title);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    auto* quinella = new QBarSet(QStringLiteral("馬連"));
+    auto* wide = new QBarSet(QStringLiteral("ﾜｲﾄﾞ"));
+    auto* total = new QBarSet(QStringLiteral("合計"));
+    quinella->setColor(QColor(0x30, 0x70, 0xD0));
+    wide->setColor(QColor(0x40, 0xA0, 0x50));
+    total->setColor(QColor(0xE0, 0x80, 0x20));
+    QStringList categories;
+    double highest = 100.0;
+    for (const auto& [group, tally] : groups) {
+        categories.append(group.empty() ? QStringLiteral("(なし)") : QString::fromStdString(group));
+        double values[] = {PercentOrZero(ReturnRate(tally.quinella)), PercentOrZero(ReturnRate(tally.wide)),
+                           PercentOrZero(Ratio(tally.TotalReturn(), tally.TotalStake()))};
+        quinella->append(values[0]);
+        wide->append(values[1]);
+        total->append(values[2]);
+        highest = std::max({highest, values[0], values[1], values[2]});
+    }
+    auto* series = new QBarSeries();
+    series->append(quinella);
+    series->append(wide);
+    series->append(total);
+    chart->addSeries(series);
+    auto* groupAxis = new QBarCategoryAxis();
+    groupAxis->append(categories);
+    chart->addAxis(groupAxis, Qt::AlignBottom);
+    series->attachAxis(groupAxis);
+    auto* rateAxis = new QValueAxis();
+    // Whole steps of 50%, so that the 100% line is always a grid line.
+    double top = std::ceil(highest / 50.0) * 50.0;
+    rateAxis->setRange(0.0, top);
+    rateAxis->setTickCount(static_cast<int>(top / 50.0) + 1);
+    rateAxis->setLabelFormat(QStringLiteral("%.0f%%"));
+    chart->addAxis(rateAxis, Qt::AlignLeft);
+    series->attachAxis(rateAxis);
+    return chart;
+}
+
+void ReplaceChart(QChartView* view, QChart* chart) {
+    QChart* old = view->chart();
+    view->setChart(chart);
+    delete old;
+}
+
+QString DefaultSaveFolder() {
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
+        return documents;
+    }
+    return QDir::homePath();
+}
+
+} // namespace
+
+frmBacktest::frmBacktest(SettingsStore& settings, MessageSink& messages, const DesktopSeams& seams,
+                         LoadRace loadRace, QWidget* owner)
+    : QWidget(owner, Qt::Window), settings_(settings), messages_(messages), seams_(seams),
+      loadRace_(std::move(loadRace)), twips_(Twips::ForScreen()) {
+    setObjectName(QStringLiteral("frmBacktest"));
+    setWindowTitle(QStringLiteral("成績集計"));
+    BuildControls();
+    Form_Load();
+}
+
+frmBacktest::~frmBacktest() {
+    StopAndWait();
+}
+
+const std::vector<BacktestRace>& frmBacktest::Races() const {
+    return races_->Races();
+}
+
+void frmBacktest::BuildControls() {
+    resize(twips_.ToPixels(kDefaultWidth), twips_.ToPixels(kDefaultHeight));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildFolderRow());
+
+    auto* progressRow = new QHBoxLayout();
+    prgProgress_ = new QProgressBar(this);
+    prgProgress_->setObjectName(QStringLiteral("prgProgress"));
+    prgProgress_->setRange(0, 1);
+    prgProgress_->setValue(0);
+    prgProgress_->setFormat(QStringLiteral("%v / %m"));
+    progressRow->addWidget(prgProgress_, 1);
+    lblStatus_ = new QLabel(this);
+    lblStatus_->setObjectName(QStringLiteral("lblStatus"));
+    lblStatus_->setMinimumWidth(twips_.ToPixels(3000));
+    progressRow->addWidget(lblStatus_);
+    layout->addLayout(progressRow);
+
+    lblSummary_ = new QLabel(this);
+    lblSummary_->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lblSummary_);
+
+    layout->addWidget(BuildResultPanes(), 1);
+    layout->addWidget(BuildButtonRow());
+
+    arrivalTimer_ = new QTimer(this);
+    arrivalTimer_->setSingleShot(true);
+    arrivalTimer_->setInterval(kArrivalInterval);
+    connect(arrivalTimer_, &QTimer::timeout, this, &frmBacktest::ShowArrived);
+
+    setTabOrder(txtFolder_, btnBrowse_);
+    setTabOrder(btnBrowse_, btnRun_);
+    setTabOrder(btnRun_, btnCancel_);
+    setTabOrder(btnCancel_, grdRaces_);
+    SetRunning(false);
+}
+
+QWidget* frmBacktest::BuildFolderRow() {
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* caption = new QLabel(QStringLiteral("PATﾌｫﾙﾀﾞ"), row);
+    layout->addWidget(caption);
+    txtFolder_ = new QLineEdit(row);
+    txtFolder_->setObjectName(QStringLiteral("txtFolder"));
+    caption->setBuddy(txtFolder_);
+    layout->addWidget(txtFolder_, 1);
+    btnBrowse_ = Button("btnBrowse", QStringLiteral("参照..."), row);
+    connect(btnBrowse_, &QPushButton::clicked, this, &frmBacktest::btnBrowse_Click);
+    layout->addWidget(btnBrowse_);
+    btnRun_ = Button("btnRun", QStringLiteral("集計"), row);
+    connect(btnRun_, &QPushButton::clicked, this, &frmBacktest::btnRun_Click);
+    layout->addWidget(btnRun_);
+    btnCancel_ = Button("btnCancel", QStringLiteral("中止"), row);
+    connect(btnCancel_, &QPushButton::clicked, this, &frmBacktest::btnCancel_Click);
+    layout->addWidget(btnCancel_);
+    connect(txtFolder_, &QLineEdit::returnPressed, this, &frmBacktest::btnRun_Click);
+    return row;
+}
+
+QWidget* frmBacktest::BuildResultPanes() {
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setChildrenCollapsible(false);
+
+    races_ = new BacktestRaceModel(this);
+    sortedRaces_ = new QSortFilterProxyModel(this);
+    sortedRaces_->setSourceModel(races_);
+    sortedRaces_->setSortRole(BacktestRaceModel::kSortRole);
+    grdRaces_ = new QTableView(splitter);
+    grdRaces_->setObjectName(QStringLiteral("grdRaces"));
+    grdRaces_->setModel(sortedRaces_);
+    StyleGrid(grdRaces_);
+    for (int column = 0; column < BacktestRaceModel::ColumnCount; ++column) {
+        grdRaces_->setColumnWidth(column, twips_.ToPixels(BacktestRaceModel::ColumnWidth(column)));
+    }
+    grdRaces_->horizontalHeader()->setStretchLastSection(true);
+    // Races come in the listing's order; a click on a caption sorts by that column.
+    grdRaces_->horizontalHeader()->setSortIndicator(BacktestRaceModel::No, Qt::AscendingOrder);
+    grdRaces_->setSortingEnabled(true);
+    connect(grdRaces_, &QTableView::doubleClicked, this, &frmBacktest::grdRaces_DblClick);
+
+    tabResults_ = new QTabWidget(splitter);
+    tabResults_->setObjectName(QStringLiteral("tabResults"));
+
+    grdFigures_ = new QTableWidget(0, static_cast<int>(FigureColumnCaptions().size()), tabResults_);
+    grdFigures_->setObjectName(QStringLiteral("grdFigures"));
+    StyleGrid(grdFigures_);
+    grdFigures_->setHorizontalHeaderLabels(FigureColumnCaptions());
+    grdFigures_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tabResults_->addTab(grdFigures_, QStringLiteral("集計"));
+
+    auto* charts = new QWidget(tabResults_);
+    charts->setObjectName(QStringLiteral("pnlCharts"));
+    auto* chartLayout = new QHBoxLayout(charts);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    chtWin1Grade_ = new QChartView(charts);
+    chtWin1Grade_->setObjectName(QStringLiteral("chtWin1Grade"));
+    chtCourse_ = new QChartView(charts);
+    chtCourse_->setObjectName(QStringLiteral("chtCourse"));
+    for (QChartView* view : {chtWin1Grade_, chtCourse_}) {
+        view->setRenderHint(QPainter::Antialiasing);
+        chartLayout->addWidget(view, 1);
+    }
+    tabResults_->addTab(charts, QStringLiteral("ｸﾞﾗﾌ"));
+
+    grdSkipped_ = new QTableWidget(0, 2, tabResults_);
+    grdSkipped_->setObjectName(QStringLiteral("grdSkipped"));
+    StyleGrid(grdSkipped_);
+    grdSkipped_->setHorizontalHeaderLabels({QStringLiteral("ﾌｧｲﾙ名"), QStringLiteral("理由")});
+    grdSkipped_->setColumnWidth(0, twips_.ToPixels(1800));
+    grdSkipped_->horizontalHeader()->setStretchLastSection(true);
+    grdSkipped_->setSortingEnabled(true);
+    tabResults_->addTab(grdSkipped_, QString());
+
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+    ShowFigures();
+    ShowCharts();
+    ShowSkipped();
+    return splitter;
+}
+
+QWidget* frmBacktest::BuildButtonRow() {
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* hint = new QLabel(QStringLiteral("◎ 馬連的中  ○ ﾜｲﾄﾞ的中  ( ) 返還    ﾀﾞﾌﾞﾙｸﾘｯｸでﾚｰｽを表示"), row);
+    hint->setObjectName(QStringLiteral("lblHint"));
+    layout->addWidget(hint, 1);
+    btnSave_ = Button("btnSave", QStringLiteral("CSV保存"), row);
+    connect(btnSave_, &QPushButton::clicked, this, &frmBacktest::btnSave_Click);
+    layout->addWidget(btnSave_);
+    auto* btnClose = Button("btnClose", QStringLiteral("閉じる"), row);
+    connect(btnClose, &QPushButton::clicked, this, &frmBacktest::btnClose_Click);
+    layout->addWidget(btnClose);
+    return row;
+}
+
+void frmBacktest::Form_Load() {
+    WindowPosition position =
+        RestoreWindowPosition(settings_, kSection, {kDefaultLeft, kDefaultTop}, {kDefaultLeft, kDefaultTop});
+    MoveToTwips(this, position.left, position.top, twips_);
+    txtFolder_->setText(QString::fromStdString(GetPatFolder(settings_)));
+}
+
+void frmBacktest::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    StopAndWait();
+    WindowPosition position{static_cast<float>(twips_.FromPixels(x())),
+                            static_cast<float>(twips_.FromPixels(y()))};
+    StoreWindowPosition(settings_, kSection, position, isMinimized());
+}
+
+void frmBacktest::closeEvent(QCloseEvent* event) {
+    // Like the file browser, the close box only hides; a run in progress stops.
+    event->ignore();
+    btnClose_Click();
+}
+
+void frmBacktest::btnClose_Click() {
+    btnCancel_Click();
+    hide();
+}
+
+void frmBacktest::btnBrowse_Click() {
+    auto* dialog = new QFileDialog(this, QStringLiteral("PATﾌｫﾙﾀﾞの選択"));
+    dialog->setObjectName(QStringLiteral("dlgFolder"));
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    QString current = txtFolder_->text().trimmed();
+    dialog->setDirectory(QFileInfo(current).isDir() ? current
+                                                    : QString::fromStdString(GetPatFolder(settings_)));
+    std::optional<QString> chosen = Choose(dialog);
+    if (chosen && !chosen->isEmpty()) {
+        txtFolder_->setText(QDir::cleanPath(*chosen) + u'/');
+    }
+}
+
+std::optional<QString> frmBacktest::Choose(QFileDialog* dialog) {
+    // The dialog is a child on the heap: should the program end while it is
+    // open, this window is unloaded and deleted from under it, dialog and all.
+    QPointer<frmBacktest> alive(this);
+    QString chosen = seams_.chooseFile(*dialog);
+    if (alive.isNull()) {
+        return std::nullopt;
+    }
+    delete dialog;
+    return chosen;
+}
+
+void frmBacktest::btnRun_Click() {
+    if (running_) {
+        return;
+    }
+    QString folder = txtFolder_->text().trimmed();
+    if (folder.isEmpty()) {
+        folder = QString::fromStdString(GetPatFolder(settings_));
+        txtFolder_->setText(folder);
+    }
+    if (!QFileInfo(folder).isDir()) {
+        messages_.ShowMessage(kFolderMissingMessage, kErrorCaption, MessageIcon::Critical);
+        return;
+    }
+    // The worker of the previous run has long finished: its thread was joined.
+    worker_.reset();
+    runFolder_ = folder.toStdString();
+    races_->Clear();
+    arrived_.clear();
+    arrivalTimer_->stop();
+    skipped_.clear();
+    figures_ = Figures{};
+    total_ = 0;
+    done_ = 0;
+    complete_ = false;
+    prgProgress_->setRange(0, 0); // busy until the files are counted
+    ShowFigures();
+    ShowCharts();
+    ShowSkipped();
+    lblSummary_->clear();
+    lblStatus_->setText(QStringLiteral("ﾌｧｲﾙを数えています..."));
+
+    worker_ = std::make_unique<BacktestWorker>(runFolder_);
+    // Queued: the worker emits on its own thread; the slots run here.
+    connect(worker_.get(), &BacktestWorker::Counted, this, &frmBacktest::OnCounted, Qt::QueuedConnection);
+    connect(worker_.get(), &BacktestWorker::RaceDone, this, &frmBacktest::OnRaceDone, Qt::QueuedConnection);
+    connect(worker_.get(), &BacktestWorker::RaceSkipped, this, &frmBacktest::OnRaceSkipped,
+            Qt::QueuedConnection);
+    connect(worker_.get(), &BacktestWorker::Finished, this, &frmBacktest::OnFinished, Qt::QueuedConnection);
+    BacktestWorker* worker = worker_.get();
+    thread_.reset(QThread::create([worker] { worker->Run(); }));
+    thread_->setObjectName(QStringLiteral("BacktestThread"));
+    SetRunning(true);
+    thread_->start();
+}
+
+void frmBacktest::btnCancel_Click() {
+    if (running_ && worker_ != nullptr && !worker_->IsCancelled()) {
+        worker_->Cancel();
+        btnCancel_->setEnabled(false);
+        lblStatus_->setText(QStringLiteral("中止しています..."));
+    }
+}
+
+void frmBacktest::StopAndWait() {
+    if (thread_ == nullptr) {
+        return;
+    }
+    worker_->Cancel();
+    thread_->wait();
+    thread_.reset();
+}
+
+void frmBacktest::OnCounted(int total) {
+    total_ = total;
+    prgProgress_->setRange(0, std::max(total_, done_));
+    prgProgress_->setValue(done_);
+}
+
+// Races arrive in floods (the back-test hands them over a batch at a time),
+// and the event loop delivers a flood in one go: each race is only put aside
+// here, and the table and the progress take them in at the next tick.
+void frmBacktest::OnRaceDone(const BacktestRace& race) {
+    arrived_.push_back(race);
+    ScheduleShowArrived();
+}
+
+void frmBacktest::OnRaceSkipped(const SkippedRace& skipped) {
+    skipped_.push_back(skipped);
+    figures_.AddSkipped(skipped.reason);
+    ++done_;
+    ScheduleShowArrived();
+}
+
+void frmBacktest::ScheduleShowArrived() {
+    if (!arrivalTimer_->isActive()) {
+        arrivalTimer_->start();
+    }
+}
+
+void frmBacktest::ShowArrived() {
+    arrivalTimer_->stop();
+    if (!arrived_.empty()) {
+        for (const BacktestRace& race : arrived_) {
+            figures_.Add(race);
+        }
+        done_ += static_cast<int>(arrived_.size());
+        races_->Append(std::move(arrived_));
+        arrived_.clear();
+    }
+    // A file added to the folder during the run makes it longer than counted.
+    if (done_ > prgProgress_->maximum() && total_ > 0) {
+        prgProgress_->setMaximum(done_);
+    }
+    prgProgress_->setValue(done_);
+    if (btnCancel_->isEnabled()) {
+        lblStatus_->setText(QStringLiteral("集計中... %1 / %2").arg(done_).arg(std::max(total_, done_)));
+    }
+}
+
+void frmBacktest::OnFinished(bool cancelled, const QString& failure) {
+    if (thread_ != nullptr) {
+        thread_->wait();
+        thread_.reset();
+    }
+    ShowArrived();
+    complete_ = !cancelled && failure.isEmpty();
+    prgProgress_->setRange(0, std::max(1, std::max(total_, done_)));
+    prgProgress_->setValue(complete_ ? prgProgress_->maximum() : done_);
+    if (complete_) {
+        lblStatus_->setText(done_ == 0 ? QStringLiteral("単複ｵｯｽﾞﾌｧｲﾙがありません") : QStringLiteral("完了"));
+    } else {
+        lblStatus_->setText(cancelled ? QStringLiteral("中止しました") : QStringLiteral("ｴﾗｰで終了しました"));
+    }
+    SetRunning(false);
+    ShowFigures();
+    ShowCharts();
+    ShowSkipped();
+    ShowSummary();
+    if (!failure.isEmpty()) {
+        messages_.ShowMessage(std::string(kRunFailedMessage) + "\n" + failure.toStdString(), kErrorCaption,
+                              MessageIcon::Critical);
+    }
+    emit RunFinished();
+}
+
+void frmBacktest::SetRunning(bool running) {
+    running_ = running;
+    txtFolder_->setEnabled(!running);
+    btnBrowse_->setEnabled(!running);
+    btnRun_->setEnabled(!running);
+    btnCancel_->setEnabled(running);
+    btnSave_->setEnabled(!running && complete_ && !Races().empty());
+}
+
+void frmBacktest::ShowFigures() {
+    grdFigures_->setUpdatesEnabled(false);
+    grdFigures_->clearContents();
+    std::vector<FigureRow> rows = FigureRows(figures_);
+    grdFigures_->setRowCount(static_cast<int>(rows.size()));
+    QString previous;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const FigureRow& row = rows[i];
+        int r = static_cast<int>(i);
+        // The breakdown's name heads its first line only.
+        grdFigures_->setItem(r, 0, Item(row.breakdown == previous ? QString() : row.breakdown));
+        grdFigures_->setItem(r, 1, Item(row.group));
+        QStringList cells = FigureCells(row.tally);
+        for (int c = 0; c < cells.size(); ++c) {
+            grdFigures_->setItem(r, c + 2, Item(cells[c], Qt::AlignRight | Qt::AlignVCenter));
+        }
+        previous = row.breakdown;
+    }
+    grdFigures_->setUpdatesEnabled(true);
+}
+
+void frmBacktest::ShowCharts() {
+    ReplaceChart(chtWin1Grade_, ReturnRateChart(QStringLiteral("単1信頼度別 回収率"), figures_.byWin1Grade));
+    ReplaceChart(chtCourse_, ReturnRateChart(QStringLiteral("場名別 回収率"), figures_.byCourse));
+}
+
+void frmBacktest::ShowSkipped() {
+    grdSkipped_->setSortingEnabled(false);
+    grdSkipped_->clearContents();
+    grdSkipped_->setRowCount(static_cast<int>(skipped_.size()));
+    for (std::size_t i = 0; i < skipped_.size(); ++i) {
+        int r = static_cast<int>(i);
+        grdSkipped_->setItem(r, 0, Item(QString::fromStdString(skipped_[i].fileName)));
+        grdSkipped_->setItem(r, 1, Item(SkipReasonCaption(skipped_[i].reason)));
+    }
+    grdSkipped_->setSortingEnabled(true);
+    tabResults_->setTabText(2, QStringLiteral("除外 (%1)").arg(skipped_.size()));
+}
+
+void frmBacktest::ShowSummary() {
+    const Tally& all = figures_.all;
+    lblSummary_->setText(
+        QStringLiteral("%1ﾚｰｽ (除外 %2)   投資 %3円   払戻 %4円   回収率 %5 (馬連 %6  ﾜｲﾄﾞ %7)")
+            .arg(all.races)
+            .arg(figures_.SkippedTotal())
+            .arg(YenText(all.TotalStake()), YenText(all.TotalReturn()),
+                 PercentText(Ratio(all.TotalReturn(), all.TotalStake())),
+                 PercentText(ReturnRate(all.quinella)), PercentText(ReturnRate(all.wide))));
+}
+
+void frmBacktest::grdRaces_DblClick(const QModelIndex& index) {
+    if (!index.isValid()) {
+        return;
+    }
+    int row = sortedRaces_->mapToSource(index).row();
+    if (row < 0 || row >= static_cast<int>(Races().size())) {
+        return;
+    }
+    loadRace_(JoinFolder(runFolder_, Races()[static_cast<std::size_t>(row)].fileName));
+}
+
+bool frmBacktest::IsInPatFolder(const QString& path) const {
+    QString target = QFileInfo(path).absoluteDir().canonicalPath();
+    if (target.isEmpty()) {
+        return false;
+    }
+    for (const std::string& folder : {runFolder_, GetPatFolder(settings_)}) {
+        if (!folder.empty() && QDir(QString::fromStdString(folder)).canonicalPath() == target) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void frmBacktest::btnSave_Click() {
+    if (running_ || !complete_ || Races().empty()) {
+        return;
+    }
+    auto* dialog = new QFileDialog(this, QStringLiteral("CSV保存"));
+    dialog->setObjectName(QStringLiteral("dlgSave"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilter(QStringLiteral("CSVﾌｧｲﾙ (*.csv)"));
+    dialog->setDefaultSuffix(QStringLiteral("csv"));
+    // Never the PAT folder: the PAT software owns it.
+    dialog->setDirectory(DefaultSaveFolder());
+    dialog->selectFile(QStringLiteral("backtest.csv"));
+    std::optional<QString> chosen = Choose(dialog);
+    if (!chosen || chosen->isEmpty()) {
+        return;
+    }
+    if (IsInPatFolder(*chosen)) {
+        messages_.ShowMessage(kNotIntoPatFolderMessage, kAppTitle, MessageIcon::None);
+        return;
+    }
+    WriteCsv(*chosen);
+}
+
+void frmBacktest::WriteCsv(const QString& path) {
+    std::ostringstream text;
+    CsvBacktestWriter writer(text);
+    for (const BacktestRace& race : Races()) {
+        writer.OnRace(race);
+    }
+    const std::string bytes = text.str();
+    // Written whole or not at all: an earlier file of that name survives a failure.
+    QSaveFile file(path);
+    bool written =
+        file.open(QIODevice::WriteOnly) &&
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()) &&
+        file.commit();
+    if (!written) {
+        messages_.ShowMessage(kWriteFailedMessage, kErrorCaption, MessageIcon::Critical);
+        return;
+    }
+    lblStatus_->setText(QStringLiteral("保存しました: ") + QFileInfo(path).fileName());
+}
+
+} // namespace velmora
