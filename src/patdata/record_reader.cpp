@@ -34,11 +34,14 @@ bool ReadField(PatFile& file, int width, std::string& field) {
     if (width <= 0) {
         return false;
     }
-    std::string bytes;
-    if (!file.Read(static_cast<std::size_t>(width), bytes)) {
+    auto count = static_cast<std::size_t>(width);
+    bool fits = count <= PatFile::kChunkSize;
+    std::string large; // only for a field longer than the file's buffer
+    std::string_view bytes;
+    if (!(fits ? file.ReadView(count, bytes) : file.Read(count, large))) {
         return false;
     }
-    field = DecodeCp932Field(bytes);
+    field = DecodeCp932Field(fits ? bytes : std::string_view(large));
     return true;
 }
 
