@@ -1,6 +1,5 @@
 #include "backtest/backtest.h"
 
-#include "backtest/backtest_files.h"
 #include "backtest/backtest_listing.h"
 #include "backtest/pair_judging.h"
 #include "backtest/result_index.h"
@@ -11,16 +10,15 @@
 #include "engine/calculation.h"
 #include "patdata/file_naming.h"
 #include "patdata/race_loader.h"
+#include "patdata/win_place_odds.h"
+#include "results/result_file.h"
 #include "settings/settings_store.h"
 #include "shell/race_sheet.h"
 #include "shell/remarks.h"
 #include "shell/services.h"
 
 #include <algorithm>
-#include <exception>
-#include <memory>
-#include <optional>
-#include <thread>
+#include <array>
 #include <variant>
 
 namespace velmora {
@@ -31,9 +29,26 @@ int RunnerOf(std::string_view twoCharacters) {
     return static_cast<int>(CountFromValue(NumericValue(twoCharacters)));
 }
 
+bool WasShown(const RecordingMessageSink& messages, std::string_view text) {
+    return std::any_of(messages.messages.begin(), messages.messages.end(),
+                       [text](const Message& m) { return m.text == text; });
+}
+
+// The quinella and wide payoffs of a result, keys trimmed, empty entries left out.
+template <std::size_t N> std::vector<BacktestPayoff> PaidEntries(const std::array<PayoffEntry, N>& entries) {
+    std::vector<BacktestPayoff> paid;
+    for (std::size_t k = 1; k < N; ++k) {
+        std::string_view key = TrimSpaces(entries[k].Key);
+        if (!key.empty()) {
+            paid.push_back({std::string(key), PayoffYen(entries[k].Payoff)});
+        }
+    }
+    return paid;
+}
+
 // Races one after another on a private sheet, whose every load clears what
 // the previous race left. Each race goes the way the file browser and the
-// result button take it: the odds onto the sheet, the calculation, the
+// result button take it: the odds onto the sheet, the calculation with the
 // quinella odds beside the pairs, the result's payoffs against them.
 class RaceBacktester {
 public:
@@ -42,14 +57,12 @@ public:
     std::variant<BacktestRace, SkipReason> Run(const std::string& path, const std::string& fileName) {
         messages_.messages.clear();
         RaceRecord record;
-        BacktestFileReader::OddsStatus status = files_.ReadWinPlaceOdds(path, record);
-        if (status != BacktestFileReader::OddsStatus::Read) {
-            return OddsReadFailure(status);
+        if (!ReadWinPlaceOdds(path, record, messages_)) {
+            return OddsReadFailure(messages_);
         }
         if (!FillSheetFromRace(sheet_, record, messages_)) {
-            bool readFailed = std::any_of(messages_.messages.begin(), messages_.messages.end(),
-                                          [](const Message& m) { return m.text == kReadFailedMessage; });
-            return readFailed ? SkipReason::UnreadableOddsFile : SkipReason::TooFewRunners;
+            return WasShown(messages_, kReadFailedMessage) ? SkipReason::UnreadableOddsFile
+                                                           : SkipReason::TooFewRunners;
         }
         // The horse names of the entry file play no part in what is recorded.
         if (sheet_.GetActiveRunnerCount() < 8) {
@@ -61,23 +74,23 @@ public:
         if (resultPath.empty()) {
             return SkipReason::NoResultFile;
         }
-        BacktestRace race;
-        if (!files_.ReadPayoffs(resultPath, race.quinellaPayoffs, race.widePayoffs)) {
+        ResultRecord result;
+        if (!ReadResultFile(resultPath, result)) {
             return SkipReason::UnreadableResultFile;
         }
-        // The quinella odds file is read here, once, rather than by the
-        // calculation: with no race file remembered the calculation lists the
-        // same pairs and leaves the odds to be put beside them (Record).
-        bool quinellaRead = files_.LoadQuinellaOdds(GetQuinellaFileName(path));
-        sheet_.sOddsFileName.clear();
+        BacktestRace race;
+        race.quinellaPayoffs = PaidEntries(result.QuinellaPayoffs);
+        race.widePayoffs = PaidEntries(result.WidePayoffs);
+        // The calculation reads the quinella odds file and forgets the race
+        // file when it can't.
+        sheet_.sOddsFileName = path;
         btnCalc_Click(sheet_, services_);
-        Record(fileName, record.Header, quinellaRead, race);
+        Record(fileName, record.Header, race);
         return race;
     }
 
 private:
-    void Record(const std::string& fileName, const RaceHeader& header, bool quinellaRead,
-                BacktestRace& race) {
+    void Record(const std::string& fileName, const RaceHeader& header, BacktestRace& race) {
         race.fileName = fileName;
         race.course = std::string(TrimSpaces(header.CourseName));
         race.meetingLine = sheet_.Kaisai();
@@ -86,20 +99,21 @@ private:
         for (int k = 0; k < 4; ++k) {
             race.grades[static_cast<std::size_t>(k)] = sheet_.Rank(k + 1);
         }
-        race.hasQuinellaOdds = quinellaRead;
+        race.hasQuinellaOdds = !sheet_.sOddsFileName.empty();
         const std::vector<std::string>& pairs = sheet_.Items(SheetList::Result);
+        const std::vector<std::string>& quinellaOdds = sheet_.Items(SheetList::ResultUmaOdds);
+        const std::vector<std::string>& wideOdds = sheet_.Items(SheetList::ResultWideOdds);
         race.pairs.reserve(pairs.size());
-        for (const std::string& text : pairs) {
+        for (std::size_t k = 0; k < pairs.size(); ++k) {
             BacktestPair pair;
-            pair.pair = text;
-            std::string_view view = text;
+            pair.pair = pairs[k];
+            std::string_view view = pair.pair;
             pair.first = RunnerOf(view.substr(0, 2));
             pair.second = RunnerOf(view.size() >= 2 ? view.substr(view.size() - 2) : view);
-            if (quinellaRead) {
-                // The odds lists' lines: the cell of the smaller runner first.
-                PairOdds cell = files_.QuinellaCell(pair.first, pair.second);
-                pair.quinellaOdds = cell.QuinellaOdds;
-                pair.wideOdds = cell.WideOddsMin + kWideOddsSeparator + cell.WideOddsMax;
+            // The odds lists run beside the pairs while the race file is known.
+            if (race.hasQuinellaOdds && k < quinellaOdds.size() && k < wideOdds.size()) {
+                pair.quinellaOdds = quinellaOdds[k];
+                pair.wideOdds = wideOdds[k];
             }
             pair.refunded = IsScratchedRunner(pair.first) || IsScratchedRunner(pair.second);
             JudgePair(pair, race.quinellaPayoffs, race.widePayoffs);
@@ -112,7 +126,6 @@ private:
     }
 
     const ResultIndex& results_;
-    BacktestFileReader files_;
     MemorySettingsStore settings_;
     RecordingMessageSink messages_;
     StandardRandomSource random_;
@@ -122,74 +135,22 @@ private:
     RaceSheet sheet_{settings_};
 };
 
-using Outcome = std::variant<BacktestRace, SkipReason>;
-
-// Races handed out together; their outcomes are held until the visitor has
-// seen them, so memory stays bounded whatever the size of the folder.
-constexpr std::size_t kBatchSize = 256;
-
-int WorkerCount(int threads) {
-    if (threads > 0) {
-        return threads;
-    }
-    unsigned cores = std::thread::hardware_concurrency();
-    return static_cast<int>(std::clamp(cores, 1U, 4U));
-}
-
-// Works on races [first, last) of `files`, every `stride`-th from `first + offset`.
-void WorkOn(RaceBacktester& backtester, const std::vector<ListedOddsFile>& files, std::size_t first,
-            std::size_t last, std::size_t offset, std::size_t stride,
-            std::vector<std::optional<Outcome>>& outcomes) {
-    for (std::size_t k = first + offset; k < last; k += stride) {
-        outcomes[k - first].emplace(backtester.Run(files[k].path, files[k].name));
-    }
-}
-
 } // namespace
 
-void RunBacktest(const std::string& folder, BacktestVisitor& visitor, int threads) {
+void RunBacktest(const std::string& folder, BacktestVisitor& visitor) {
     std::vector<SkippedRace> unreadable;
     std::vector<ListedOddsFile> files = ListOddsFilesInBrowserOrder(folder, unreadable);
     for (const SkippedRace& skipped : unreadable) {
         visitor.OnSkipped(skipped);
     }
     ResultIndex results(folder);
-    // Every worker has a sheet of its own; the engine keeps no state elsewhere.
-    auto workers = static_cast<std::size_t>(WorkerCount(threads));
-    std::vector<std::unique_ptr<RaceBacktester>> backtesters;
-    for (std::size_t w = 0; w < workers; ++w) {
-        backtesters.push_back(std::make_unique<RaceBacktester>(results));
-    }
-    std::vector<std::optional<Outcome>> outcomes(kBatchSize);
-    for (std::size_t first = 0; first < files.size(); first += kBatchSize) {
-        std::size_t last = std::min(files.size(), first + kBatchSize);
-        std::vector<std::exception_ptr> failures(workers);
-        {
-            std::vector<std::jthread> helpers;
-            for (std::size_t w = 1; w < workers && first + w < last; ++w) {
-                helpers.emplace_back([&, w] {
-                    try {
-                        WorkOn(*backtesters[w], files, first, last, w, workers, outcomes);
-                    } catch (...) {
-                        failures[w] = std::current_exception();
-                    }
-                });
-            }
-            WorkOn(*backtesters[0], files, first, last, 0, workers, outcomes);
-        }
-        for (const std::exception_ptr& failure : failures) {
-            if (failure) {
-                std::rethrow_exception(failure);
-            }
-        }
-        for (std::size_t k = first; k < last; ++k) {
-            Outcome& outcome = *outcomes[k - first];
-            if (const auto* race = std::get_if<BacktestRace>(&outcome)) {
-                visitor.OnRace(*race);
-            } else {
-                visitor.OnSkipped({files[k].name, std::get<SkipReason>(outcome)});
-            }
-            outcomes[k - first].reset();
+    RaceBacktester backtester(results);
+    for (const ListedOddsFile& file : files) {
+        std::variant<BacktestRace, SkipReason> outcome = backtester.Run(file.path, file.name);
+        if (const auto* race = std::get_if<BacktestRace>(&outcome)) {
+            visitor.OnRace(*race);
+        } else {
+            visitor.OnSkipped({file.name, std::get<SkipReason>(outcome)});
         }
     }
 }
@@ -214,10 +175,10 @@ private:
 
 } // namespace
 
-BacktestReport CollectBacktest(const std::string& folder, int threads) {
+BacktestReport CollectBacktest(const std::string& folder) {
     BacktestReport report;
     ReportCollector collector(report);
-    RunBacktest(folder, collector, threads);
+    RunBacktest(folder, collector);
     return report;
 }
 
