@@ -2,7 +2,6 @@
 
 #include "common/text.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -46,13 +45,6 @@ const IconvHandle& Encoder() {
     return encoder;
 }
 
-// CP932 keeps the ASCII bytes as they are, and most PAT fields are digits
-// and spaces.
-bool IsAscii(std::string_view bytes) {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 enum class Step { Done, Invalid, Incomplete };
 
 // Converts as much as it can, appending to `out`; stops at the first bad input.
@@ -76,6 +68,8 @@ Step Convert(iconv_t cd, const char*& in, std::size_t& inLeft, std::string& out)
 } // namespace
 
 std::string DecodeCp932(std::string_view bytes) {
+    // CP932 keeps the ASCII bytes as they are, and most PAT fields are digits
+    // and spaces.
     if (IsAscii(bytes)) {
         return std::string(bytes);
     }
@@ -108,6 +102,9 @@ std::string DecodeCp932(std::string_view bytes) {
 }
 
 std::string DecodeCp932Field(std::string_view bytes) {
+    if (IsAscii(bytes)) {
+        return std::string(bytes); // one character a byte: nothing to pad
+    }
     return PadToWidth(DecodeCp932(bytes), bytes.size());
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/conversions.h"
 #include "common/cp932.h"
+#include "common/text.h"
 
 #include <array>
 #include <cstddef>
@@ -41,7 +42,13 @@ bool ReadField(PatFile& file, int width, std::string& field) {
     if (!(fits ? file.ReadView(count, bytes) : file.Read(count, large))) {
         return false;
     }
-    field = DecodeCp932Field(fits ? bytes : std::string_view(large));
+    if (!fits) {
+        field = DecodeCp932Field(large);
+    } else if (IsAscii(bytes)) {
+        field.assign(bytes); // most fields: digits and spaces, copied in place
+    } else {
+        field = DecodeCp932Field(bytes);
+    }
     return true;
 }
 
