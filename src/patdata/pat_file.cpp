@@ -66,7 +66,7 @@ bool PatFile::Fill(std::size_t count) {
     return true;
 }
 
-bool PatFile::ReadView(std::size_t count, std::string_view& bytes) {
+bool PatFile::ReadViewAfterFill(std::size_t count, std::string_view& bytes) {
     if (fd_ < 0 || failed_) {
         return false;
     }

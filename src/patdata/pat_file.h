@@ -34,9 +34,19 @@ public:
 
     // As Read, but `bytes` views the file's buffer and stays valid only until
     // the next read. `count` may not exceed kChunkSize.
-    bool ReadView(std::size_t count, std::string_view& bytes);
+    bool ReadView(std::size_t count, std::string_view& bytes) {
+        // Inline for the usual case, a field that lies in the buffer already
+        // (a failed or closed file has none buffered).
+        if (count == 0 || end_ - begin_ < count) {
+            return ReadViewAfterFill(count, bytes);
+        }
+        bytes = std::string_view(buffer_.data() + begin_, count);
+        begin_ += count;
+        return true;
+    }
 
 private:
+    bool ReadViewAfterFill(std::size_t count, std::string_view& bytes);
     // Makes at least `count` bytes (at most kChunkSize) available in the buffer.
     bool Fill(std::size_t count);
     bool Fail();
