@@ -13,7 +13,6 @@ namespace velmora {
 namespace {
 
 constexpr std::size_t kOddsWidth = 6;
-constexpr const char* kWideSeparator = "～";
 
 enum class Ranking { Win, Place };
 
@@ -140,7 +139,7 @@ void AddRecommendation(RaceSheet& sheet, const std::string& pairText) {
     int b = PairNumber(text.size() >= 2 ? text.substr(text.size() - 2) : text);
     const PairOdds cell = CellOf(sheet.tUmaOdds, a, b);
     sheet.AddItem(SheetList::ResultUmaOdds, PadToWidth(cell.QuinellaOdds, kOddsWidth));
-    sheet.AddItem(SheetList::ResultWideOdds, PadToWidth(cell.WideOddsMin, kOddsWidth) + kWideSeparator +
+    sheet.AddItem(SheetList::ResultWideOdds, PadToWidth(cell.WideOddsMin, kOddsWidth) + kWideOddsSeparator +
                                                  PadToWidth(cell.WideOddsMax, kOddsWidth));
 }
 
