@@ -1,6 +1,5 @@
 #include "backtest/backtest.h"
 
-#include "backtest/backtest_files.h"
 #include "backtest/backtest_listing.h"
 #include "backtest/pair_judging.h"
 #include "backtest/result_index.h"
@@ -11,12 +10,15 @@
 #include "engine/calculation.h"
 #include "patdata/file_naming.h"
 #include "patdata/race_loader.h"
+#include "patdata/win_place_odds.h"
+#include "results/result_file.h"
 #include "settings/settings_store.h"
 #include "shell/race_sheet.h"
 #include "shell/remarks.h"
 #include "shell/services.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -31,9 +33,26 @@ int RunnerOf(std::string_view twoCharacters) {
     return static_cast<int>(CountFromValue(NumericValue(twoCharacters)));
 }
 
+bool WasShown(const RecordingMessageSink& messages, std::string_view text) {
+    return std::any_of(messages.messages.begin(), messages.messages.end(),
+                       [text](const Message& m) { return m.text == text; });
+}
+
+// The quinella and wide payoffs of a result, keys trimmed, empty entries left out.
+template <std::size_t N> std::vector<BacktestPayoff> PaidEntries(const std::array<PayoffEntry, N>& entries) {
+    std::vector<BacktestPayoff> paid;
+    for (std::size_t k = 1; k < N; ++k) {
+        std::string_view key = TrimSpaces(entries[k].Key);
+        if (!key.empty()) {
+            paid.push_back({std::string(key), PayoffYen(entries[k].Payoff)});
+        }
+    }
+    return paid;
+}
+
 // Races one after another on a private sheet, whose every load clears what
 // the previous race left. Each race goes the way the file browser and the
-// result button take it: the odds onto the sheet, the calculation, the
+// result button take it: the odds onto the sheet, the calculation with the
 // quinella odds beside the pairs, the result's payoffs against them.
 class RaceBacktester {
 public:
@@ -42,14 +61,12 @@ public:
     std::variant<BacktestRace, SkipReason> Run(const std::string& path, const std::string& fileName) {
         messages_.messages.clear();
         RaceRecord record;
-        BacktestFileReader::OddsStatus status = files_.ReadWinPlaceOdds(path, record);
-        if (status != BacktestFileReader::OddsStatus::Read) {
-            return OddsReadFailure(status);
+        if (!ReadWinPlaceOdds(path, record, messages_)) {
+            return OddsReadFailure(messages_);
         }
         if (!FillSheetFromRace(sheet_, record, messages_)) {
-            bool readFailed = std::any_of(messages_.messages.begin(), messages_.messages.end(),
-                                          [](const Message& m) { return m.text == kReadFailedMessage; });
-            return readFailed ? SkipReason::UnreadableOddsFile : SkipReason::TooFewRunners;
+            return WasShown(messages_, kReadFailedMessage) ? SkipReason::UnreadableOddsFile
+                                                           : SkipReason::TooFewRunners;
         }
         // The horse names of the entry file play no part in what is recorded.
         if (sheet_.GetActiveRunnerCount() < 8) {
@@ -61,23 +78,23 @@ public:
         if (resultPath.empty()) {
             return SkipReason::NoResultFile;
         }
-        BacktestRace race;
-        if (!files_.ReadPayoffs(resultPath, race.quinellaPayoffs, race.widePayoffs)) {
+        ResultRecord result;
+        if (!ReadResultFile(resultPath, result)) {
             return SkipReason::UnreadableResultFile;
         }
-        // The quinella odds file is read here, once, rather than by the
-        // calculation: with no race file remembered the calculation lists the
-        // same pairs and leaves the odds to be put beside them (Record).
-        bool quinellaRead = files_.LoadQuinellaOdds(GetQuinellaFileName(path));
-        sheet_.sOddsFileName.clear();
+        BacktestRace race;
+        race.quinellaPayoffs = PaidEntries(result.QuinellaPayoffs);
+        race.widePayoffs = PaidEntries(result.WidePayoffs);
+        // The calculation reads the quinella odds file and forgets the race
+        // file when it can't.
+        sheet_.sOddsFileName = path;
         btnCalc_Click(sheet_, services_);
-        Record(fileName, record.Header, quinellaRead, race);
+        Record(fileName, record.Header, race);
         return race;
     }
 
 private:
-    void Record(const std::string& fileName, const RaceHeader& header, bool quinellaRead,
-                BacktestRace& race) {
+    void Record(const std::string& fileName, const RaceHeader& header, BacktestRace& race) {
         race.fileName = fileName;
         race.course = std::string(TrimSpaces(header.CourseName));
         race.meetingLine = sheet_.Kaisai();
@@ -86,20 +103,21 @@ private:
         for (int k = 0; k < 4; ++k) {
             race.grades[static_cast<std::size_t>(k)] = sheet_.Rank(k + 1);
         }
-        race.hasQuinellaOdds = quinellaRead;
+        race.hasQuinellaOdds = !sheet_.sOddsFileName.empty();
         const std::vector<std::string>& pairs = sheet_.Items(SheetList::Result);
+        const std::vector<std::string>& quinellaOdds = sheet_.Items(SheetList::ResultUmaOdds);
+        const std::vector<std::string>& wideOdds = sheet_.Items(SheetList::ResultWideOdds);
         race.pairs.reserve(pairs.size());
-        for (const std::string& text : pairs) {
+        for (std::size_t k = 0; k < pairs.size(); ++k) {
             BacktestPair pair;
-            pair.pair = text;
-            std::string_view view = text;
+            pair.pair = pairs[k];
+            std::string_view view = pair.pair;
             pair.first = RunnerOf(view.substr(0, 2));
             pair.second = RunnerOf(view.size() >= 2 ? view.substr(view.size() - 2) : view);
-            if (quinellaRead) {
-                // The odds lists' lines: the cell of the smaller runner first.
-                PairOdds cell = files_.QuinellaCell(pair.first, pair.second);
-                pair.quinellaOdds = cell.QuinellaOdds;
-                pair.wideOdds = cell.WideOddsMin + kWideOddsSeparator + cell.WideOddsMax;
+            // The odds lists run beside the pairs while the race file is known.
+            if (race.hasQuinellaOdds && k < quinellaOdds.size() && k < wideOdds.size()) {
+                pair.quinellaOdds = quinellaOdds[k];
+                pair.wideOdds = wideOdds[k];
             }
             pair.refunded = IsScratchedRunner(pair.first) || IsScratchedRunner(pair.second);
             JudgePair(pair, race.quinellaPayoffs, race.widePayoffs);
@@ -112,7 +130,6 @@ private:
     }
 
     const ResultIndex& results_;
-    BacktestFileReader files_;
     MemorySettingsStore settings_;
     RecordingMessageSink messages_;
     StandardRandomSource random_;
@@ -147,6 +164,9 @@ void WorkOn(RaceBacktester& backtester, const std::vector<ListedOddsFile>& files
 
 } // namespace
 
+// Decoding every field of a race's files and working the calculation on a
+// full sheet take about three times as long as reading the files, so the
+// races are shared out over the cores.
 void RunBacktest(const std::string& folder, BacktestVisitor& visitor, int threads) {
     std::vector<SkippedRace> unreadable;
     std::vector<ListedOddsFile> files = ListOddsFilesInBrowserOrder(folder, unreadable);

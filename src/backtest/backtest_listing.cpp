@@ -1,24 +1,27 @@
 #include "backtest/backtest_listing.h"
 
-#include "backtest/backtest_files.h"
 #include "browser/file_list.h"
+#include "patdata/record_reader.h"
+#include "patdata/win_place_odds.h"
+
+#include <algorithm>
 
 namespace velmora {
 
-SkipReason OddsReadFailure(BacktestFileReader::OddsStatus status) {
-    return status == BacktestFileReader::OddsStatus::WrongFormat ? SkipReason::WrongFormatOddsFile
-                                                                 : SkipReason::UnreadableOddsFile;
+SkipReason OddsReadFailure(const RecordingMessageSink& messages) {
+    bool wrongFormat = std::any_of(messages.messages.begin(), messages.messages.end(),
+                                   [](const Message& m) { return m.text == kWrongFormatMessage; });
+    return wrongFormat ? SkipReason::WrongFormatOddsFile : SkipReason::UnreadableOddsFile;
 }
 
 std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folder,
                                                         std::vector<SkippedRace>& unreadable) {
     std::vector<FileListRow> rows;
-    BacktestFileReader reader;
     for (const std::string& name : FindOddsFiles(folder)) {
         RaceHeader header;
-        BacktestFileReader::OddsStatus status = reader.ReadRaceFileHeader(JoinFolder(folder, name), header);
-        if (status != BacktestFileReader::OddsStatus::Read) {
-            unreadable.push_back({name, OddsReadFailure(status)});
+        RecordingMessageSink messages;
+        if (!ReadRaceFileHeader(JoinFolder(folder, name), header, messages)) {
+            unreadable.push_back({name, OddsReadFailure(messages)});
             continue;
         }
         FileListRow row = MakeFileRow(name, header);

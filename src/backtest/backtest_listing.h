@@ -1,7 +1,7 @@
 #pragma once
 
-#include "backtest/backtest_files.h"
 #include "backtest/backtest_record.h"
+#include "common/messages.h"
 
 #include <string>
 #include <vector>
@@ -20,7 +20,8 @@ struct ListedOddsFile {
 std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folder,
                                                         std::vector<SkippedRace>& unreadable);
 
-// The skip reason of an odds file that could not be read.
-SkipReason OddsReadFailure(BacktestFileReader::OddsStatus status);
+// The skip reason of an odds file that could not be read, from what its
+// reader showed: a wrong format marker is told apart.
+SkipReason OddsReadFailure(const RecordingMessageSink& messages);
 
 } // namespace velmora

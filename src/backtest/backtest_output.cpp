@@ -4,7 +4,6 @@
 #include "common/text.h"
 
 #include <charconv>
-#include <cstdio>
 #include <optional>
 
 namespace velmora {
@@ -21,40 +20,6 @@ std::string CsvField(std::string_view text) {
             out += '"';
         }
         out += c;
-    }
-    out += '"';
-    return out;
-}
-
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char buffer[8];
-                std::snprintf(buffer, sizeof buffer, "\\u%04x",
-                              static_cast<unsigned>(static_cast<unsigned char>(c)));
-                out += buffer;
-            } else {
-                out += c;
-            }
-        }
     }
     out += '"';
     return out;
@@ -225,56 +190,27 @@ void WriteFiguresJson(const Figures& figures, std::ostream& out) {
     out << "}}";
 }
 
-std::size_t DisplayWidth(std::string_view utf8) {
-    std::size_t width = 0;
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        auto lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        char32_t cp = lead;
-        if (length > 1 && i + length <= utf8.size()) {
-            cp = lead & (0x7FU >> length);
-            for (std::size_t k = 1; k < length; ++k) {
-                cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3FU);
-            }
-        }
-        bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
-                    (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-                    (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
-                    (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x20000 && cp <= 0x3FFFD);
-        width += wide ? 2 : 1;
-        i += length;
-    }
-    return width;
-}
-
 namespace {
 
 std::string Percent(std::optional<double> value) {
     return value ? FormatFixed(*value * 100.0, 1) + "%" : std::string("-");
 }
 
-// Pads on the right (labels) or on the left (numbers) to a column width.
-std::string Cell(std::string_view text, std::size_t width, bool leftAligned) {
-    std::size_t used = DisplayWidth(text);
-    std::string padding(used < width ? width - used : 0, ' ');
-    return leftAligned ? std::string(text) + padding : padding + std::string(text);
-}
-
+// Labels padded on the right, numbers on the left.
 constexpr std::size_t kLabelWidth = 14;
 constexpr std::size_t kNumberWidth = 9;
 
 void WriteTableHeader(std::string_view title, std::ostream& out) {
-    out << '\n' << title << '\n' << Cell("", kLabelWidth, true);
+    out << '\n' << title << '\n' << PadToColumns("", kLabelWidth, Align::Left);
     for (const char* caption : {"races", "pairs", "refunds", "Q hits", "W hits", "race hit", "Q/pair",
                                 "W/pair", "stake", "return", "Q ret%", "W ret%", "ret%"}) {
-        out << Cell(caption, kNumberWidth, false);
+        out << PadToColumns(caption, kNumberWidth, Align::Right);
     }
     out << '\n';
 }
 
 void WriteTallyRow(std::string_view label, const Tally& tally, std::ostream& out) {
-    out << Cell(label, kLabelWidth, true);
+    out << PadToColumns(label, kLabelWidth, Align::Left);
     for (const std::string& cell :
          {std::to_string(tally.races), std::to_string(tally.pairsBet), std::to_string(tally.pairsRefunded),
           std::to_string(tally.quinella.hits), std::to_string(tally.wide.hits),
@@ -282,7 +218,7 @@ void WriteTallyRow(std::string_view label, const Tally& tally, std::ostream& out
           Percent(PairHitRate(tally, tally.wide)), std::to_string(tally.TotalStake()),
           std::to_string(tally.TotalReturn()), Percent(ReturnRate(tally.quinella)),
           Percent(ReturnRate(tally.wide)), Percent(Ratio(tally.TotalReturn(), tally.TotalStake()))}) {
-        out << Cell(cell, kNumberWidth, false);
+        out << PadToColumns(cell, kNumberWidth, Align::Right);
     }
     out << '\n';
 }

@@ -2,6 +2,8 @@
 
 #include "backtest/backtest_record.h"
 #include "backtest/figures.h"
+#include "common/display_width.h"
+#include "common/json.h"
 
 #include <ostream>
 #include <string>
@@ -14,10 +16,6 @@ namespace velmora {
 // inner quotes doubled, when it holds a comma, a quote, a line break or spaces
 // at either end (which some readers would otherwise drop).
 std::string CsvField(std::string_view text);
-
-// A JSON string literal with its quotes; control characters are escaped,
-// everything else (UTF-8 included) passes as it is.
-std::string JsonString(std::string_view text);
 
 // The columns of the CSV: one line per recommended pair.
 std::string_view CsvHeaderLine();
@@ -65,9 +63,5 @@ void WriteFiguresJson(const Figures& figures, std::ostream& out);
 // The readable report: the races used and skipped, then the figures for all
 // races and by win-1 grade, grade pattern, course and runner count.
 void WriteTextReport(const Figures& figures, std::string_view folder, std::ostream& out);
-
-// Columns a text takes in a fixed-pitch font: two for East Asian wide and
-// full-width characters, one for everything else (half-width katakana too).
-std::size_t DisplayWidth(std::string_view utf8);
 
 } // namespace velmora

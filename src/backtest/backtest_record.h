@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/recommendations.h" // kWideOddsSeparator, which the wide odds texts hold
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -7,9 +9,6 @@
 #include <vector>
 
 namespace velmora {
-
-// Joins the lower and upper wide odds in the wide odds list.
-inline constexpr const char* kWideOddsSeparator = "～";
 
 // One recommended pair of a back-tested race, with what betting it would have
 // done: 100 yen as a quinella and 100 yen as a wide.

@@ -1,7 +1,6 @@
 #include "backtest/pair_judging.h"
 
 #include "common/conversions.h"
-#include "common/text.h"
 
 #include <cmath>
 #include <string>
@@ -23,11 +22,6 @@ std::int64_t PayoffYen(std::string_view text) {
         return 0;
     }
     return static_cast<std::int64_t>(std::llround(value));
-}
-
-bool KeyNamesPair(std::string_view key, std::string_view pairLine) {
-    std::string_view trimmedKey = TrimSpaces(key);
-    return !trimmedKey.empty() && TrimSpaces(pairLine) == trimmedKey;
 }
 
 namespace {

@@ -12,29 +12,6 @@
 namespace velmora {
 namespace {
 
-// Bytes of the character at `pos`: a whole well-formed UTF-8 sequence, else one
-// byte, the way the wildcard search counts characters.
-std::size_t CharacterLength(std::string_view text, std::size_t pos) {
-    auto byte = static_cast<unsigned char>(text[pos]);
-    std::size_t length = (byte & 0xE0U) == 0xC0U   ? 2
-                         : (byte & 0xF0U) == 0xE0U ? 3
-                         : (byte & 0xF8U) == 0xF0U ? 4
-                                                   : 1;
-    if (length == 1 || pos + length > text.size()) {
-        return 1;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[pos + i]) & 0xC0U) != 0x80U) {
-            return 1;
-        }
-    }
-    return length;
-}
-
-bool IsAscii(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 constexpr std::size_t kPrefixLength = 3; // "Zo-" and "Ks-"
 constexpr char kKeySeparator = '\0';     // never part of a file name
 

@@ -1,6 +1,6 @@
 #include "cli/hand_race.h"
 
-#include "cli/utf8.h"
+#include "common/utf8.h"
 #include "shell/race_sheet.h"
 
 namespace velmora::cli {

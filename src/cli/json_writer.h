@@ -1,16 +1,13 @@
 #pragma once
 
+#include "common/json.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace velmora::cli {
-
-// The text as a JSON string literal, quotes included. Quotes, backslashes and
-// control characters are escaped; other characters stay as they are. Bytes that
-// are not well-formed UTF-8 become U+FFFD so the output is always valid JSON.
-std::string JsonString(std::string_view utf8);
 
 // Builds compact JSON text; commas and the nesting are tracked here so callers
 // only say what comes next.

@@ -1,7 +1,7 @@
 #include "cli/report.h"
 
 #include "cli/json_writer.h"
-#include "cli/text_width.h"
+#include "common/display_width.h"
 #include "common/text.h"
 #include "shell/race_sheet.h"
 

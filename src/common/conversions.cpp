@@ -145,22 +145,32 @@ std::string FormatWithSignificantDigits(double value, int significant, int decim
     if (!std::isfinite(value)) {
         value = 0.0;
     }
+    // The same digits as printf("%.*e"), without the locale and format parsing.
     std::array<char, 64> buffer{};
-    std::snprintf(buffer.data(), buffer.size(), "%.*e", significant - 1, value);
+    std::to_chars(buffer.data(), buffer.data() + buffer.size() - 1, value, std::chars_format::scientific,
+                  significant - 1);
     return RoundScientificText(buffer.data(), decimals);
 }
 
 } // namespace
 
 double NumericValue(std::string_view text) {
-    std::string compact;
-    compact.reserve(text.size());
+    // Blanks between the characters are skipped, so the number is read from a
+    // compacted copy: on the stack for any text the sheet or a PAT field holds.
+    std::array<char, 64> small;
+    std::string large;
+    char* compact = small.data();
+    if (text.size() > small.size()) {
+        large.resize(text.size());
+        compact = large.data();
+    }
+    std::size_t used = 0;
     for (char c : text) {
         if (!IsSkippedBlank(c)) {
-            compact.push_back(c);
+            compact[used++] = c;
         }
     }
-    std::string_view view(compact);
+    std::string_view view(compact, used);
     std::size_t length = NumberPrefixLength(view);
     return length == 0 ? 0.0 : ParseNumber(view.substr(0, length));
 }

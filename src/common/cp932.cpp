@@ -10,7 +10,7 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Owns one iconv descriptor for the length of a conversion.
+// Owns one iconv descriptor for as long as the thread that opened it runs.
 class IconvHandle {
 public:
     IconvHandle(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
@@ -25,9 +25,25 @@ public:
     bool valid() const { return handle_ != reinterpret_cast<iconv_t>(-1); }
     iconv_t get() const { return handle_; }
 
+    // Forgets any shift state a previous conversion left behind.
+    void Reset() const { iconv(handle_, nullptr, nullptr, nullptr, nullptr); }
+
 private:
     iconv_t handle_;
 };
+
+// Opening a converter costs far more than converting a field, and a folder
+// listing decodes thousands of fields. An iconv descriptor carries state and
+// may not be used by two threads at once, so each thread keeps its own.
+const IconvHandle& Decoder() {
+    thread_local const IconvHandle decoder("UTF-8", "CP932");
+    return decoder;
+}
+
+const IconvHandle& Encoder() {
+    thread_local const IconvHandle encoder("CP932", "UTF-8");
+    return encoder;
+}
 
 enum class Step { Done, Invalid, Incomplete };
 
@@ -52,8 +68,13 @@ Step Convert(iconv_t cd, const char*& in, std::size_t& inLeft, std::string& out)
 } // namespace
 
 std::string DecodeCp932(std::string_view bytes) {
+    // CP932 keeps the ASCII bytes as they are, and most PAT fields are digits
+    // and spaces.
+    if (IsAscii(bytes)) {
+        return std::string(bytes);
+    }
     std::string out;
-    IconvHandle cd("UTF-8", "CP932");
+    const IconvHandle& cd = Decoder();
     if (!cd.valid()) {
         // Without a converter keep ASCII and mark everything else.
         for (char c : bytes) {
@@ -61,6 +82,7 @@ std::string DecodeCp932(std::string_view bytes) {
         }
         return out;
     }
+    cd.Reset();
     const char* in = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -74,20 +96,24 @@ std::string DecodeCp932(std::string_view bytes) {
         }
         ++in; // skip the offending byte and go on after it
         --left;
-        iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+        cd.Reset();
     }
     return out;
 }
 
 std::string DecodeCp932Field(std::string_view bytes) {
+    if (IsAscii(bytes)) {
+        return std::string(bytes); // one character a byte: nothing to pad
+    }
     return PadToWidth(DecodeCp932(bytes), bytes.size());
 }
 
 bool EncodeCp932(std::string_view utf8, std::string& out) {
-    IconvHandle cd("CP932", "UTF-8");
+    const IconvHandle& cd = Encoder();
     if (!cd.valid()) {
         return false;
     }
+    cd.Reset();
     const char* in = utf8.data();
     std::size_t left = utf8.size();
     return Convert(cd.get(), in, left, out) == Step::Done;

@@ -9,6 +9,32 @@ std::size_t CodePointCount(std::string_view utf8) {
         utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U; }));
 }
 
+std::size_t CharacterLength(std::string_view text, std::size_t pos) {
+    auto byte = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 1;
+    if ((byte & 0xE0U) == 0xC0U) {
+        length = 2;
+    } else if ((byte & 0xF0U) == 0xE0U) {
+        length = 3;
+    } else if ((byte & 0xF8U) == 0xF0U) {
+        length = 4;
+    }
+    if (length == 1 || pos + length > text.size()) {
+        return 1;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((static_cast<unsigned char>(text[pos + i]) & 0xC0U) != 0x80U) {
+            return 1;
+        }
+    }
+    return length;
+}
+
+bool IsAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::string PadToWidth(std::string text, std::size_t width) {
     std::size_t count = CodePointCount(text);
     if (count < width) {

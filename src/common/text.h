@@ -9,6 +9,14 @@ namespace velmora {
 // Core texts are UTF-8; where a width is counted in characters, it is code points.
 std::size_t CodePointCount(std::string_view utf8);
 
+// Bytes taken by the character at `pos`: a whole UTF-8 sequence when one starts
+// there, else the single byte, so that names in other encodings still count
+// one character per byte (the way the wildcard searches count characters).
+std::size_t CharacterLength(std::string_view text, std::size_t pos);
+
+// True when every byte is below 0x80 (plain ASCII, the same in UTF-8 and CP932).
+bool IsAscii(std::string_view bytes);
+
 // Appends spaces until the text is `width` code points long (never cuts).
 std::string PadToWidth(std::string text, std::size_t width);
 

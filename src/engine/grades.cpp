@@ -41,7 +41,8 @@ struct Favourites {
 Favourites ReadFavourites(const RaceSheet& sheet, Column rankColumn, Column ratioColumn) {
     float first = 0.0f;
     float second = 0.0f;
-    for (int i = 1; i <= sheet.GetRunnerCount(); ++i) {
+    const int n = sheet.GetRunnerCount();
+    for (int i = 1; i <= n; ++i) {
         double rank = NumericValue(sheet.Text(rankColumn, i));
         if (rank == 1.0) {
             first = ToSingle(NumericValue(sheet.Text(ratioColumn, i)));

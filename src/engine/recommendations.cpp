@@ -6,13 +6,13 @@
 #include "shell/race_sheet.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace velmora {
 namespace {
 
 constexpr std::size_t kOddsWidth = 6;
-constexpr const char* kWideSeparator = "～";
 
 enum class Ranking { Win, Place };
 
@@ -30,9 +30,37 @@ int FindByRank(const RaceSheet& sheet, Column rankColumn, int rank) {
     return 0;
 }
 
-int FindBy(const RaceSheet& sheet, Ranking ranking, int rank) {
-    return ranking == Ranking::Win ? FindByWinRank(sheet, rank) : FindByPlaceRank(sheet, rank);
-}
+// The rank texts' values, read once for the whole list: the scans below ask
+// for a rank's runner again and again, and no rank changes while they run.
+class RankTable {
+public:
+    explicit RankTable(const RaceSheet& sheet)
+        : runners_(std::clamp(sheet.GetRunnerCount(), 0, kMaxRunners)) {
+        for (int i = 1; i <= runners_; ++i) {
+            auto row = static_cast<std::size_t>(i);
+            win_[row] = NumericValue(sheet.Text(Column::TanPopular, i));
+            place_[row] = NumericValue(sheet.Text(Column::FukuPopular, i));
+        }
+    }
+
+    int Runners() const { return runners_; }
+
+    // As FindByWinRank / FindByPlaceRank on the sheet the table was read from.
+    int Find(Ranking ranking, int rank) const {
+        const auto& values = ranking == Ranking::Win ? win_ : place_;
+        for (int i = 1; i <= runners_; ++i) {
+            if (values[static_cast<std::size_t>(i)] == static_cast<double>(rank)) {
+                return i;
+            }
+        }
+        return 0;
+    }
+
+private:
+    int runners_;
+    std::array<double, kMaxRunners + 1> win_{};
+    std::array<double, kMaxRunners + 1> place_{};
+};
 
 Ranking Other(Ranking ranking) {
     return ranking == Ranking::Win ? Ranking::Place : Ranking::Win;
@@ -40,13 +68,14 @@ Ranking Other(Ranking ranking) {
 
 // Pairs the axis with the best-ranked partners of the partner ranking, up to
 // `limit` new lines. A missing runner (0) pairs with nobody.
-void Scan(RaceSheet& sheet, MessageSink& messages, int axis, Ranking partners, int limit, bool skipListed) {
+void Scan(RaceSheet& sheet, MessageSink& messages, const RankTable& ranks, int axis, Ranking partners,
+          int limit, bool skipListed) {
     if (axis == 0) {
         return;
     }
     int emitted = 0;
-    for (int r = 1; r <= sheet.GetRunnerCount() && emitted < limit; ++r) {
-        int partner = FindBy(sheet, partners, r);
+    for (int r = 1; r <= ranks.Runners() && emitted < limit; ++r) {
+        int partner = ranks.Find(partners, r);
         if (partner == axis || partner == 0) {
             continue;
         }
@@ -59,9 +88,9 @@ void Scan(RaceSheet& sheet, MessageSink& messages, int axis, Ranking partners, i
 }
 
 // One favourite as axis: the runner of `rank` in `axisRanking`, partners from the other ranking.
-void ScanFavourite(RaceSheet& sheet, MessageSink& messages, Ranking axisRanking, int rank, int limit,
-                   bool skipListed) {
-    Scan(sheet, messages, FindBy(sheet, axisRanking, rank), Other(axisRanking), limit, skipListed);
+void ScanFavourite(RaceSheet& sheet, MessageSink& messages, const RankTable& ranks, Ranking axisRanking,
+                   int rank, int limit, bool skipListed) {
+    Scan(sheet, messages, ranks, ranks.Find(axisRanking, rank), Other(axisRanking), limit, skipListed);
 }
 
 int PairNumber(std::string_view digits) {
@@ -110,7 +139,7 @@ void AddRecommendation(RaceSheet& sheet, const std::string& pairText) {
     int b = PairNumber(text.size() >= 2 ? text.substr(text.size() - 2) : text);
     const PairOdds cell = CellOf(sheet.tUmaOdds, a, b);
     sheet.AddItem(SheetList::ResultUmaOdds, PadToWidth(cell.QuinellaOdds, kOddsWidth));
-    sheet.AddItem(SheetList::ResultWideOdds, PadToWidth(cell.WideOddsMin, kOddsWidth) + kWideSeparator +
+    sheet.AddItem(SheetList::ResultWideOdds, PadToWidth(cell.WideOddsMin, kOddsWidth) + kWideOddsSeparator +
                                                  PadToWidth(cell.WideOddsMax, kOddsWidth));
 }
 
@@ -120,19 +149,20 @@ void ListRecommendations(RaceSheet& sheet, MessageSink& messages) {
     const std::string placeOne = sheet.Rank(3);
     const std::string placeTwo = sheet.Rank(4);
 
+    const RankTable ranks(sheet);
     if (winOne == "A") {
         // A clear favourite: it carries the whole list.
-        ScanFavourite(sheet, messages, Ranking::Win, 1, 4, false);
+        ScanFavourite(sheet, messages, ranks, Ranking::Win, 1, 4, false);
         return;
     }
     // Trust the win pool's favourite only when the place pool does not back its own more firmly.
     const Ranking firstAxis = (winOne == "B" && placeOne != "A") ? Ranking::Win : Ranking::Place;
     const Ranking secondAxis = (winTwo == "B" && placeTwo != "A") ? Ranking::Win : Ranking::Place;
 
-    ScanFavourite(sheet, messages, firstAxis, 1, 4, false);
-    ScanFavourite(sheet, messages, secondAxis, 2, 3, true);
-    ScanFavourite(sheet, messages, Other(firstAxis), 1, 1, true);
-    ScanFavourite(sheet, messages, Other(secondAxis), 2, 1, true);
+    ScanFavourite(sheet, messages, ranks, firstAxis, 1, 4, false);
+    ScanFavourite(sheet, messages, ranks, secondAxis, 2, 3, true);
+    ScanFavourite(sheet, messages, ranks, Other(firstAxis), 1, 1, true);
+    ScanFavourite(sheet, messages, ranks, Other(secondAxis), 2, 1, true);
 }
 
 } // namespace velmora

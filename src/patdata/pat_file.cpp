@@ -1,6 +1,8 @@
 #include "patdata/pat_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,24 +39,60 @@ PatFile::~PatFile() {
     }
 }
 
-bool PatFile::Read(std::size_t count, std::string& bytes) {
-    if (fd_ < 0 || failed_) {
-        return false;
+bool PatFile::Fail() {
+    failed_ = true;
+    begin_ = end_ = 0;
+    return false;
+}
+
+bool PatFile::Fill(std::size_t count) {
+    if (end_ - begin_ >= count) {
+        return true;
     }
-    std::string buffer(count, '\0');
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t got = ::read(fd_, buffer.data() + done, count - done);
+    // Move what is left of the previous chunk to the front, then top up.
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+    while (end_ < count) {
+        ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got <= 0) {
-            failed_ = true;
             return false;
         }
-        done += static_cast<std::size_t>(got);
+        end_ += static_cast<std::size_t>(got);
     }
-    bytes = std::move(buffer);
+    return true;
+}
+
+bool PatFile::ReadViewAfterFill(std::size_t count, std::string_view& bytes) {
+    if (fd_ < 0 || failed_) {
+        return false;
+    }
+    if (count > buffer_.size() || !Fill(count)) {
+        return Fail();
+    }
+    bytes = std::string_view(buffer_.data() + begin_, count);
+    begin_ += count;
+    return true;
+}
+
+bool PatFile::Read(std::size_t count, std::string& bytes) {
+    if (fd_ < 0 || failed_) {
+        return false;
+    }
+    std::string taken;
+    taken.reserve(count);
+    while (taken.size() < count) {
+        std::size_t part = std::min(count - taken.size(), buffer_.size());
+        if (!Fill(part)) {
+            return Fail();
+        }
+        taken.append(buffer_.data() + begin_, part);
+        begin_ += part;
+    }
+    bytes = std::move(taken);
     return true;
 }
 

@@ -1,16 +1,23 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
 // A PAT data file opened read-only for one reading pass, closed when the object
-// goes. It reads strictly in sequence: no seeking, no reading ahead, no look at
-// the file's length, and it never writes. Only ordinary files are opened, so a
-// pipe or device that happens to carry a PAT name cannot block the reader.
+// goes. It reads strictly in sequence through a buffer of its own: no seeking,
+// no look at the file's length, and it never writes. Only ordinary files are
+// opened, so a pipe or device that happens to carry a PAT name cannot block
+// the reader.
 class PatFile {
 public:
+    // Bytes fetched from the file at a time: a whole race file or result file
+    // in one system call, instead of one call per field.
+    static constexpr std::size_t kChunkSize = 4096;
+
     explicit PatFile(const std::string& path);
     ~PatFile();
     PatFile(const PatFile&) = delete;
@@ -25,9 +32,30 @@ public:
     // since the position is no longer known.
     bool Read(std::size_t count, std::string& bytes);
 
+    // As Read, but `bytes` views the file's buffer and stays valid only until
+    // the next read. `count` may not exceed kChunkSize.
+    bool ReadView(std::size_t count, std::string_view& bytes) {
+        // Inline for the usual case, a field that lies in the buffer already
+        // (a failed or closed file has none buffered).
+        if (count == 0 || end_ - begin_ < count) {
+            return ReadViewAfterFill(count, bytes);
+        }
+        bytes = std::string_view(buffer_.data() + begin_, count);
+        begin_ += count;
+        return true;
+    }
+
 private:
+    bool ReadViewAfterFill(std::size_t count, std::string_view& bytes);
+    // Makes at least `count` bytes (at most kChunkSize) available in the buffer.
+    bool Fill(std::size_t count);
+    bool Fail();
+
     int fd_ = -1;
     bool failed_ = false;
+    std::size_t begin_ = 0; // first unread byte in buffer_
+    std::size_t end_ = 0;   // one past the last byte fetched
+    std::array<char, kChunkSize> buffer_;
 };
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "common/conversions.h"
 #include "common/cp932.h"
+#include "common/text.h"
 
 #include <array>
 #include <cstddef>
@@ -34,11 +35,20 @@ bool ReadField(PatFile& file, int width, std::string& field) {
     if (width <= 0) {
         return false;
     }
-    std::string bytes;
-    if (!file.Read(static_cast<std::size_t>(width), bytes)) {
+    auto count = static_cast<std::size_t>(width);
+    bool fits = count <= PatFile::kChunkSize;
+    std::string large; // only for a field longer than the file's buffer
+    std::string_view bytes;
+    if (!(fits ? file.ReadView(count, bytes) : file.Read(count, large))) {
         return false;
     }
-    field = DecodeCp932Field(bytes);
+    if (!fits) {
+        field = DecodeCp932Field(large);
+    } else if (IsAscii(bytes)) {
+        field.assign(bytes); // most fields: digits and spaces, copied in place
+    } else {
+        field = DecodeCp932Field(bytes);
+    }
     return true;
 }
 

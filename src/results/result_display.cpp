@@ -22,13 +22,9 @@ void AddPayoffLines(RaceSheet& sheet, const char* title, const std::array<Payoff
 // Appends the mark to every recommendation line that names the paying pair.
 // A marked line no longer matches any key, so a pair is marked at most once.
 void MarkHits(RaceSheet& sheet, const PayoffEntry& entry, const char* mark) {
-    const std::string_view key = TrimSpaces(entry.Key);
-    if (key.empty()) {
-        return;
-    }
     const auto& lines = sheet.Items(SheetList::Result);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (TrimSpaces(lines[i]) == key) {
+        if (KeyNamesPair(entry.Key, lines[i])) {
             sheet.SetItem(SheetList::Result, i, lines[i] + mark);
         }
     }
@@ -60,6 +56,11 @@ void ShowResult(RaceSheet& sheet, const ResultRecord& result) {
 }
 
 } // namespace
+
+bool KeyNamesPair(std::string_view key, std::string_view pairLine) {
+    std::string_view trimmedKey = TrimSpaces(key);
+    return !trimmedKey.empty() && TrimSpaces(pairLine) == trimmedKey;
+}
 
 void cmdResult_Click(RaceSheet& sheet, Services& services) {
     const std::string path = ResultFileName(sheet.sOddsFileName);

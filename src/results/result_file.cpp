@@ -18,30 +18,6 @@ constexpr std::string_view kResultPrefix = "Ks-";
 constexpr std::size_t kOddsPrefixLength = 3;
 constexpr int kWildcardCount = 2;
 
-// Bytes taken by the character at `pos`: a whole UTF-8 sequence when one starts
-// there, else the single byte, so that names in other encodings still count
-// one character per byte.
-std::size_t CharacterLength(std::string_view text, std::size_t pos) {
-    auto byte = static_cast<unsigned char>(text[pos]);
-    std::size_t length = 1;
-    if ((byte & 0xE0U) == 0xC0U) {
-        length = 2;
-    } else if ((byte & 0xF0U) == 0xE0U) {
-        length = 3;
-    } else if ((byte & 0xF8U) == 0xF0U) {
-        length = 4;
-    }
-    if (length == 1 || pos + length > text.size()) {
-        return 1;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[pos + i]) & 0xC0U) != 0x80U) {
-            return 1;
-        }
-    }
-    return length;
-}
-
 std::size_t CharacterCount(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t pos = 0; pos < text.size(); pos += CharacterLength(text, pos)) {

@@ -3,6 +3,7 @@
 #include "common/conversions.h"
 
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 namespace velmora {
@@ -45,7 +46,12 @@ std::string PatFilePath(const SettingsStore& store, const std::string& fileName)
 }
 
 std::int32_t GetPopularColor(const SettingsStore& store, int rank) {
-    std::string text = store.Get(kColorSection, std::to_string(rank), std::to_string(kWhite));
+    // No entry reads as white, the default colour.
+    std::optional<std::string> stored = store.Read(kColorSection, std::to_string(rank));
+    if (!stored) {
+        return kWhite;
+    }
+    const std::string& text = *stored;
     if (!IsNumericText(text)) {
         return kWhite;
     }

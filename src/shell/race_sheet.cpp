@@ -145,7 +145,8 @@ bool RaceSheet::IsScratched(int row) const {
 
 int RaceSheet::GetScratchedCount() const {
     int count = 0;
-    for (int i = 1; i <= GetRunnerCount(); ++i) {
+    const int n = GetRunnerCount();
+    for (int i = 1; i <= n; ++i) {
         count += IsScratched(i) ? 1 : 0;
     }
     return count;

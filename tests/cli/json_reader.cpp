@@ -1,6 +1,6 @@
 #include "json_reader.h"
 
-#include "cli/utf8.h"
+#include "common/utf8.h"
 
 #include <charconv>
 #include <stdexcept>
@@ -141,7 +141,7 @@ private:
             auto c = static_cast<unsigned char>(text_[pos_]);
             if (c == '"') {
                 ++pos_;
-                return cli::IsValidUtf8(out);
+                return IsValidUtf8(out);
             }
             if (c < 0x20) {
                 return false;

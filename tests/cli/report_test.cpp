@@ -1,5 +1,5 @@
 #include "cli/report.h"
-#include "cli/text_width.h"
+#include "common/display_width.h"
 #include "json_reader.h"
 #include "settings/settings_ops.h"
 #include "shell/race_sheet.h"

@@ -69,5 +69,26 @@ TEST(Cp932, EncodesBackAndRefusesTextWithoutCp932Form) {
     EXPECT_FALSE(EncodeCp932("\xF0\x9F\x90\x8E", bad)); // a horse emoji
 }
 
+// A character is a whole UTF-8 sequence, or one byte of anything else.
+TEST(CharacterLength, WholeSequencesElseOneByte) {
+    struct Case {
+        std::string text;
+        std::size_t pos;
+        std::size_t length;
+    };
+    for (const Case& c :
+         {Case{"a東", 0, 1}, Case{"a東", 1, 3}, Case{"\xF0\x9F\x90\x8E", 0, 4}, Case{"\xE6\x9D", 0, 1},
+          Case{"\xE6x\x9D", 0, 1}, Case{"\x93\x8C", 0, 1}, Case{"\xC3\xA9", 0, 2}}) {
+        EXPECT_EQ(CharacterLength(c.text, c.pos), c.length) << testing::PrintToString(c.text) << ' ' << c.pos;
+    }
+}
+
+TEST(IsAscii, OnlyBytesBelow0x80) {
+    EXPECT_TRUE(IsAscii(""));
+    EXPECT_TRUE(IsAscii(std::string(" 12.5\x7F\0", 7)));
+    EXPECT_FALSE(IsAscii("12\x80"));
+    EXPECT_FALSE(IsAscii("東"));
+}
+
 } // namespace
 } // namespace velmora

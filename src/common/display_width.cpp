@@ -1,11 +1,11 @@
-#include "cli/text_width.h"
+#include "common/display_width.h"
 
-#include "cli/utf8.h"
+#include "common/utf8.h"
 
 #include <algorithm>
 #include <array>
 
-namespace velmora::cli {
+namespace velmora {
 namespace {
 
 struct Range {
@@ -109,4 +109,4 @@ std::string FormatTable(const std::vector<std::vector<std::string>>& rows, const
     return out;
 }
 
-} // namespace velmora::cli
+} // namespace velmora

@@ -1,8 +1,8 @@
-#include "cli/text_width.h"
+#include "common/display_width.h"
 
 #include <gtest/gtest.h>
 
-namespace velmora::cli {
+namespace velmora {
 namespace {
 
 TEST(TextWidthTest, ColumnsOfCharacters) {
@@ -51,4 +51,4 @@ TEST(TextWidthTest, TableColumnsLineUpOnScreen) {
 }
 
 } // namespace
-} // namespace velmora::cli
+} // namespace velmora

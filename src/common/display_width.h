@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora::cli {
+namespace velmora {
 
 // Columns a character takes in a terminal: 2 for East Asian wide and full-width
 // characters (kanji, kana, full-width forms), 1 for the rest, half-width
@@ -28,4 +28,4 @@ std::string PadToColumns(std::string_view text, std::size_t width, Align align);
 // than the others; `align` gives each column's alignment (left when missing).
 std::string FormatTable(const std::vector<std::vector<std::string>>& rows, const std::vector<Align>& align);
 
-} // namespace velmora::cli
+} // namespace velmora

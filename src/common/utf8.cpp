@@ -1,6 +1,6 @@
-#include "cli/utf8.h"
+#include "common/utf8.h"
 
-namespace velmora::cli {
+namespace velmora {
 namespace {
 
 bool IsContinuation(unsigned char byte) {
@@ -60,4 +60,4 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-} // namespace velmora::cli
+} // namespace velmora

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace velmora::cli {
+namespace velmora {
 
 // One step through a UTF-8 text. An ill-formed sequence (stray continuation
 // byte, overlong form, surrogate, beyond U+10FFFF, cut short) is reported as
@@ -18,4 +18,4 @@ Utf8Step DecodeUtf8At(std::string_view text, std::size_t pos);
 
 bool IsValidUtf8(std::string_view text);
 
-} // namespace velmora::cli
+} // namespace velmora
