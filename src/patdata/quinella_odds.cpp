@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace velmora {
 namespace {
@@ -29,6 +30,41 @@ void Blank(std::string& field, std::size_t width) {
     }
 }
 
+// As Blank for a width known here. A field that is blank already is left
+// alone: most cells of the table are in no file, and a record read again
+// would otherwise have all of them rewritten every time.
+template <std::size_t Width> void BlankField(std::string& field) {
+    static constexpr char kSpaces[] = "      ";
+    static_assert(Width < sizeof kSpaces);
+    if (field.size() != Width) {
+        field.assign(Width, ' ');
+    } else if (std::memcmp(field.data(), kSpaces, Width) != 0) {
+        std::memcpy(field.data(), kSpaces, Width);
+    }
+}
+
+void BlankCell(PairOdds& cell) {
+    BlankField<2>(cell.Field1);
+    BlankField<5>(cell.Field2);
+    BlankField<6>(cell.QuinellaOdds);
+    BlankField<6>(cell.WideOddsMin);
+    BlankField<6>(cell.WideOddsMax);
+}
+
+// Reads a cell's fields in order; the field that can't be read and those
+// after it are blanked, the ones before it keep what was read.
+bool ReadCell(PatFile& file, PairOdds& cell) {
+    for (std::size_t k = 0; k < kPairOddsLayout.size(); ++k) {
+        if (!ReadField(file, kPairOddsLayout[k].width, cell.*kPairOddsLayout[k].member)) {
+            for (; k < kPairOddsLayout.size(); ++k) {
+                Blank(cell.*kPairOddsLayout[k].member, static_cast<std::size_t>(kPairOddsLayout[k].width));
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
 // Whether the file holds cell (i, j) before the reader gives up: the cells
 // follow row by row, (1,2) … (1,n), (2,3) … (2,n), …, (n-1,n), and with more
 // runners than a race can have the reader stops at the end of row 1.
@@ -39,23 +75,18 @@ bool IsCellInFile(std::size_t i, std::size_t j, int runnerCount) {
     return runnerCount > kMaxRunners ? i == 1 : j <= static_cast<std::size_t>(std::max(runnerCount, 0));
 }
 
-// Every cell either gets its fields from the file or is blanked, each field
-// written once: the grid is walked row by row, which meets the file's cells
-// in their order. From the first field that can't be read on, all is blank.
+// Every cell either gets its fields from the file or is blanked: the grid is
+// walked row by row, which meets the file's cells in their order. From the
+// first field that can't be read on, all is blank.
 bool ReadCells(PatFile& file, QuinellaRecord& record, int runnerCount) {
     bool read = true;
     for (std::size_t i = 0; i < record.Cells.size(); ++i) {
         for (std::size_t j = 0; j < record.Cells[i].size(); ++j) {
-            bool inFile = IsCellInFile(i, j, runnerCount);
-            for (const FieldSlot<PairOdds>& slot : kPairOddsLayout) {
-                std::string& field = record.Cells[i][j].*slot.member;
-                if (read && inFile) {
-                    read = ReadField(file, slot.width, field);
-                    if (read) {
-                        continue;
-                    }
-                }
-                Blank(field, static_cast<std::size_t>(slot.width));
+            PairOdds& cell = record.Cells[i][j];
+            if (read && IsCellInFile(i, j, runnerCount)) {
+                read = ReadCell(file, cell);
+            } else {
+                BlankCell(cell);
             }
         }
     }

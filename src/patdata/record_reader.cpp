@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 namespace velmora {
 namespace {
@@ -45,7 +46,13 @@ bool ReadField(PatFile& file, int width, std::string& field) {
     if (!fits) {
         field = DecodeCp932Field(large);
     } else if (IsAscii(bytes)) {
-        field.assign(bytes); // most fields: digits and spaces, copied in place
+        // Most fields: digits and spaces. A record read again holds a field of
+        // this width already, which is overwritten where it stands.
+        if (field.size() == count) {
+            std::memcpy(field.data(), bytes.data(), count);
+        } else {
+            field.assign(bytes);
+        }
     } else {
         field = DecodeCp932Field(bytes);
     }
