@@ -1,5 +1,6 @@
 #include "common/conversions.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -78,7 +79,8 @@ std::string_view TrimBlanks(std::string_view s) {
 }
 
 // Rounds the decimal text that printf("%.*e") produced to `decimals` places,
-// half away from zero, and writes it with at least one integer digit.
+// half away from zero, and writes it with at least one integer digit. The
+// figures of a race are formatted by the dozen, so the text is built in place.
 std::string RoundScientificText(const char* sci, int decimals) {
     std::string_view text(sci);
     bool negative = false;
@@ -86,13 +88,21 @@ std::string RoundScientificText(const char* sci, int decimals) {
         negative = true;
         text.remove_prefix(1);
     }
-    std::string digits;
-    std::size_t pos = 0;
-    for (; pos < text.size() && text[pos] != 'e'; ++pos) {
-        if (IsDigit(text[pos])) {
-            digits.push_back(text[pos]);
-        }
+    std::size_t pos = text.find('e');
+    if (pos == std::string_view::npos) {
+        pos = text.size();
     }
+    std::string_view mantissa = text.substr(0, pos);
+    auto digitAt = [mantissa](std::size_t index) {
+        // The index-th digit of the mantissa, the point left out.
+        for (char c : mantissa) {
+            if (IsDigit(c) && index-- == 0) {
+                return c;
+            }
+        }
+        return '\0';
+    };
+    auto digitCount = static_cast<std::size_t>(std::count_if(mantissa.begin(), mantissa.end(), IsDigit));
     int exponent = 0;
     if (pos < text.size()) {
         std::from_chars(text.data() + pos + 1 + (text[pos + 1] == '+' ? 1 : 0), text.data() + text.size(),
@@ -106,15 +116,18 @@ std::string RoundScientificText(const char* sci, int decimals) {
     bool roundUp = false;
     if (kept <= 0) {
         grid.assign(static_cast<std::size_t>(decimals) + 1, '0');
-        roundUp = kept == 0 && !digits.empty() && digits[0] >= '5';
+        roundUp = kept == 0 && digitCount > 0 && digitAt(0) >= '5';
     } else {
-        for (int k = 0; k < kept; ++k) {
-            grid.push_back(k < static_cast<int>(digits.size()) ? digits[static_cast<std::size_t>(k)] : '0');
+        auto keptCount = static_cast<std::size_t>(kept);
+        std::size_t leading = intDigits <= 0 ? static_cast<std::size_t>(1 - intDigits) : 0;
+        grid.assign(leading + keptCount, '0');
+        std::size_t k = 0;
+        for (char c : mantissa) {
+            if (IsDigit(c) && k < keptCount) {
+                grid[leading + k++] = c;
+            }
         }
-        roundUp = kept < static_cast<int>(digits.size()) && digits[static_cast<std::size_t>(kept)] >= '5';
-        if (intDigits <= 0) {
-            grid.insert(0, static_cast<std::size_t>(1 - intDigits), '0');
-        }
+        roundUp = keptCount < digitCount && digitAt(keptCount) >= '5';
     }
     if (roundUp) {
         int k = static_cast<int>(grid.size()) - 1;
@@ -128,17 +141,20 @@ std::string RoundScientificText(const char* sci, int decimals) {
         }
     }
     std::size_t integerLength = grid.size() - static_cast<std::size_t>(decimals);
-    std::string integerPart = grid.substr(0, integerLength);
-    while (integerPart.size() > 1 && integerPart.front() == '0') {
-        integerPart.erase(0, 1);
+    std::size_t zeros = 0;
+    while (zeros + 1 < integerLength && grid[zeros] == '0') {
+        ++zeros;
     }
-    std::string out = integerPart;
+    grid.erase(0, zeros);
+    integerLength -= zeros;
     if (decimals > 0) {
-        out += '.';
-        out += grid.substr(integerLength);
+        grid.insert(integerLength, 1, '.');
     }
-    bool allZero = out.find_first_not_of("0.") == std::string::npos;
-    return (negative && !allZero) ? "-" + out : out;
+    bool allZero = grid.find_first_not_of("0.") == std::string::npos;
+    if (negative && !allZero) {
+        grid.insert(0, 1, '-');
+    }
+    return grid;
 }
 
 std::string FormatWithSignificantDigits(double value, int significant, int decimals) {
