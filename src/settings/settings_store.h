@@ -26,6 +26,9 @@ class MemorySettingsStore : public SettingsStore {
 public:
     std::optional<std::string> Read(const std::string& section, const std::string& key) const override {
         ++reads;
+        if (values_.empty()) {
+            return std::nullopt; // no key to build for a store nothing was written to
+        }
         auto it = values_.find({section, key});
         if (it == values_.end()) {
             return std::nullopt;
