@@ -8,13 +8,17 @@
 
 namespace velmora {
 
-std::string CsvField(std::string_view text) {
+namespace {
+
+// Appends one CSV field, quoted when CsvField would quote it.
+void AppendCsvField(std::string& out, std::string_view text) {
     bool needsQuotes = text.find_first_of(",\"\r\n") != std::string_view::npos ||
                        (!text.empty() && (text.front() == ' ' || text.back() == ' '));
     if (!needsQuotes) {
-        return std::string(text);
+        out += text;
+        return;
     }
-    std::string out = "\"";
+    out += '"';
     for (char c : text) {
         if (c == '"') {
             out += '"';
@@ -22,6 +26,19 @@ std::string CsvField(std::string_view text) {
         out += c;
     }
     out += '"';
+}
+
+template <typename Integer> void AppendNumber(std::string& out, Integer value) {
+    char buffer[24];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, error == std::errc() ? end : buffer);
+}
+
+} // namespace
+
+std::string CsvField(std::string_view text) {
+    std::string out;
+    AppendCsvField(out, text);
     return out;
 }
 
@@ -29,10 +46,6 @@ namespace {
 
 const char* Bool(bool value) {
     return value ? "true" : "false";
-}
-
-std::string Trimmed(std::string_view text) {
-    return std::string(TrimSpaces(text));
 }
 
 // Shortest text that reads back as the same double; JSON null for no value.
@@ -106,10 +119,23 @@ CsvBacktestWriter::CsvBacktestWriter(std::ostream& out) : out_(out) {
 }
 
 void CsvBacktestWriter::OnRace(const BacktestRace& race) {
-    // The race's columns are the same on each of its lines.
-    std::string prefix = CsvField(race.fileName) + ',' + CsvField(race.course) + ',' +
-                         CsvField(Trimmed(race.meetingLine)) + ',' + CsvField(Trimmed(race.raceLine)) + ',' +
-                         std::to_string(race.runnerCount) + ',' + CsvField(race.GradePattern()) + ',';
+    // The race's columns are the same on each of its lines; its lines go out
+    // together, built in a buffer that serves every race.
+    std::string prefix;
+    AppendCsvField(prefix, race.fileName);
+    prefix += ',';
+    AppendCsvField(prefix, race.course);
+    prefix += ',';
+    AppendCsvField(prefix, TrimSpaces(race.meetingLine));
+    prefix += ',';
+    AppendCsvField(prefix, TrimSpaces(race.raceLine));
+    prefix += ',';
+    AppendNumber(prefix, race.runnerCount);
+    prefix += ',';
+    AppendCsvField(prefix, race.GradePattern());
+    prefix += ',';
+    std::string& lines = lines_;
+    lines.clear();
     for (const BacktestPair& pair : race.pairs) {
         // The wide odds line "min～max" as two numbers.
         std::string_view wide = pair.wideOdds;
@@ -118,12 +144,27 @@ void CsvBacktestWriter::OnRace(const BacktestRace& race) {
         std::string_view wideMax = tilde == std::string_view::npos
                                        ? std::string_view()
                                        : wide.substr(tilde + std::string_view(kWideOddsSeparator).size());
-        out_ << prefix << CsvField(pair.pair) << ',' << pair.first << ',' << pair.second << ','
-             << CsvField(Trimmed(pair.quinellaOdds)) << ',' << CsvField(Trimmed(wideMin)) << ','
-             << CsvField(Trimmed(wideMax)) << ',' << (pair.refunded ? 1 : 0) << ','
-             << (pair.quinellaHit ? 1 : 0) << ',' << (pair.wideHit ? 1 : 0) << ',' << pair.quinellaReturn
-             << ',' << pair.wideReturn << "\r\n";
+        lines += prefix;
+        AppendCsvField(lines, pair.pair);
+        lines += ',';
+        AppendNumber(lines, pair.first);
+        lines += ',';
+        AppendNumber(lines, pair.second);
+        lines += ',';
+        AppendCsvField(lines, TrimSpaces(pair.quinellaOdds));
+        lines += ',';
+        AppendCsvField(lines, TrimSpaces(wideMin));
+        lines += ',';
+        AppendCsvField(lines, TrimSpaces(wideMax));
+        lines += pair.refunded ? ",1," : ",0,";
+        lines += pair.quinellaHit ? "1," : "0,";
+        lines += pair.wideHit ? "1," : "0,";
+        AppendNumber(lines, pair.quinellaReturn);
+        lines += ',';
+        AppendNumber(lines, pair.wideReturn);
+        lines += "\r\n";
     }
+    out_.write(lines.data(), static_cast<std::streamsize>(lines.size()));
 }
 
 JsonBacktestWriter::JsonBacktestWriter(std::ostream& out, std::string_view folder) : out_(out) {

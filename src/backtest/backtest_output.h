@@ -30,6 +30,7 @@ public:
 
 private:
     std::ostream& out_;
+    std::string lines_; // a race's lines, kept for the next race's
 };
 
 // Streams one JSON object: the folder, every race as it arrives, then the
