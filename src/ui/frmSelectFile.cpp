@@ -154,13 +154,7 @@ void frmSelectFile::closeEvent(QCloseEvent* event) {
 }
 
 void frmSelectFile::Form_Unload() {
-    if (unloaded_) {
-        return;
-    }
-    unloaded_ = true;
-    WindowPosition position{static_cast<float>(twips_.FromPixels(x())),
-                            static_cast<float>(twips_.FromPixels(y()))};
-    StoreWindowPosition(settings_, kSection, position, isMinimized());
+    StoreTwipsPositionOnce(unloaded_, settings_, kSection, *this, twips_);
 }
 
 } // namespace velmora

@@ -1,5 +1,7 @@
 #include "ui/twips.h"
 
+#include "settings/window_position.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -72,6 +74,17 @@ void MoveToTwips(QWidget* window, double left, double top, const Twips& twips) {
     }
     QRect frame(wanted, window->frameGeometry().size());
     window->move(BringOntoScreen(frame, screens, primary->availableGeometry()));
+}
+
+void StoreTwipsPositionOnce(bool& stored, SettingsStore& settings, const std::string& section,
+                            const QWidget& window, const Twips& twips) {
+    if (stored) {
+        return;
+    }
+    stored = true;
+    WindowPosition position{static_cast<float>(twips.FromPixels(window.x())),
+                            static_cast<float>(twips.FromPixels(window.y()))};
+    StoreWindowPosition(settings, section, position, window.isMinimized());
 }
 
 } // namespace velmora

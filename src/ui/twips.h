@@ -4,9 +4,13 @@
 #include <QPoint>
 #include <QRect>
 
+#include <string>
+
 class QWidget;
 
 namespace velmora {
+
+class SettingsStore;
 
 // Window geometry is kept in twips (1/1440 inch); the screen's logical DPI turns
 // it into device-independent pixels.
@@ -34,5 +38,11 @@ QPoint BringOntoScreen(const QRect& frame, const QList<QRect>& screens, const QR
 
 // Moves a top-level window to a stored twips position, brought onto a screen.
 void MoveToTwips(QWidget* window, double left, double top, const Twips& twips);
+
+// Stores a top-level window's position, in twips, under `section` the first
+// time the window is unloaded; `stored` remembers that it was, so a window
+// unloaded twice (closed, then the program ending) stores nothing more.
+void StoreTwipsPositionOnce(bool& stored, SettingsStore& settings, const std::string& section,
+                            const QWidget& window, const Twips& twips);
 
 } // namespace velmora
