@@ -2,8 +2,12 @@
 
 #include "common/text.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
+#include <memory>
 
 namespace velmora {
 namespace {
@@ -65,6 +69,104 @@ Step Convert(iconv_t cd, const char*& in, std::size_t& inLeft, std::string& out)
     return Step::Done;
 }
 
+// The UTF-8 form of one CP932 character, as iconv gives it.
+struct Utf8Character {
+    std::array<char, 4> bytes{};
+    std::uint8_t length = 0; // 0: no character of its own
+};
+
+// CP932 characters looked up instead of converted: a PAT folder holds the
+// same few hundred characters over and over, and an iconv call per field
+// costs far more than the look-ups. Every entry is what iconv makes of
+// exactly those bytes, so a text decodes here as it would there; a text with
+// anything the table doesn't know (a bad byte, a lead byte at the end) goes
+// to iconv instead. The rows of the double-byte characters are filled the
+// first time their lead byte is met.
+class DecodeTable {
+public:
+    explicit DecodeTable(iconv_t cd) : cd_(cd) {
+        for (std::size_t b = 0; b < single_.size(); ++b) {
+            const char byte = static_cast<char>(b);
+            single_[b] = Lookup(std::string_view(&byte, 1), isLead_[b]);
+        }
+    }
+
+    // Appends the decoded `bytes` to `out` and counts their characters; false
+    // (with `out` in any state) when the table can't decode them all.
+    bool Decode(std::string_view bytes, std::string& out, std::size_t& characters) {
+        characters = 0;
+        for (std::size_t i = 0; i < bytes.size(); ++characters) {
+            auto lead = static_cast<unsigned char>(bytes[i]);
+            const Utf8Character* character = &single_[lead];
+            std::size_t taken = 1;
+            if (character->length == 0) {
+                if (!isLead_[lead] || i + 1 == bytes.size()) {
+                    return false;
+                }
+                character = &Row(lead)[static_cast<unsigned char>(bytes[i + 1])];
+                taken = 2;
+            }
+            if (character->length == 0) {
+                return false;
+            }
+            out.append(character->bytes.data(), character->length);
+            i += taken;
+        }
+        return true;
+    }
+
+private:
+    using Row_ = std::array<Utf8Character, 256>;
+
+    // What iconv makes of `bytes` when it takes them all as one character;
+    // `incomplete` tells a byte that starts a longer character.
+    Utf8Character Lookup(std::string_view bytes, bool& incomplete) const {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        std::array<char, 16> buffer{};
+        char* in = const_cast<char*>(bytes.data());
+        std::size_t inLeft = bytes.size();
+        char* outPtr = buffer.data();
+        std::size_t outLeft = buffer.size();
+        std::size_t rc = iconv(cd_, &in, &inLeft, &outPtr, &outLeft);
+        incomplete = rc == static_cast<std::size_t>(-1) && errno == EINVAL;
+        auto length = static_cast<std::size_t>(outPtr - buffer.data());
+        Utf8Character character;
+        if (rc == static_cast<std::size_t>(-1) || inLeft != 0 || length == 0 || length > 4 ||
+            CharacterLength(std::string_view(buffer.data(), length), 0) != length) {
+            return character; // not exactly one character
+        }
+        std::copy_n(buffer.data(), length, character.bytes.data());
+        character.length = static_cast<std::uint8_t>(length);
+        return character;
+    }
+
+    const Row_& Row(unsigned char lead) {
+        std::unique_ptr<Row_>& row = rows_[lead];
+        if (!row) {
+            row = std::make_unique<Row_>();
+            for (std::size_t trail = 0; trail < row->size(); ++trail) {
+                const std::array<char, 2> pair{static_cast<char>(lead), static_cast<char>(trail)};
+                bool incomplete = false;
+                (*row)[trail] = Lookup(std::string_view(pair.data(), pair.size()), incomplete);
+            }
+        }
+        return *row;
+    }
+
+    iconv_t cd_;
+    std::array<Utf8Character, 256> single_{};
+    std::array<bool, 256> isLead_{};
+    std::array<std::unique_ptr<Row_>, 256> rows_{};
+};
+
+// The table of this thread, on the descriptor of its own it was built from.
+DecodeTable* Table() {
+    thread_local const IconvHandle handle("UTF-8", "CP932");
+    thread_local std::unique_ptr<DecodeTable> table =
+        handle.valid() ? std::make_unique<DecodeTable>(handle.get()) : nullptr;
+    return table.get();
+}
+
 } // namespace
 
 std::string DecodeCp932(std::string_view bytes) {
@@ -104,6 +206,15 @@ std::string DecodeCp932(std::string_view bytes) {
 std::string DecodeCp932Field(std::string_view bytes) {
     if (IsAscii(bytes)) {
         return std::string(bytes); // one character a byte: nothing to pad
+    }
+    std::string out;
+    std::size_t characters = 0;
+    DecodeTable* table = Table();
+    if (table != nullptr && table->Decode(bytes, out, characters)) {
+        if (characters < bytes.size()) {
+            out.append(bytes.size() - characters, ' ');
+        }
+        return out;
     }
     return PadToWidth(DecodeCp932(bytes), bytes.size());
 }
