@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "engine/calculation.h"
 #include "patdata/file_naming.h"
+#include "patdata/pat_file.h"
 #include "patdata/race_loader.h"
 #include "patdata/win_place_odds.h"
 #include "results/result_file.h"
@@ -58,10 +59,12 @@ class RaceBacktester {
 public:
     explicit RaceBacktester(const ResultIndex& results) : results_(results) {}
 
-    std::variant<BacktestRace, SkipReason> Run(const std::string& path, const std::string& fileName) {
+    std::variant<BacktestRace, SkipReason> Run(const ListedOddsFile& file) {
+        const std::string& path = file.path;
         messages_.messages.clear();
         RaceRecord record;
-        if (!ReadWinPlaceOdds(path, record, messages_)) {
+        PatFile contents(PatFile::Contents{file.contents});
+        if (!ReadWinPlaceOdds(contents, record, messages_)) {
             return OddsReadFailure(messages_);
         }
         if (!FillSheetFromRace(sheet_, record, messages_)) {
@@ -89,7 +92,7 @@ public:
         // file when it can't.
         sheet_.sOddsFileName = path;
         btnCalc_Click(sheet_, services_);
-        Record(fileName, record.Header, race);
+        Record(file.name, record.Header, race);
         return race;
     }
 
@@ -158,7 +161,7 @@ void WorkOn(RaceBacktester& backtester, const std::vector<ListedOddsFile>& files
             std::size_t last, std::size_t offset, std::size_t stride,
             std::vector<std::optional<Outcome>>& outcomes) {
     for (std::size_t k = first + offset; k < last; k += stride) {
-        outcomes[k - first].emplace(backtester.Run(files[k].path, files[k].name));
+        outcomes[k - first].emplace(backtester.Run(files[k]));
     }
 }
 

@@ -1,10 +1,12 @@
 #include "backtest/backtest_listing.h"
 
 #include "browser/file_list.h"
+#include "patdata/pat_file.h"
 #include "patdata/record_reader.h"
 #include "patdata/win_place_odds.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace velmora {
 
@@ -17,10 +19,16 @@ SkipReason OddsReadFailure(const RecordingMessageSink& messages) {
 std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folder,
                                                         std::vector<SkippedRace>& unreadable) {
     std::vector<FileListRow> rows;
+    std::unordered_map<std::string, std::string> contents; // by name
     for (const std::string& name : FindOddsFiles(folder)) {
+        std::string bytes;
         RaceHeader header;
         RecordingMessageSink messages;
-        if (!ReadRaceFileHeader(JoinFolder(folder, name), header, messages)) {
+        // A file that can't be opened or read gives fewer bytes (or none),
+        // and its header or race then fails to read as it would from the file.
+        PatFile(JoinFolder(folder, name)).ReadAtMost(kWinPlaceOddsMaxBytes, bytes);
+        PatFile file(PatFile::Contents{bytes});
+        if (!ReadRaceHeader(file, header, messages)) {
             unreadable.push_back({name, OddsReadFailure(messages)});
             continue;
         }
@@ -28,6 +36,7 @@ std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folde
         row.raceName.clear(); // only the sort keys and the name are kept
         row.conditions.clear();
         rows.push_back(std::move(row));
+        contents.emplace(name, std::move(bytes));
     }
     SortFileRows(rows);
 
@@ -35,7 +44,8 @@ std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folde
     files.reserve(rows.size());
     for (FileListRow& row : rows) {
         std::string path = JoinFolder(folder, row.file);
-        files.push_back({std::move(row.file), std::move(path)});
+        std::string bytes = std::move(contents[row.file]);
+        files.push_back({std::move(row.file), std::move(path), std::move(bytes)});
     }
     return files;
 }

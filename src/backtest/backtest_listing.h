@@ -9,12 +9,14 @@
 namespace velmora {
 
 struct ListedOddsFile {
-    std::string name; // without folder
-    std::string path; // full path
+    std::string name;     // without folder
+    std::string path;     // full path
+    std::string contents; // the bytes its reader takes, read while listing
 };
 
 // The win/place odds files of a folder in the file browser's order (course,
-// meeting, race). Unlike the browser, a file whose header can't be read does
+// meeting, race), each opened once: the bytes that give its header for the
+// order are all its race needs later. Unlike the browser, a file whose header can't be read does
 // not end the listing: it is left out of the order and handed to `unreadable`
 // with its reason, in name order.
 std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folder,

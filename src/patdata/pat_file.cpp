@@ -33,6 +33,11 @@ int OpenOrdinaryFile(const std::string& path) {
 
 PatFile::PatFile(const std::string& path) : fd_(OpenOrdinaryFile(path)) {}
 
+PatFile::PatFile(Contents contents) : inMemory_(true) {
+    end_ = std::min(contents.bytes.size(), buffer_.size());
+    std::memcpy(buffer_.data(), contents.bytes.data(), end_);
+}
+
 PatFile::~PatFile() {
     if (fd_ >= 0) {
         ::close(fd_);
@@ -46,6 +51,11 @@ bool PatFile::Fail() {
 }
 
 bool PatFile::Fill(std::size_t count) {
+    bool error = false;
+    return Fill(count, error);
+}
+
+bool PatFile::Fill(std::size_t count, bool& error) {
     if (end_ - begin_ >= count) {
         return true;
     }
@@ -54,11 +64,15 @@ bool PatFile::Fill(std::size_t count) {
     end_ -= begin_;
     begin_ = 0;
     while (end_ < count) {
+        if (inMemory_) {
+            return false; // the bytes given were the whole file
+        }
         ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
         if (got < 0 && errno == EINTR) {
             continue;
         }
         if (got <= 0) {
+            error = got < 0;
             return false;
         }
         end_ += static_cast<std::size_t>(got);
@@ -67,7 +81,7 @@ bool PatFile::Fill(std::size_t count) {
 }
 
 bool PatFile::ReadViewAfterFill(std::size_t count, std::string_view& bytes) {
-    if (fd_ < 0 || failed_) {
+    if (!IsOpen() || failed_) {
         return false;
     }
     if (count > buffer_.size() || !Fill(count)) {
@@ -79,7 +93,7 @@ bool PatFile::ReadViewAfterFill(std::size_t count, std::string_view& bytes) {
 }
 
 bool PatFile::Read(std::size_t count, std::string& bytes) {
-    if (fd_ < 0 || failed_) {
+    if (!IsOpen() || failed_) {
         return false;
     }
     std::string taken;
@@ -94,6 +108,20 @@ bool PatFile::Read(std::size_t count, std::string& bytes) {
     }
     bytes = std::move(taken);
     return true;
+}
+
+bool PatFile::ReadAtMost(std::size_t count, std::string& bytes) {
+    bytes.clear();
+    if (!IsOpen() || failed_) {
+        return false;
+    }
+    count = std::min(count, buffer_.size());
+    bool error = false;
+    bool read = Fill(count, error) || !error;
+    std::size_t taken = std::min(count, end_ - begin_);
+    bytes.assign(buffer_.data() + begin_, taken);
+    begin_ += taken;
+    return read || Fail();
 }
 
 } // namespace velmora

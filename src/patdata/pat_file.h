@@ -19,18 +19,29 @@ public:
     static constexpr std::size_t kChunkSize = 4096;
 
     explicit PatFile(const std::string& path);
+    // Reads `bytes` (at most kChunkSize of them) as though they were the whole
+    // file: what was taken from a file once can be read again without opening it.
+    struct Contents {
+        std::string_view bytes;
+    };
+    explicit PatFile(Contents contents);
     ~PatFile();
     PatFile(const PatFile&) = delete;
     PatFile& operator=(const PatFile&) = delete;
     PatFile(PatFile&&) = delete;
     PatFile& operator=(PatFile&&) = delete;
 
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_ >= 0 || inMemory_; }
 
     // Reads exactly `count` bytes into `bytes`. False when the file is not open,
     // ends first or reports an error; after a failure every later read fails too,
     // since the position is no longer known.
     bool Read(std::size_t count, std::string& bytes);
+
+    // Reads up to `count` bytes (at most kChunkSize), fewer where the file ends.
+    // False when the file is not open (no bytes) or a read fails (the bytes
+    // before it); later reads then fail as after Read.
+    bool ReadAtMost(std::size_t count, std::string& bytes);
 
     // As Read, but `bytes` views the file's buffer and stays valid only until
     // the next read. `count` may not exceed kChunkSize.
@@ -49,9 +60,12 @@ private:
     bool ReadViewAfterFill(std::size_t count, std::string_view& bytes);
     // Makes at least `count` bytes (at most kChunkSize) available in the buffer.
     bool Fill(std::size_t count);
+    // As Fill; when it falls short, `error` tells a failed read from the end of the file.
+    bool Fill(std::size_t count, bool& error);
     bool Fail();
 
     int fd_ = -1;
+    bool inMemory_ = false; // the buffer holds the whole file
     bool failed_ = false;
     std::size_t begin_ = 0; // first unread byte in buffer_
     std::size_t end_ = 0;   // one past the last byte fetched

@@ -20,6 +20,10 @@ constexpr std::array<FieldSlot<RunnerOdds>, 5> kRunnerOddsLayout{{
 
 bool ReadWinPlaceOdds(const std::string& path, RaceRecord& record, MessageSink& messages) {
     PatFile file(path);
+    return ReadWinPlaceOdds(file, record, messages);
+}
+
+bool ReadWinPlaceOdds(PatFile& file, RaceRecord& record, MessageSink& messages) {
     if (!file.IsOpen()) {
         return false;
     }

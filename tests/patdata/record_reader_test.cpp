@@ -41,6 +41,31 @@ TEST(PatFile, ReadsExactlyAndStaysFailedAfterAShortRead) {
     EXPECT_FALSE(file.Read(1, bytes)); // the position is unknown after a failure
 }
 
+// Taking a file's first bytes once and reading them again from memory must
+// read exactly as the file would: the same fields, the same end.
+TEST(PatFile, BytesTakenOnceReadAgainAsTheFileWould) {
+    test::TempDir dir;
+    std::string path = dir.Write("f", "abcdef");
+    std::string bytes;
+    EXPECT_TRUE(PatFile(path).ReadAtMost(4, bytes));
+    EXPECT_EQ(bytes, "abcd");
+    EXPECT_TRUE(PatFile(path).ReadAtMost(10, bytes)); // the file ends first
+    EXPECT_EQ(bytes, "abcdef");
+    EXPECT_FALSE(PatFile((dir.path() / "missing").string()).ReadAtMost(4, bytes));
+    EXPECT_EQ(bytes, "");
+
+    PatFile again(PatFile::Contents{"abcdef"});
+    ASSERT_TRUE(again.IsOpen());
+    std::string_view view;
+    ASSERT_TRUE(again.ReadView(2, view));
+    EXPECT_EQ(view, "ab");
+    ASSERT_TRUE(again.Read(3, bytes));
+    EXPECT_EQ(bytes, "cde");
+    EXPECT_FALSE(again.Read(2, bytes)); // one byte left, as in the file
+    EXPECT_FALSE(again.ReadView(1, view));
+    EXPECT_FALSE(PatFile(PatFile::Contents{""}).ReadView(1, view));
+}
+
 TEST(ReadField, ReadsFieldsInSequenceDecodedAndPadded) {
     test::TempDir dir;
     std::string bytes = PatBytes().Add("16", 2).Add("東京", 4).Add("ﾄﾘｹｼ", 4).Add("馬", 6).Add("", 3).bytes();
