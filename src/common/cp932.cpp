@@ -208,6 +208,7 @@ std::string DecodeCp932Field(std::string_view bytes) {
         return std::string(bytes); // one character a byte: nothing to pad
     }
     std::string out;
+    out.reserve(2 * bytes.size()); // double-byte text and its padding: one allocation
     std::size_t characters = 0;
     DecodeTable* table = Table();
     if (table != nullptr && table->Decode(bytes, out, characters)) {
