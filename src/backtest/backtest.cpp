@@ -3,6 +3,7 @@
 #include "backtest/backtest_listing.h"
 #include "backtest/pair_judging.h"
 #include "backtest/result_index.h"
+#include "browser/file_list.h"
 #include "common/conversions.h"
 #include "common/messages.h"
 #include "common/random.h"
@@ -171,12 +172,20 @@ void WorkOn(RaceBacktester& backtester, const std::vector<ListedOddsFile>& files
 // full sheet take about three times as long as reading the files, so the
 // races are shared out over the cores.
 void RunBacktest(const std::string& folder, BacktestVisitor& visitor, int threads) {
+    // The folder is listed once, for its odds files and its result files.
+    std::vector<std::string> oddsNames;
+    std::vector<std::string> resultNames;
+    for (std::string& name : FindFolderFiles(folder, [](std::string_view name) {
+             return MatchesOddsFileMask(name) || ResultIndex::IsResultName(name);
+         })) {
+        (MatchesOddsFileMask(name) ? oddsNames : resultNames).push_back(std::move(name));
+    }
     std::vector<SkippedRace> unreadable;
-    std::vector<ListedOddsFile> files = ListOddsFilesInBrowserOrder(folder, unreadable);
+    std::vector<ListedOddsFile> files = ListOddsFilesInBrowserOrder(folder, oddsNames, unreadable);
     for (const SkippedRace& skipped : unreadable) {
         visitor.OnSkipped(skipped);
     }
-    ResultIndex results(folder);
+    ResultIndex results(folder, resultNames);
     // Every worker has a sheet of its own; the engine keeps no state elsewhere.
     auto workers = static_cast<std::size_t>(WorkerCount(threads));
     std::vector<std::unique_ptr<RaceBacktester>> backtesters;

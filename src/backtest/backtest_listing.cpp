@@ -17,10 +17,11 @@ SkipReason OddsReadFailure(const RecordingMessageSink& messages) {
 }
 
 std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folder,
+                                                        const std::vector<std::string>& names,
                                                         std::vector<SkippedRace>& unreadable) {
     std::vector<FileListRow> rows;
     std::unordered_map<std::string, std::string> contents; // by name
-    for (const std::string& name : FindOddsFiles(folder)) {
+    for (const std::string& name : names) {
         std::string bytes;
         RaceHeader header;
         RecordingMessageSink messages;

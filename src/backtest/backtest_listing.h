@@ -19,7 +19,9 @@ struct ListedOddsFile {
 // order are all its race needs later. Unlike the browser, a file whose header can't be read does
 // not end the listing: it is left out of the order and handed to `unreadable`
 // with its reason, in name order.
+// `names` are the folder's odds files as FindOddsFiles gives them.
 std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folder,
+                                                        const std::vector<std::string>& names,
                                                         std::vector<SkippedRace>& unreadable);
 
 // The skip reason of an odds file that could not be read, from what its

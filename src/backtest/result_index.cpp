@@ -1,13 +1,9 @@
 #include "backtest/result_index.h"
 
+#include "browser/file_list.h"
 #include "common/text.h"
 #include "patdata/file_naming.h"
 #include "results/result_file.h"
-
-#include <algorithm>
-#include <filesystem>
-#include <system_error>
-#include <vector>
 
 namespace velmora {
 namespace {
@@ -37,27 +33,20 @@ std::string ResultIndex::KeyOfResultName(std::string_view name) {
     return key;
 }
 
-ResultIndex::ResultIndex(const std::string& folder) {
-    namespace fs = std::filesystem;
+bool ResultIndex::IsResultName(std::string_view name) {
+    return name.size() > kPrefixLength && EqualsIgnoringAsciiCase(name.substr(0, kPrefixLength), "ks-");
+}
+
+ResultIndex::ResultIndex(const std::string& folder)
+    : ResultIndex(folder, FindFolderFiles(folder, IsResultName)) {}
+
+ResultIndex::ResultIndex(const std::string& folder, const std::vector<std::string>& resultNames) {
     folderPrefix_ = folder.empty() || folder.back() == '/' ? folder : folder + "/";
     folderHasOddsPrefix_ = FindOddsPrefix(folderPrefix_) != std::string::npos;
-    std::vector<std::string> names;
-    std::error_code error;
-    fs::directory_iterator it(fs::path(folder.empty() ? std::string(".") : folder), error);
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        std::string name = it->path().filename().string();
-        std::error_code typeError;
-        if (name.size() > kPrefixLength &&
-            EqualsIgnoringAsciiCase(std::string_view(name).substr(0, 3), "ks-") &&
-            it->is_regular_file(typeError) && !typeError) {
-            names.push_back(std::move(name));
-        }
-    }
-    std::sort(names.begin(), names.end());
-    for (std::string& name : names) {
+    for (const std::string& name : resultNames) {
         std::string key = KeyOfResultName(name);
         if (!key.empty()) {
-            first_.try_emplace(std::move(key), std::move(name));
+            first_.try_emplace(std::move(key), name);
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace velmora {
 
@@ -14,6 +15,11 @@ class ResultIndex {
 public:
     // Lists the ordinary files of `folder`; a folder that can't be read gives none.
     explicit ResultIndex(const std::string& folder);
+    // The same from the names of its result files, listed already in byte order.
+    ResultIndex(const std::string& folder, const std::vector<std::string>& resultNames);
+
+    // Whether a file of this name is looked at as a result file.
+    static bool IsResultName(std::string_view name);
 
     // Full path of the result file of the odds file at `oddsPath`, or empty.
     // Paths the index can't answer exactly (a "zo-" in a folder name, a name

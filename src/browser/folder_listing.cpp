@@ -10,7 +10,8 @@
 
 namespace velmora {
 
-std::vector<std::string> FindOddsFiles(const std::string& folder) {
+std::vector<std::string> FindFolderFiles(const std::string& folder,
+                                         const std::function<bool(std::string_view)>& wanted) {
     namespace fs = std::filesystem;
     std::vector<std::string> names;
     std::error_code error;
@@ -18,7 +19,7 @@ std::vector<std::string> FindOddsFiles(const std::string& folder) {
     // A folder that vanishes or fails half way yields what was found so far.
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         std::string name = it->path().filename().string();
-        if (!MatchesOddsFileMask(name)) {
+        if (!wanted(name)) {
             continue;
         }
         std::error_code statusError;
@@ -28,6 +29,10 @@ std::vector<std::string> FindOddsFiles(const std::string& folder) {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> FindOddsFiles(const std::string& folder) {
+    return FindFolderFiles(folder, MatchesOddsFileMask);
 }
 
 void FileList::UpdateList(const std::string& folder, MessageSink& messages) {
