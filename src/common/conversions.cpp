@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 
@@ -55,7 +56,46 @@ std::size_t NumberPrefixLength(std::string_view s) {
     return i;
 }
 
+// A plain decimal of at most 15 digits ("12.3", "-0.05"), the sheet's usual
+// text: its digits as an integer and the power of ten it is divided by are both
+// exact in a double, so the one division is rounded exactly as from_chars
+// rounds the decimal. False for anything else (an exponent, more digits).
+bool ParsePlainDecimal(std::string_view number, double& value) {
+    constexpr int kMaxDigits = 15;
+    static constexpr std::array<double, kMaxDigits + 1> kPowers{1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                                1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    bool negative = !number.empty() && number.front() == '-';
+    if (negative || (!number.empty() && number.front() == '+')) {
+        number.remove_prefix(1);
+    }
+    std::int64_t mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool point = false;
+    for (char c : number) {
+        if (c == '.' && !point) {
+            point = true;
+        } else if (IsDigit(c) && digits < kMaxDigits) {
+            mantissa = mantissa * 10 + (c - '0');
+            ++digits;
+            decimals += point ? 1 : 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0) {
+        return false;
+    }
+    value = static_cast<double>(mantissa) / kPowers[static_cast<std::size_t>(decimals)];
+    value = negative ? -value : value;
+    return true;
+}
+
 double ParseNumber(std::string_view number) {
+    double plain = 0.0;
+    if (ParsePlainDecimal(number, plain)) {
+        return plain;
+    }
     // from_chars takes no leading "+" and never consults the locale.
     if (!number.empty() && number.front() == '+') {
         number.remove_prefix(1);
