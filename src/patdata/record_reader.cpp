@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstddef>
-#include <cstring>
 
 namespace velmora {
 namespace {
@@ -32,32 +31,29 @@ constexpr std::array<FieldSlot<RaceHeader>, 16> kRaceHeaderLayout{{
 
 } // namespace
 
-bool ReadField(PatFile& file, int width, std::string& field) {
+namespace detail {
+
+bool ReadUnbufferedField(PatFile& file, int width, std::string& field) {
     if (width <= 0) {
         return false;
     }
-    auto count = static_cast<std::size_t>(width);
-    bool fits = count <= PatFile::kChunkSize;
-    std::string large; // only for a field longer than the file's buffer
-    std::string_view bytes;
-    if (!(fits ? file.ReadView(count, bytes) : file.Read(count, large))) {
+    std::string large;
+    if (!file.Read(static_cast<std::size_t>(width), large)) {
         return false;
     }
-    if (!fits) {
-        field = DecodeCp932Field(large);
-    } else if (IsAscii(bytes)) {
-        // Most fields: digits and spaces. A record read again holds a field of
-        // this width already, which is overwritten where it stands.
-        if (field.size() == count) {
-            std::memcpy(field.data(), bytes.data(), count);
-        } else {
-            field.assign(bytes);
-        }
+    field = DecodeCp932Field(large);
+    return true;
+}
+
+void StoreField(std::string_view bytes, std::string& field) {
+    if (IsAscii(bytes)) {
+        field.assign(bytes);
     } else {
         field = DecodeCp932Field(bytes);
     }
-    return true;
 }
+
+} // namespace detail
 
 bool ReadRaceHeader(PatFile& file, RaceHeader& header, MessageSink& messages) {
     if (!ReadFields(file, header, kRaceHeaderLayout)) {

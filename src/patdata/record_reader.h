@@ -4,9 +4,12 @@
 #include "patdata/pat_file.h"
 #include "patdata/records.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -18,6 +21,35 @@ inline constexpr const char* kWrongFormatMessage = "ファイル形式が違い�
 // spaces to `width` characters. False, leaving `field` as it was, when fewer
 // bytes remain or the width is not positive.
 bool ReadField(PatFile& file, int width, std::string& field);
+
+namespace detail {
+// ReadField of a field wider than the file's buffer, or of a width below one.
+bool ReadUnbufferedField(PatFile& file, int width, std::string& field);
+// Stores a field's bytes that may need decoding, over a field of any width.
+void StoreField(std::string_view bytes, std::string& field);
+} // namespace detail
+
+// Inline, since a race's files hold hundreds of fields.
+inline bool ReadField(PatFile& file, int width, std::string& field) {
+    auto count = static_cast<std::size_t>(width);
+    if (width <= 0 || count > PatFile::kChunkSize) {
+        return detail::ReadUnbufferedField(file, width, field);
+    }
+    std::string_view bytes;
+    if (!file.ReadView(count, bytes)) {
+        return false;
+    }
+    // Most fields: digits and spaces. A record read again holds a field of
+    // this width already, which is overwritten where it stands.
+    bool ascii =
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii && field.size() == count) {
+        std::memcpy(field.data(), bytes.data(), count);
+    } else {
+        detail::StoreField(bytes, field);
+    }
+    return true;
+}
 
 // Reads the 16 fields of a race header from the current position and checks
 // its format marker. A short file fails silently; an unknown marker is
