@@ -63,7 +63,10 @@ public:
     std::variant<BacktestRace, SkipReason> Run(const ListedOddsFile& file) {
         const std::string& path = file.path;
         messages_.messages.clear();
-        RaceRecord record;
+        // The records of the previous race are read over: every field a race
+        // uses is read anew, and fields of the right width are overwritten
+        // where they stand.
+        RaceRecord& record = record_;
         PatFile contents(PatFile::Contents{file.contents});
         if (!ReadWinPlaceOdds(contents, record, messages_)) {
             return OddsReadFailure(messages_);
@@ -82,7 +85,7 @@ public:
         if (resultPath.empty()) {
             return SkipReason::NoResultFile;
         }
-        ResultRecord result;
+        ResultRecord& result = result_;
         if (!ReadResultFile(resultPath, result)) {
             return SkipReason::UnreadableResultFile;
         }
@@ -134,6 +137,8 @@ private:
     }
 
     const ResultIndex& results_;
+    RaceRecord record_;
+    ResultRecord result_;
     MemorySettingsStore settings_;
     RecordingMessageSink messages_;
     StandardRandomSource random_;
