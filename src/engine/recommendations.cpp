@@ -97,9 +97,10 @@ int PairNumber(std::string_view digits) {
     return CountFromValue(NumericValue(digits));
 }
 
-PairOdds CellOf(const QuinellaRecord& odds, int a, int b) {
+const PairOdds& CellOf(const QuinellaRecord& odds, int a, int b) {
+    static const PairOdds kNoPair{};
     if (a < 1 || a > kMaxRunners || b < 1 || b > kMaxRunners) {
-        return {}; // no such pair in any file: shown blank
+        return kNoPair; // no such pair in any file: shown blank
     }
     return odds.Cells[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)];
 }
@@ -137,7 +138,7 @@ void AddRecommendation(RaceSheet& sheet, const std::string& pairText) {
     std::string_view text(pairText);
     int a = PairNumber(text.substr(0, 2));
     int b = PairNumber(text.size() >= 2 ? text.substr(text.size() - 2) : text);
-    const PairOdds cell = CellOf(sheet.tUmaOdds, a, b);
+    const PairOdds& cell = CellOf(sheet.tUmaOdds, a, b);
     sheet.AddItem(SheetList::ResultUmaOdds, PadToWidth(cell.QuinellaOdds, kOddsWidth));
     sheet.AddItem(SheetList::ResultWideOdds, PadToWidth(cell.WideOddsMin, kOddsWidth) + kWideOddsSeparator +
                                                  PadToWidth(cell.WideOddsMax, kOddsWidth));
