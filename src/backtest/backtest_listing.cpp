@@ -21,9 +21,9 @@ std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folde
                                                         std::vector<SkippedRace>& unreadable) {
     std::vector<FileListRow> rows;
     std::unordered_map<std::string, std::string> contents; // by name
+    RaceHeader header; // read over for every file: its fields keep their widths
     for (const std::string& name : names) {
         std::string bytes;
-        RaceHeader header;
         RecordingMessageSink messages;
         // A file that can't be opened or read gives fewer bytes (or none),
         // and its header or race then fails to read as it would from the file.
