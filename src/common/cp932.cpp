@@ -95,6 +95,10 @@ public:
     // (with `out` in any state) when the table can't decode them all.
     bool Decode(std::string_view bytes, std::string& out, std::size_t& characters) {
         characters = 0;
+        // A character of one or two bytes takes at most four in UTF-8: written
+        // in place, then cut to length.
+        std::size_t used = out.size();
+        out.resize(used + 4 * bytes.size());
         for (std::size_t i = 0; i < bytes.size(); ++characters) {
             auto lead = static_cast<unsigned char>(bytes[i]);
             const Utf8Character* character = &single_[lead];
@@ -109,9 +113,11 @@ public:
             if (character->length == 0) {
                 return false;
             }
-            out.append(character->bytes.data(), character->length);
+            std::copy_n(character->bytes.data(), character->length, out.data() + used);
+            used += character->length;
             i += taken;
         }
+        out.resize(used);
         return true;
     }
 
@@ -208,7 +214,6 @@ std::string DecodeCp932Field(std::string_view bytes) {
         return std::string(bytes); // one character a byte: nothing to pad
     }
     std::string out;
-    out.reserve(2 * bytes.size()); // double-byte text and its padding: one allocation
     std::size_t characters = 0;
     DecodeTable* table = Table();
     if (table != nullptr && table->Decode(bytes, out, characters)) {
