@@ -211,6 +211,12 @@ std::string FormatWithSignificantDigits(double value, int significant, int decim
 } // namespace
 
 double NumericValue(std::string_view text) {
+    // Most texts are a plain decimal and nothing else: no blanks to skip, no
+    // end to find.
+    double plain = 0.0;
+    if (ParsePlainDecimal(text, plain)) {
+        return plain;
+    }
     // Blanks between the characters are skipped, so the number is read from a
     // compacted copy: on the stack for any text the sheet or a PAT field holds.
     std::array<char, 64> small;
