@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <iconv.h>
 #include <memory>
 
@@ -113,7 +114,9 @@ public:
             if (character->length == 0) {
                 return false;
             }
-            std::copy_n(character->bytes.data(), character->length, out.data() + used);
+            // All four bytes go, whatever the length: a fixed copy is one move,
+            // and the room reserved above covers it.
+            std::memcpy(out.data() + used, character->bytes.data(), character->bytes.size());
             used += character->length;
             i += taken;
         }
