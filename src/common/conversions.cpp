@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 
 namespace velmora {
@@ -185,16 +186,18 @@ std::string RoundScientificText(const char* sci, int decimals) {
     while (zeros + 1 < integerLength && grid[zeros] == '0') {
         ++zeros;
     }
-    grid.erase(0, zeros);
-    integerLength -= zeros;
-    if (decimals > 0) {
-        grid.insert(integerLength, 1, '.');
-    }
-    bool allZero = grid.find_first_not_of("0.") == std::string::npos;
+    bool allZero = std::all_of(grid.begin(), grid.end(), [](char c) { return c == '0'; });
+    std::string out;
+    out.reserve(grid.size() + 2);
     if (negative && !allZero) {
-        grid.insert(0, 1, '-');
+        out += '-';
     }
-    return grid;
+    out.append(grid, zeros, integerLength - zeros);
+    if (decimals > 0) {
+        out += '.';
+        out.append(grid, integerLength);
+    }
+    return out;
 }
 
 std::string FormatWithSignificantDigits(double value, int significant, int decimals) {
@@ -271,12 +274,45 @@ std::int16_t ParseIntOrZero(std::string_view text) {
     return static_cast<std::int16_t>(rounded);
 }
 
+namespace {
+
+struct FormattedFigure {
+    std::uint64_t bits = 0;
+    int significant = 0; // 0: the slot is empty
+    int decimals = 0;
+    std::string text;
+};
+
+// Formatting a figure costs far more than looking it up, and the figures of
+// races repeat (odds move in steps of 0.1): the latest text of each of a few
+// hundred slots is kept, on each thread, and the same value formats the same.
+std::string FormatRemembered(double value, int significant, int decimals) {
+    constexpr int kSlotBits = 9;
+    thread_local std::array<FormattedFigure, std::size_t{1} << kSlotBits> slots;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    std::uint64_t key = bits +
+                        static_cast<std::uint64_t>(static_cast<unsigned>(decimals)) * 0x100000001B3ULL +
+                        static_cast<std::uint64_t>(static_cast<unsigned>(significant));
+    FormattedFigure& slot =
+        slots[static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits))];
+    if (slot.significant != significant || slot.decimals != decimals || slot.bits != bits) {
+        slot.text = FormatWithSignificantDigits(value, significant, decimals);
+        slot.bits = bits;
+        slot.significant = significant;
+        slot.decimals = decimals;
+    }
+    return slot.text;
+}
+
+} // namespace
+
 std::string FormatFixed(double value, int decimals) {
-    return FormatWithSignificantDigits(value, 15, decimals);
+    return FormatRemembered(value, 15, decimals);
 }
 
 std::string FormatFixed(float value, int decimals) {
-    return FormatWithSignificantDigits(static_cast<double>(value), 7, decimals);
+    return FormatRemembered(static_cast<double>(value), 7, decimals);
 }
 
 std::string FormatSingle(float value) {
