@@ -33,6 +33,10 @@ public:
 
     bool IsOpen() const { return fd_ >= 0 || inMemory_; }
 
+    // Bytes fetched already and not yet read: a read of no more than these
+    // can't fail.
+    std::size_t Buffered() const { return end_ - begin_; }
+
     // Reads exactly `count` bytes into `bytes`. False when the file is not open,
     // ends first or reports an error; after a failure every later read fails too,
     // since the position is no longer known.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 
 namespace velmora {
 namespace {
@@ -51,9 +52,34 @@ void BlankCell(PairOdds& cell) {
     BlankField<6>(cell.WideOddsMax);
 }
 
+constexpr std::size_t kCellBytes = 25;
+
+// One field of a cell's bytes, as ReadField would store it.
+template <std::size_t Offset, std::size_t Width>
+void StoreCellField(std::string_view cell, std::string& field) {
+    std::string_view bytes = cell.substr(Offset, Width);
+    bool ascii =
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii && field.size() == Width) {
+        std::memcpy(field.data(), bytes.data(), Width);
+    } else {
+        detail::StoreField(bytes, field);
+    }
+}
+
 // Reads a cell's fields in order; the field that can't be read and those
-// after it are blanked, the ones before it keep what was read.
+// after it are blanked, the ones before it keep what was read. A cell the
+// file's buffer holds whole is taken at once, its widths known here.
 bool ReadCell(PatFile& file, PairOdds& cell) {
+    std::string_view bytes;
+    if (file.Buffered() >= kCellBytes && file.ReadView(kCellBytes, bytes)) {
+        StoreCellField<0, 2>(bytes, cell.Field1);
+        StoreCellField<2, 5>(bytes, cell.Field2);
+        StoreCellField<7, 6>(bytes, cell.QuinellaOdds);
+        StoreCellField<13, 6>(bytes, cell.WideOddsMin);
+        StoreCellField<19, 6>(bytes, cell.WideOddsMax);
+        return true;
+    }
     for (std::size_t k = 0; k < kPairOddsLayout.size(); ++k) {
         if (!ReadField(file, kPairOddsLayout[k].width, cell.*kPairOddsLayout[k].member)) {
             for (; k < kPairOddsLayout.size(); ++k) {
