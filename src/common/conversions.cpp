@@ -262,11 +262,15 @@ std::int16_t CountFromValue(double value) {
 }
 
 std::int16_t ParseIntOrZero(std::string_view text) {
-    if (!IsNumericText(text)) {
-        return 0;
+    double value = 0.0;
+    // A plain decimal is numeric text with nothing to trim.
+    if (!ParsePlainDecimal(text, value)) {
+        if (!IsNumericText(text)) {
+            return 0;
+        }
+        value = ParseNumber(TrimBlanks(text));
     }
-    std::string_view trimmed = TrimBlanks(text);
-    double rounded = RoundHalfEven(ParseNumber(trimmed));
+    double rounded = RoundHalfEven(value);
     if (rounded < std::numeric_limits<std::int16_t>::min() ||
         rounded > std::numeric_limits<std::int16_t>::max()) {
         return 0;
