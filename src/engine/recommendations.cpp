@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <utility>
 
 namespace velmora {
@@ -16,9 +17,14 @@ constexpr std::size_t kOddsWidth = 6;
 
 enum class Ranking { Win, Place };
 
-std::string TwoCharacterNumber(int number) {
-    std::string text = std::to_string(number);
-    return number < 10 ? " " + text : text;
+// Appends the number right-aligned in two characters.
+void AppendTwoCharacterNumber(std::string& out, int number) {
+    if (number < 10) {
+        out += ' ';
+    }
+    char digits[12];
+    auto [end, error] = std::to_chars(digits, digits + sizeof digits, number);
+    out.append(digits, error == std::errc() ? end : digits);
 }
 
 int FindByRank(const RaceSheet& sheet, Column rankColumn, int rank) {
@@ -113,7 +119,11 @@ std::string FormatPair(int a, int b, MessageSink& messages) {
     }
     int low = std::min(a, b);
     int high = std::max(a, b);
-    return TwoCharacterNumber(low) + "-" + TwoCharacterNumber(high);
+    std::string text;
+    AppendTwoCharacterNumber(text, low);
+    text += '-';
+    AppendTwoCharacterNumber(text, high);
+    return text;
 }
 
 bool IsPairListed(const RaceSheet& sheet, int a, int b, MessageSink& messages) {
