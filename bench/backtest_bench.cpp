@@ -165,13 +165,13 @@ void BM_BacktestCsv(benchmark::State& state) {
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
         CsvBacktestWriter writer(out);
-        RunBacktest(folder, writer, static_cast<int>(state.range(0)));
+        RunBacktest(folder, writer);
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         best = best == 0 ? seconds : std::min(best, seconds);
     }
     state.counters["races"] = RaceCount();
     // Best wall time against the best wall time of reading every byte, and the
-    // CPU time of all threads per race.
+    // CPU time per race.
     state.counters["x_reading"] = gReadingSeconds > 0 ? best / gReadingSeconds : 0;
     state.counters["cpu_us_per_race"] =
         (ProcessCpuSeconds() - cpuBefore) * 1e6 / static_cast<double>(state.iterations()) / RaceCount();
@@ -192,8 +192,7 @@ void BM_BacktestFigures(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_ReadEveryByte)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-// Arg: threads (1: as the desktop program would run it; 0: one per core).
-BENCHMARK(BM_BacktestCsv)->Unit(benchmark::kMillisecond)->Iterations(3)->Arg(1)->Arg(0)->UseRealTime();
+BENCHMARK(BM_BacktestCsv)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 BENCHMARK(BM_BacktestFigures)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();

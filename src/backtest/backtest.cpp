@@ -21,10 +21,7 @@
 
 #include <algorithm>
 #include <array>
-#include <exception>
 #include <memory>
-#include <optional>
-#include <thread>
 #include <variant>
 
 namespace velmora {
@@ -148,35 +145,9 @@ private:
     RaceSheet sheet_{settings_};
 };
 
-using Outcome = std::variant<BacktestRace, SkipReason>;
-
-// Races handed out together; their outcomes are held until the visitor has
-// seen them, so memory stays bounded whatever the size of the folder.
-constexpr std::size_t kBatchSize = 256;
-
-int WorkerCount(int threads) {
-    if (threads > 0) {
-        return threads;
-    }
-    unsigned cores = std::thread::hardware_concurrency();
-    return static_cast<int>(std::clamp(cores, 1U, 4U));
-}
-
-// Works on races [first, last) of `files`, every `stride`-th from `first + offset`.
-void WorkOn(RaceBacktester& backtester, const std::vector<ListedOddsFile>& files, std::size_t first,
-            std::size_t last, std::size_t offset, std::size_t stride,
-            std::vector<std::optional<Outcome>>& outcomes) {
-    for (std::size_t k = first + offset; k < last; k += stride) {
-        outcomes[k - first].emplace(backtester.Run(files[k]));
-    }
-}
-
 } // namespace
 
-// Decoding every field of a race's files and working the calculation on a
-// full sheet take about three times as long as reading the files, so the
-// races are shared out over the cores.
-void RunBacktest(const std::string& folder, BacktestVisitor& visitor, int threads) {
+void RunBacktest(const std::string& folder, BacktestVisitor& visitor) {
     // The folder is listed once, for its odds files and its result files.
     std::vector<std::string> oddsNames;
     std::vector<std::string> resultNames;
@@ -191,42 +162,14 @@ void RunBacktest(const std::string& folder, BacktestVisitor& visitor, int thread
         visitor.OnSkipped(skipped);
     }
     ResultIndex results(folder, resultNames);
-    // Every worker has a sheet of its own; the engine keeps no state elsewhere.
-    auto workers = static_cast<std::size_t>(WorkerCount(threads));
-    std::vector<std::unique_ptr<RaceBacktester>> backtesters;
-    for (std::size_t w = 0; w < workers; ++w) {
-        backtesters.push_back(std::make_unique<RaceBacktester>(results));
-    }
-    std::vector<std::optional<Outcome>> outcomes(kBatchSize);
-    for (std::size_t first = 0; first < files.size(); first += kBatchSize) {
-        std::size_t last = std::min(files.size(), first + kBatchSize);
-        std::vector<std::exception_ptr> failures(workers);
-        {
-            std::vector<std::jthread> helpers;
-            for (std::size_t w = 1; w < workers && first + w < last; ++w) {
-                helpers.emplace_back([&, w] {
-                    try {
-                        WorkOn(*backtesters[w], files, first, last, w, workers, outcomes);
-                    } catch (...) {
-                        failures[w] = std::current_exception();
-                    }
-                });
-            }
-            WorkOn(*backtesters[0], files, first, last, 0, workers, outcomes);
-        }
-        for (const std::exception_ptr& failure : failures) {
-            if (failure) {
-                std::rethrow_exception(failure);
-            }
-        }
-        for (std::size_t k = first; k < last; ++k) {
-            Outcome& outcome = *outcomes[k - first];
-            if (const auto* race = std::get_if<BacktestRace>(&outcome)) {
-                visitor.OnRace(*race);
-            } else {
-                visitor.OnSkipped({files[k].name, std::get<SkipReason>(outcome)});
-            }
-            outcomes[k - first].reset();
+    // The sheet and its quinella table are large for a thread's stack.
+    auto backtester = std::make_unique<RaceBacktester>(results);
+    for (const ListedOddsFile& file : files) {
+        std::variant<BacktestRace, SkipReason> outcome = backtester->Run(file);
+        if (const auto* race = std::get_if<BacktestRace>(&outcome)) {
+            visitor.OnRace(*race);
+        } else {
+            visitor.OnSkipped({file.name, std::get<SkipReason>(outcome)});
         }
     }
 }
@@ -251,10 +194,10 @@ private:
 
 } // namespace
 
-BacktestReport CollectBacktest(const std::string& folder, int threads) {
+BacktestReport CollectBacktest(const std::string& folder) {
     BacktestReport report;
     ReportCollector collector(report);
-    RunBacktest(folder, collector, threads);
+    RunBacktest(folder, collector);
     return report;
 }
 

@@ -14,10 +14,8 @@ namespace velmora {
 // Files whose header can't be read are reported first (in name order), then
 // the races in the file browser's order, each as soon as it is done, so that
 // nothing of a race is kept once the visitor has seen it. Nothing is written
-// into the folder. The races are worked on by `threads` threads (0: one per
-// core, at most four), each on a sheet of its own; the visitor is always
-// called on the calling thread, in order.
-void RunBacktest(const std::string& folder, BacktestVisitor& visitor, int threads = 0);
+// into the folder. The visitor is called on the calling thread.
+void RunBacktest(const std::string& folder, BacktestVisitor& visitor);
 
 // Everything a back-test found, kept in memory.
 struct BacktestReport {
@@ -25,6 +23,6 @@ struct BacktestReport {
     std::vector<SkippedRace> skipped;
     Figures figures;
 };
-BacktestReport CollectBacktest(const std::string& folder, int threads = 0);
+BacktestReport CollectBacktest(const std::string& folder);
 
 } // namespace velmora

@@ -10,7 +10,7 @@ namespace velmora {
 namespace {
 
 // Thrown from the visitor to leave RunBacktest at once; the back-test calls
-// its visitor on this thread, after its helper threads have been joined.
+// its visitor on this thread.
 struct RunCancelled {};
 
 class SignallingVisitor : public BacktestVisitor {

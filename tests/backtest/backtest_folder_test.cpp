@@ -137,32 +137,6 @@ TEST_F(BacktestFolder, CsvParsesBackToTheRecordedPairs) {
     EXPECT_EQ(line, 1U + 13U);
 }
 
-// Several threads share the races out; what comes out, and its order, stays
-// exactly that of a single thread.
-TEST_F(BacktestFolder, ThreadsChangeNothing) {
-    for (int i = 0; i < 40; ++i) {
-        patfixture::Race race = test::PlainRace(1 + i % 12, 8 + i % 11);
-        race.fileId = "T" + std::to_string(100 + i) + ".jra";
-        race.courseName = i % 2 == 0 ? "京都" : "新潟";
-        race.result->order = {1 + i % 8, 1 + (i + 3) % 8, 1 + (i + 5) % 8};
-        patfixture::WriteRaceFiles(race, dir.path());
-    }
-    std::ostringstream single;
-    {
-        JsonBacktestWriter writer(single, "");
-        RunBacktest(dir.path().string(), writer, 1);
-        writer.Finish();
-    }
-    for (int threads : {2, 3}) {
-        std::ostringstream several;
-        JsonBacktestWriter writer(several, "");
-        RunBacktest(dir.path().string(), writer, threads);
-        writer.Finish();
-        EXPECT_EQ(several.str(), single.str()) << threads << " threads";
-    }
-    EXPECT_EQ(CollectBacktest(dir.path().string(), 1).races.size(), 42U);
-}
-
 TEST(BacktestArguments, ParsesFormatsAndFolder) {
     struct Case {
         std::vector<std::string> args;
