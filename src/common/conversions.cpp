@@ -289,9 +289,9 @@ struct FormattedFigure {
 
 // Formatting a figure costs far more than looking it up, and the figures of
 // races repeat (odds move in steps of 0.1): the latest text of each of a few
-// hundred slots is kept, on each thread, and the same value formats the same.
+// thousand slots is kept, on each thread, and the same value formats the same.
 std::string FormatRemembered(double value, int significant, int decimals) {
-    constexpr int kSlotBits = 9;
+    constexpr int kSlotBits = 12;
     thread_local std::array<FormattedFigure, std::size_t{1} << kSlotBits> slots;
     std::uint64_t bits = 0;
     std::memcpy(&bits, &value, sizeof bits);
