@@ -89,6 +89,7 @@ public:
         for (std::size_t b = 0; b < single_.size(); ++b) {
             const char byte = static_cast<char>(b);
             single_[b] = Lookup(std::string_view(&byte, 1), isLead_[b]);
+            asciiKept_ = asciiKept_ && (b >= 0x80 || (single_[b].length == 1 && single_[b].bytes[0] == byte));
         }
     }
 
@@ -102,6 +103,10 @@ public:
         out.resize(used + 4 * bytes.size());
         for (std::size_t i = 0; i < bytes.size(); ++characters) {
             auto lead = static_cast<unsigned char>(bytes[i]);
+            if (lead < 0x80 && asciiKept_) {
+                out[used++] = bytes[i++]; // the spaces that pad a name, mostly
+                continue;
+            }
             const Utf8Character* character = &single_[lead];
             std::size_t taken = 1;
             if (character->length == 0) {
@@ -163,6 +168,7 @@ private:
     }
 
     iconv_t cd_;
+    bool asciiKept_ = true; // every ASCII byte decodes to itself
     std::array<Utf8Character, 256> single_{};
     std::array<bool, 256> isLead_{};
     std::array<std::unique_ptr<Row_>, 256> rows_{};
