@@ -57,14 +57,7 @@ constexpr std::size_t kCellBytes = 25;
 // One field of a cell's bytes, as ReadField would store it.
 template <std::size_t Offset, std::size_t Width>
 void StoreCellField(std::string_view cell, std::string& field) {
-    std::string_view bytes = cell.substr(Offset, Width);
-    bool ascii =
-        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii && field.size() == Width) {
-        std::memcpy(field.data(), bytes.data(), Width);
-    } else {
-        detail::StoreField(bytes, field);
-    }
+    StoreFieldBytes(cell.substr(Offset, Width), field);
 }
 
 // Reads a cell's fields in order; the field that can't be read and those

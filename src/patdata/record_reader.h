@@ -29,6 +29,19 @@ bool ReadUnbufferedField(PatFile& file, int width, std::string& field);
 void StoreField(std::string_view bytes, std::string& field);
 } // namespace detail
 
+// Stores a field's bytes as ReadField does. Most fields are digits and
+// spaces, and a record read again holds a field of their width already,
+// which is overwritten where it stands.
+inline void StoreFieldBytes(std::string_view bytes, std::string& field) {
+    bool ascii =
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii && field.size() == bytes.size()) {
+        std::memcpy(field.data(), bytes.data(), bytes.size());
+    } else {
+        detail::StoreField(bytes, field);
+    }
+}
+
 // Inline, since a race's files hold hundreds of fields.
 inline bool ReadField(PatFile& file, int width, std::string& field) {
     auto count = static_cast<std::size_t>(width);
@@ -39,15 +52,7 @@ inline bool ReadField(PatFile& file, int width, std::string& field) {
     if (!file.ReadView(count, bytes)) {
         return false;
     }
-    // Most fields: digits and spaces. A record read again holds a field of
-    // this width already, which is overwritten where it stands.
-    bool ascii =
-        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii && field.size() == count) {
-        std::memcpy(field.data(), bytes.data(), count);
-    } else {
-        detail::StoreField(bytes, field);
-    }
+    StoreFieldBytes(bytes, field);
     return true;
 }
 
