@@ -28,6 +28,12 @@ void AppendCsvField(std::string& out, std::string_view text) {
     out += '"';
 }
 
+// A column other than the last: the field and its comma.
+void AppendCsvColumn(std::string& out, std::string_view text) {
+    AppendCsvField(out, text);
+    out += ',';
+}
+
 template <typename Integer> void AppendNumber(std::string& out, Integer value) {
     char buffer[24];
     auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -122,18 +128,13 @@ void CsvBacktestWriter::OnRace(const BacktestRace& race) {
     // The race's columns are the same on each of its lines; its lines go out
     // together, built in a buffer that serves every race.
     std::string prefix;
-    AppendCsvField(prefix, race.fileName);
-    prefix += ',';
-    AppendCsvField(prefix, race.course);
-    prefix += ',';
-    AppendCsvField(prefix, TrimSpaces(race.meetingLine));
-    prefix += ',';
-    AppendCsvField(prefix, TrimSpaces(race.raceLine));
-    prefix += ',';
+    AppendCsvColumn(prefix, race.fileName);
+    AppendCsvColumn(prefix, race.course);
+    AppendCsvColumn(prefix, TrimSpaces(race.meetingLine));
+    AppendCsvColumn(prefix, TrimSpaces(race.raceLine));
     AppendNumber(prefix, race.runnerCount);
     prefix += ',';
-    AppendCsvField(prefix, race.GradePattern());
-    prefix += ',';
+    AppendCsvColumn(prefix, race.GradePattern());
     std::string& lines = lines_;
     lines.clear();
     for (const BacktestPair& pair : race.pairs) {
@@ -145,16 +146,13 @@ void CsvBacktestWriter::OnRace(const BacktestRace& race) {
                                        ? std::string_view()
                                        : wide.substr(tilde + std::string_view(kWideOddsSeparator).size());
         lines += prefix;
-        AppendCsvField(lines, pair.pair);
-        lines += ',';
+        AppendCsvColumn(lines, pair.pair);
         AppendNumber(lines, pair.first);
         lines += ',';
         AppendNumber(lines, pair.second);
         lines += ',';
-        AppendCsvField(lines, TrimSpaces(pair.quinellaOdds));
-        lines += ',';
-        AppendCsvField(lines, TrimSpaces(wideMin));
-        lines += ',';
+        AppendCsvColumn(lines, TrimSpaces(pair.quinellaOdds));
+        AppendCsvColumn(lines, TrimSpaces(wideMin));
         AppendCsvField(lines, TrimSpaces(wideMax));
         lines += pair.refunded ? ",1," : ",0,";
         lines += pair.quinellaHit ? "1," : "0,";
