@@ -112,8 +112,6 @@ public:
     std::uint64_t Revision() const { return revision_; }
     void SetChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
 
-    const SettingsStore& Settings() const { return settings_; }
-
 private:
     struct Cell {
         std::string text;
