@@ -5,7 +5,7 @@ set -eu
 
 PACKAGES="
 cmake ninja-build g++ pkg-config git clang-format
-qt6-base-dev qt6-base-dev-tools qt6-charts-dev libgl-dev
+qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
 fonts-noto-cjk
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
