@@ -9,7 +9,9 @@ qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
 fonts-noto-cjk
 libgtest-dev libgmock-dev libbenchmark-dev
 clang libclang-rt-14-dev
-xvfb xauth
+xvfb xauth openbox xdotool x11-utils
+qt6-translations-l10n
+nlohmann-json3-dev
 desktop-file-utils appstream
 "
 
