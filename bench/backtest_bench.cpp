@@ -3,6 +3,7 @@
 // as long, and its memory must not grow with the number of races.
 #include "backtest/backtest.h"
 #include "backtest/backtest_output.h"
+#include "backtest/backtest_run.h"
 
 #include "pat_fixture.h"
 
@@ -182,10 +183,10 @@ void BM_BacktestCsv(benchmark::State& state) {
 void BM_BacktestFigures(benchmark::State& state) {
     const std::string folder = Folder().path().string();
     for (auto _ : state) {
-        FiguresCollector collector;
-        RunBacktest(folder, collector);
-        benchmark::DoNotOptimize(collector.figures.all.races);
-        state.counters["races_used"] = static_cast<double>(collector.figures.all.races);
+        BacktestTally tally;
+        RunBacktest(folder, tally);
+        benchmark::DoNotOptimize(tally.RunFigures().all.races);
+        state.counters["races_used"] = static_cast<double>(tally.RunFigures().all.races);
     }
 }
 

@@ -148,6 +148,11 @@ private:
 } // namespace
 
 void RunBacktest(const std::string& folder, BacktestVisitor& visitor) {
+    StopFlag never;
+    RunBacktest(folder, visitor, never);
+}
+
+BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, const StopFlag& stop) {
     // The folder is listed once, for its odds files and its result files.
     std::vector<std::string> oddsNames;
     std::vector<std::string> resultNames;
@@ -159,12 +164,18 @@ void RunBacktest(const std::string& folder, BacktestVisitor& visitor) {
     std::vector<SkippedRace> unreadable;
     std::vector<ListedOddsFile> files = ListOddsFilesInBrowserOrder(folder, oddsNames, unreadable);
     for (const SkippedRace& skipped : unreadable) {
+        if (stop.IsRequested()) {
+            return BacktestEnd::Stopped;
+        }
         visitor.OnSkipped(skipped);
     }
     ResultIndex results(folder, resultNames);
     // The sheet and its quinella table are large for a thread's stack.
     auto backtester = std::make_unique<RaceBacktester>(results);
     for (const ListedOddsFile& file : files) {
+        if (stop.IsRequested()) {
+            return BacktestEnd::Stopped;
+        }
         std::variant<BacktestRace, SkipReason> outcome = backtester->Run(file);
         if (const auto* race = std::get_if<BacktestRace>(&outcome)) {
             visitor.OnRace(*race);
@@ -172,33 +183,7 @@ void RunBacktest(const std::string& folder, BacktestVisitor& visitor) {
             visitor.OnSkipped({file.name, std::get<SkipReason>(outcome)});
         }
     }
-}
-
-namespace {
-
-class ReportCollector : public BacktestVisitor {
-public:
-    explicit ReportCollector(BacktestReport& report) : report_(report) {}
-    void OnRace(const BacktestRace& race) override {
-        report_.figures.Add(race);
-        report_.races.push_back(race);
-    }
-    void OnSkipped(const SkippedRace& skipped) override {
-        report_.figures.AddSkipped(skipped.reason);
-        report_.skipped.push_back(skipped);
-    }
-
-private:
-    BacktestReport& report_;
-};
-
-} // namespace
-
-BacktestReport CollectBacktest(const std::string& folder) {
-    BacktestReport report;
-    ReportCollector collector(report);
-    RunBacktest(folder, collector);
-    return report;
+    return BacktestEnd::Complete;
 }
 
 } // namespace velmora

@@ -3,8 +3,8 @@
 #include "backtest/backtest_record.h"
 #include "backtest/figures.h"
 
+#include <atomic>
 #include <string>
-#include <vector>
 
 namespace velmora {
 
@@ -17,12 +17,22 @@ namespace velmora {
 // into the folder. The visitor is called on the calling thread.
 void RunBacktest(const std::string& folder, BacktestVisitor& visitor);
 
-// Everything a back-test found, kept in memory.
-struct BacktestReport {
-    std::vector<BacktestRace> races;
-    std::vector<SkippedRace> skipped;
-    Figures figures;
+// Asks a run on another thread to end early. Set from any thread; the run
+// looks at it before each race, so the race in hand is finished first and a
+// visitor never sees half a race.
+class StopFlag {
+public:
+    void Request() { requested_.store(true, std::memory_order_relaxed); }
+    bool IsRequested() const { return requested_.load(std::memory_order_relaxed); }
+
+private:
+    std::atomic<bool> requested_{false};
 };
-BacktestReport CollectBacktest(const std::string& folder);
+
+enum class BacktestEnd { Complete, Stopped };
+
+// As above, ending before the next race once `stop` is set. A stop that comes
+// after the last race changes nothing: the run is complete.
+BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, const StopFlag& stop);
 
 } // namespace velmora

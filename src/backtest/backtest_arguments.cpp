@@ -2,6 +2,7 @@
 
 #include "backtest/backtest.h"
 #include "backtest/backtest_output.h"
+#include "backtest/backtest_run.h"
 
 namespace velmora {
 
@@ -53,9 +54,9 @@ void WriteBacktest(const std::string& folder, BacktestFormat format, std::ostrea
         break;
     }
     case BacktestFormat::Report: {
-        FiguresCollector collector;
-        RunBacktest(folder, collector);
-        WriteTextReport(collector.figures, folder, out);
+        BacktestTally tally;
+        RunBacktest(folder, tally);
+        WriteTextReport(tally.RunFigures(), folder, out);
         break;
     }
     }

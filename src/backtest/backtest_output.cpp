@@ -170,7 +170,7 @@ JsonBacktestWriter::JsonBacktestWriter(std::ostream& out, std::string_view folde
 }
 
 void JsonBacktestWriter::OnRace(const BacktestRace& race) {
-    figures_.Add(race);
+    tally_.OnRace(race);
     out_ << (firstRace_ ? "\n" : ",\n") << "{\"file\":" << JsonString(race.fileName)
          << ",\"course\":" << JsonString(race.course) << ",\"meeting\":" << JsonString(race.meetingLine)
          << ",\"race\":" << JsonString(race.raceLine) << ",\"runners\":" << race.runnerCount
@@ -192,18 +192,18 @@ void JsonBacktestWriter::OnRace(const BacktestRace& race) {
 }
 
 void JsonBacktestWriter::OnSkipped(const SkippedRace& skipped) {
-    figures_.AddSkipped(skipped.reason);
-    skipped_.push_back(skipped);
+    tally_.OnSkipped(skipped);
 }
 
 void JsonBacktestWriter::Finish() {
     out_ << "\n],\"skipped\":[";
-    for (std::size_t i = 0; i < skipped_.size(); ++i) {
-        out_ << (i == 0 ? "\n" : ",\n") << "{\"file\":" << JsonString(skipped_[i].fileName)
-             << ",\"reason\":" << JsonString(SkipReasonKey(skipped_[i].reason)) << '}';
+    const std::vector<SkippedRace>& skipped = tally_.Skipped();
+    for (std::size_t i = 0; i < skipped.size(); ++i) {
+        out_ << (i == 0 ? "\n" : ",\n") << "{\"file\":" << JsonString(skipped[i].fileName)
+             << ",\"reason\":" << JsonString(SkipReasonKey(skipped[i].reason)) << '}';
     }
     out_ << "\n],\"figures\":";
-    WriteFiguresJson(figures_, out_);
+    WriteFiguresJson(tally_.RunFigures(), out_);
     out_ << "}\n";
 }
 

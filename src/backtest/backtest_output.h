@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backtest/backtest_record.h"
+#include "backtest/backtest_run.h"
 #include "backtest/figures.h"
 #include "common/display_width.h"
 #include "common/json.h"
@@ -45,17 +46,7 @@ public:
 private:
     std::ostream& out_;
     bool firstRace_ = true;
-    std::vector<SkippedRace> skipped_;
-    Figures figures_;
-};
-
-// Only the figures and the skipped races; keeps no race.
-class FiguresCollector : public BacktestVisitor {
-public:
-    void OnRace(const BacktestRace& race) override { figures.Add(race); }
-    void OnSkipped(const SkippedRace& skipped) override { figures.AddSkipped(skipped.reason); }
-
-    Figures figures;
+    BacktestTally tally_;
 };
 
 // The figures as a JSON object.

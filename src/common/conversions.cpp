@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 
 namespace velmora {
@@ -57,14 +56,17 @@ std::size_t NumberPrefixLength(std::string_view s) {
     return i;
 }
 
+constexpr int kMaxExactPower = 15;
+// Powers of ten that a double holds exactly.
+constexpr std::array<double, kMaxExactPower + 1> kPowersOfTen{1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 // A plain decimal of at most 15 digits ("12.3", "-0.05"), the sheet's usual
 // text: its digits as an integer and the power of ten it is divided by are both
 // exact in a double, so the one division is rounded exactly as from_chars
 // rounds the decimal. False for anything else (an exponent, more digits).
 bool ParsePlainDecimal(std::string_view number, double& value) {
-    constexpr int kMaxDigits = 15;
-    static constexpr std::array<double, kMaxDigits + 1> kPowers{1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                                1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr int kMaxDigits = kMaxExactPower;
     bool negative = !number.empty() && number.front() == '-';
     if (negative || (!number.empty() && number.front() == '+')) {
         number.remove_prefix(1);
@@ -87,7 +89,7 @@ bool ParsePlainDecimal(std::string_view number, double& value) {
     if (digits == 0) {
         return false;
     }
-    value = static_cast<double>(mantissa) / kPowers[static_cast<std::size_t>(decimals)];
+    value = static_cast<double>(mantissa) / kPowersOfTen[static_cast<std::size_t>(decimals)];
     value = negative ? -value : value;
     return true;
 }
@@ -200,7 +202,59 @@ std::string RoundScientificText(const char* sci, int decimals) {
     return out;
 }
 
+// The figure rounded straight from the binary value, for a value far enough
+// from a half that writing it with `significant` digits first cannot change
+// the way it rounds: that writing moves it by at most half a unit of its last
+// digit, and the margin is twice that. Most figures are far from a half, and
+// this saves their conversion to decimal digits. False where the digits must
+// decide.
+bool FormatDirectly(double value, int significant, int decimals, std::string& out) {
+    if (!std::isfinite(value) || significant < 1 || significant > kMaxExactPower || decimals < 0 ||
+        decimals > kMaxExactPower) {
+        return false;
+    }
+    double scaled = std::fabs(value) * kPowersOfTen[static_cast<std::size_t>(decimals)];
+    if (!(scaled < kPowersOfTen[kMaxExactPower])) {
+        return false;
+    }
+    double whole = std::floor(scaled);
+    double fraction = scaled - whole; // exact below 2^52
+    double margin = scaled / kPowersOfTen[static_cast<std::size_t>(significant - 1)];
+    if (std::fabs(fraction - 0.5) <= margin) {
+        return false;
+    }
+    auto rounded = static_cast<std::uint64_t>(fraction > 0.5 ? whole + 1 : whole);
+    std::array<char, 24> digits{};
+    auto end = std::to_chars(digits.data(), digits.data() + digits.size(), rounded).ptr;
+    std::string_view text(digits.data(), static_cast<std::size_t>(end - digits.data()));
+    auto fractionDigits = static_cast<std::size_t>(decimals);
+    out.clear();
+    if (value < 0 && rounded != 0) {
+        out += '-';
+    }
+    // At least one integer digit, then exactly `decimals` of the fraction.
+    if (text.size() <= fractionDigits) {
+        out += '0';
+        if (decimals > 0) {
+            out += '.';
+            out.append(fractionDigits - text.size(), '0');
+            out += text;
+        }
+        return true;
+    }
+    out += text.substr(0, text.size() - fractionDigits);
+    if (decimals > 0) {
+        out += '.';
+        out += text.substr(text.size() - fractionDigits);
+    }
+    return true;
+}
+
 std::string FormatWithSignificantDigits(double value, int significant, int decimals) {
+    std::string direct;
+    if (FormatDirectly(value, significant, decimals, direct)) {
+        return direct;
+    }
     if (!std::isfinite(value)) {
         value = 0.0;
     }
@@ -278,45 +332,12 @@ std::int16_t ParseIntOrZero(std::string_view text) {
     return static_cast<std::int16_t>(rounded);
 }
 
-namespace {
-
-struct FormattedFigure {
-    std::uint64_t bits = 0;
-    int significant = 0; // 0: the slot is empty
-    int decimals = 0;
-    std::string text;
-};
-
-// Formatting a figure costs far more than looking it up, and the figures of
-// races repeat (odds move in steps of 0.1): the latest text of each of a few
-// thousand slots is kept, on each thread, and the same value formats the same.
-std::string FormatRemembered(double value, int significant, int decimals) {
-    constexpr int kSlotBits = 12;
-    thread_local std::array<FormattedFigure, std::size_t{1} << kSlotBits> slots;
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    std::uint64_t key = bits +
-                        static_cast<std::uint64_t>(static_cast<unsigned>(decimals)) * 0x100000001B3ULL +
-                        static_cast<std::uint64_t>(static_cast<unsigned>(significant));
-    FormattedFigure& slot =
-        slots[static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> (64 - kSlotBits))];
-    if (slot.significant != significant || slot.decimals != decimals || slot.bits != bits) {
-        slot.text = FormatWithSignificantDigits(value, significant, decimals);
-        slot.bits = bits;
-        slot.significant = significant;
-        slot.decimals = decimals;
-    }
-    return slot.text;
-}
-
-} // namespace
-
 std::string FormatFixed(double value, int decimals) {
-    return FormatRemembered(value, 15, decimals);
+    return FormatWithSignificantDigits(value, 15, decimals);
 }
 
 std::string FormatFixed(float value, int decimals) {
-    return FormatRemembered(static_cast<double>(value), 7, decimals);
+    return FormatWithSignificantDigits(static_cast<double>(value), 7, decimals);
 }
 
 std::string FormatSingle(float value) {

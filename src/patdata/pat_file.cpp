@@ -33,10 +33,8 @@ int OpenOrdinaryFile(const std::string& path) {
 
 PatFile::PatFile(const std::string& path) : fd_(OpenOrdinaryFile(path)) {}
 
-PatFile::PatFile(Contents contents) : inMemory_(true) {
-    end_ = std::min(contents.bytes.size(), buffer_.size());
-    std::memcpy(buffer_.data(), contents.bytes.data(), end_);
-}
+PatFile::PatFile(Contents contents)
+    : inMemory_(true), end_(contents.bytes.size()), data_(contents.bytes.data()) {}
 
 PatFile::~PatFile() {
     if (fd_ >= 0) {
@@ -59,14 +57,14 @@ bool PatFile::Fill(std::size_t count, bool& error) {
     if (end_ - begin_ >= count) {
         return true;
     }
+    if (inMemory_ || count > buffer_.size()) {
+        return false; // the bytes given were the whole file, or the buffer is too small
+    }
     // Move what is left of the previous chunk to the front, then top up.
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
     while (end_ < count) {
-        if (inMemory_) {
-            return false; // the bytes given were the whole file
-        }
         ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
         if (got < 0 && errno == EINTR) {
             continue;
@@ -84,10 +82,10 @@ bool PatFile::ReadViewAfterFill(std::size_t count, std::string_view& bytes) {
     if (!IsOpen() || failed_) {
         return false;
     }
-    if (count > buffer_.size() || !Fill(count)) {
+    if (!Fill(count)) {
         return Fail();
     }
-    bytes = std::string_view(buffer_.data() + begin_, count);
+    bytes = std::string_view(data_ + begin_, count);
     begin_ += count;
     return true;
 }
@@ -103,7 +101,7 @@ bool PatFile::Read(std::size_t count, std::string& bytes) {
         if (!Fill(part)) {
             return Fail();
         }
-        taken.append(buffer_.data() + begin_, part);
+        taken.append(data_ + begin_, part);
         begin_ += part;
     }
     bytes = std::move(taken);
@@ -119,7 +117,7 @@ bool PatFile::ReadAtMost(std::size_t count, std::string& bytes) {
     bool error = false;
     bool read = Fill(count, error) || !error;
     std::size_t taken = std::min(count, end_ - begin_);
-    bytes.assign(buffer_.data() + begin_, taken);
+    bytes.assign(data_ + begin_, taken);
     begin_ += taken;
     return read || Fail();
 }

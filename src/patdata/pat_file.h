@@ -19,8 +19,9 @@ public:
     static constexpr std::size_t kChunkSize = 4096;
 
     explicit PatFile(const std::string& path);
-    // Reads `bytes` (at most kChunkSize of them) as though they were the whole
-    // file: what was taken from a file once can be read again without opening it.
+    // Reads `bytes`, all of them, as though they were the whole file: what was
+    // taken from a file once can be read again without opening it. The bytes
+    // are read where they lie, and must outlive the object.
     struct Contents {
         std::string_view bytes;
     };
@@ -33,8 +34,8 @@ public:
 
     bool IsOpen() const { return fd_ >= 0 || inMemory_; }
 
-    // Bytes fetched already and not yet read: a read of no more than these
-    // can't fail.
+    // Bytes fetched already (or given) and not yet read: a read of no more
+    // than these can't fail.
     std::size_t Buffered() const { return end_ - begin_; }
 
     // Reads exactly `count` bytes into `bytes`. False when the file is not open,
@@ -55,7 +56,7 @@ public:
         if (count == 0 || end_ - begin_ < count) {
             return ReadViewAfterFill(count, bytes);
         }
-        bytes = std::string_view(buffer_.data() + begin_, count);
+        bytes = std::string_view(data_ + begin_, count);
         begin_ += count;
         return true;
     }
@@ -69,11 +70,12 @@ private:
     bool Fail();
 
     int fd_ = -1;
-    bool inMemory_ = false; // the buffer holds the whole file
+    bool inMemory_ = false; // data_ holds the whole file
     bool failed_ = false;
-    std::size_t begin_ = 0; // first unread byte in buffer_
+    std::size_t begin_ = 0; // first unread byte in data_
     std::size_t end_ = 0;   // one past the last byte fetched
     std::array<char, kChunkSize> buffer_;
+    const char* data_ = buffer_.data(); // buffer_, or the bytes given
 };
 
 } // namespace velmora

@@ -21,62 +21,60 @@ constexpr std::array<FieldSlot<PairOdds>, 5> kPairOddsLayout{{
 
 constexpr int kSpareWidth = 2;
 
-// A record read again holds fields of the right width already; those are
-// overwritten where they stand.
-void Blank(std::string& field, std::size_t width) {
-    if (field.size() == width) {
-        std::fill(field.begin(), field.end(), ' ');
-    } else {
-        field.assign(width, ' ');
+// Where each field of a cell starts, and the cell's length, from the widths
+// of the layout.
+constexpr std::array<std::size_t, kPairOddsLayout.size()> kPairOddsOffsets = [] {
+    std::array<std::size_t, kPairOddsLayout.size()> offsets{};
+    std::size_t offset = 0;
+    for (std::size_t k = 0; k < kPairOddsLayout.size(); ++k) {
+        offsets[k] = offset;
+        offset += static_cast<std::size_t>(kPairOddsLayout[k].width);
     }
-}
+    return offsets;
+}();
+constexpr std::size_t kCellBytes =
+    kPairOddsOffsets.back() + static_cast<std::size_t>(kPairOddsLayout.back().width);
 
-// As Blank for a width known here. A field that is blank already is left
-// alone: most cells of the table are in no file, and a record read again
-// would otherwise have all of them rewritten every time.
-template <std::size_t Width> void BlankField(std::string& field) {
-    static constexpr char kSpaces[] = "      ";
-    static_assert(Width < sizeof kSpaces);
-    if (field.size() != Width) {
-        field.assign(Width, ' ');
-    } else if (std::memcmp(field.data(), kSpaces, Width) != 0) {
-        std::memcpy(field.data(), kSpaces, Width);
+// A record read again holds fields of the right width already; those are
+// overwritten where they stand, and one that is blank already is left alone:
+// most cells of the table are in no file, and would otherwise all be
+// rewritten at every read.
+void BlankCellField(std::string& field, std::size_t width) {
+    static constexpr std::string_view kSpaces = "      ";
+    static_assert(std::all_of(kPairOddsLayout.begin(), kPairOddsLayout.end(), [](const auto& slot) {
+        return static_cast<std::size_t>(slot.width) <= kSpaces.size();
+    }));
+    if (field.size() != width) {
+        field.assign(width, ' ');
+    } else if (std::memcmp(field.data(), kSpaces.data(), width) != 0) {
+        std::memcpy(field.data(), kSpaces.data(), width);
     }
 }
 
 void BlankCell(PairOdds& cell) {
-    BlankField<2>(cell.Field1);
-    BlankField<5>(cell.Field2);
-    BlankField<6>(cell.QuinellaOdds);
-    BlankField<6>(cell.WideOddsMin);
-    BlankField<6>(cell.WideOddsMax);
-}
-
-constexpr std::size_t kCellBytes = 25;
-
-// One field of a cell's bytes, as ReadField would store it.
-template <std::size_t Offset, std::size_t Width>
-void StoreCellField(std::string_view cell, std::string& field) {
-    StoreFieldBytes(cell.substr(Offset, Width), field);
+    for (const FieldSlot<PairOdds>& slot : kPairOddsLayout) {
+        BlankCellField(cell.*slot.member, static_cast<std::size_t>(slot.width));
+    }
 }
 
 // Reads a cell's fields in order; the field that can't be read and those
 // after it are blanked, the ones before it keep what was read. A cell the
-// file's buffer holds whole is taken at once, its widths known here.
+// file's buffer holds whole is taken at once.
 bool ReadCell(PatFile& file, PairOdds& cell) {
     std::string_view bytes;
     if (file.Buffered() >= kCellBytes && file.ReadView(kCellBytes, bytes)) {
-        StoreCellField<0, 2>(bytes, cell.Field1);
-        StoreCellField<2, 5>(bytes, cell.Field2);
-        StoreCellField<7, 6>(bytes, cell.QuinellaOdds);
-        StoreCellField<13, 6>(bytes, cell.WideOddsMin);
-        StoreCellField<19, 6>(bytes, cell.WideOddsMax);
+        for (std::size_t k = 0; k < kPairOddsLayout.size(); ++k) {
+            StoreFieldBytes(
+                bytes.substr(kPairOddsOffsets[k], static_cast<std::size_t>(kPairOddsLayout[k].width)),
+                cell.*kPairOddsLayout[k].member);
+        }
         return true;
     }
     for (std::size_t k = 0; k < kPairOddsLayout.size(); ++k) {
         if (!ReadField(file, kPairOddsLayout[k].width, cell.*kPairOddsLayout[k].member)) {
             for (; k < kPairOddsLayout.size(); ++k) {
-                Blank(cell.*kPairOddsLayout[k].member, static_cast<std::size_t>(kPairOddsLayout[k].width));
+                BlankCellField(cell.*kPairOddsLayout[k].member,
+                               static_cast<std::size_t>(kPairOddsLayout[k].width));
             }
             return false;
         }

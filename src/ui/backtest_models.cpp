@@ -5,7 +5,6 @@
 #include "results/result_display.h"
 
 #include <array>
-#include <iterator>
 
 namespace velmora {
 namespace {
@@ -145,8 +144,11 @@ QString YenText(std::int64_t yen) {
     return yen < 0 ? u'-' + digits : digits;
 }
 
+BacktestRaceModel::BacktestRaceModel(const BacktestRun& run, QObject* parent)
+    : QAbstractTableModel(parent), run_(run) {}
+
 int BacktestRaceModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(races_.size());
+    return parent.isValid() ? 0 : shown_;
 }
 
 int BacktestRaceModel::columnCount(const QModelIndex& parent) const {
@@ -157,7 +159,7 @@ QVariant BacktestRaceModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const BacktestRace& race = races_[static_cast<std::size_t>(index.row())];
+    const BacktestRace& race = run_.Races()[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
         return Cell(race, index.row(), index.column());
@@ -191,19 +193,19 @@ int BacktestRaceModel::ColumnWidth(int column) {
     return kRaceColumns[static_cast<std::size_t>(column)].width;
 }
 
-void BacktestRaceModel::Append(std::vector<BacktestRace> races) {
-    if (races.empty()) {
+void BacktestRaceModel::ShowArrived() {
+    int arrived = static_cast<int>(run_.Races().size());
+    if (arrived <= shown_) {
         return;
     }
-    int first = rowCount();
-    beginInsertRows({}, first, first + static_cast<int>(races.size()) - 1);
-    races_.insert(races_.end(), std::make_move_iterator(races.begin()), std::make_move_iterator(races.end()));
+    beginInsertRows({}, shown_, arrived - 1);
+    shown_ = arrived;
     endInsertRows();
 }
 
 void BacktestRaceModel::Clear() {
     beginResetModel();
-    races_.clear();
+    shown_ = 0;
     endResetModel();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backtest/backtest_record.h"
+#include "backtest/backtest_run.h"
 #include "backtest/figures.h"
 
 #include <QAbstractTableModel>
@@ -37,8 +38,9 @@ QString PercentText(std::optional<double> ratio);
 // Yen with thousands separators ("25,200").
 QString YenText(std::int64_t yen);
 
-// The races of a run, one row each, in the order they arrived. Every cell has
-// a sort key (Qt::UserRole) so that numbers sort as numbers.
+// The races of a run, one row each, in the order they arrived: a view of the
+// run's races, which shows those arrived so far at each ShowArrived. Every
+// cell has a sort key (Qt::UserRole) so that numbers sort as numbers.
 class BacktestRaceModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -57,16 +59,17 @@ public:
     };
     static constexpr int kSortRole = Qt::UserRole;
 
-    using QAbstractTableModel::QAbstractTableModel;
+    BacktestRaceModel(const BacktestRun& run, QObject* parent);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    void Append(std::vector<BacktestRace> races);
+    // Adds the rows of the races that arrived since the last call.
+    void ShowArrived();
+    // Shows no row; called before the run starts afresh.
     void Clear();
-    const std::vector<BacktestRace>& Races() const { return races_; }
     // Width of a column in twips.
     static int ColumnWidth(int column);
 
@@ -75,7 +78,8 @@ private:
     QVariant SortKey(const BacktestRace& race, int row, int column) const;
     QString PairsToolTip(const BacktestRace& race) const;
 
-    std::vector<BacktestRace> races_;
+    const BacktestRun& run_;
+    int shown_ = 0;
 };
 
 // One line of the figures table: the breakdown it belongs to, its group and

@@ -1,6 +1,5 @@
 #include "ui/backtest_worker.h"
 
-#include "backtest/backtest.h"
 #include "browser/file_list.h"
 
 #include <exception>
@@ -9,30 +8,14 @@
 namespace velmora {
 namespace {
 
-// Thrown from the visitor to leave RunBacktest at once; the back-test calls
-// its visitor on this thread.
-struct RunCancelled {};
-
 class SignallingVisitor : public BacktestVisitor {
 public:
     explicit SignallingVisitor(BacktestWorker& worker) : worker_(worker) {}
 
-    void OnRace(const BacktestRace& race) override {
-        StopIfCancelled();
-        emit worker_.RaceDone(race);
-    }
-    void OnSkipped(const SkippedRace& skipped) override {
-        StopIfCancelled();
-        emit worker_.RaceSkipped(skipped);
-    }
+    void OnRace(const BacktestRace& race) override { emit worker_.RaceDone(race); }
+    void OnSkipped(const SkippedRace& skipped) override { emit worker_.RaceSkipped(skipped); }
 
 private:
-    void StopIfCancelled() const {
-        if (worker_.IsCancelled()) {
-            throw RunCancelled{};
-        }
-    }
-
     BacktestWorker& worker_;
 };
 
@@ -44,20 +27,19 @@ BacktestWorker::BacktestWorker(std::string folder) : folder_(std::move(folder)) 
 }
 
 void BacktestWorker::Run() {
+    if (IsCancelled()) {
+        emit Finished(true, QString());
+        return;
+    }
     try {
-        if (IsCancelled()) {
-            throw RunCancelled{};
-        }
         // Every odds file ends as a race or a skipped race, so this is the
         // length of the run.
         emit Counted(static_cast<int>(FindOddsFiles(folder_).size()));
         SignallingVisitor visitor(*this);
-        RunBacktest(folder_, visitor);
-        // A cancel that came after the last race changes nothing: the run is whole.
-        emit Finished(false, QString());
-    } catch (const RunCancelled&) {
-        emit Finished(true, QString());
+        BacktestEnd end = RunBacktest(folder_, visitor, stop_);
+        emit Finished(end == BacktestEnd::Stopped, QString());
     } catch (const std::exception& error) {
+        // Running out of memory, say: the window reports it and stays usable.
         emit Finished(false, QString::fromLocal8Bit(error.what()));
     } catch (...) {
         emit Finished(false, QStringLiteral("unknown error"));

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "backtest/backtest.h"
 #include "backtest/backtest_record.h"
 
 #include <QMetaType>
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <string>
 
 namespace velmora {
@@ -14,7 +14,7 @@ namespace velmora {
 // Runs the back-test of one folder off the user-interface thread and hands
 // every race over through queued signals, so the window stays responsive and
 // no widget is touched from the worker. Cancel may be called from any thread;
-// the run ends at the next race handed over.
+// the run ends before its next race.
 class BacktestWorker : public QObject {
     Q_OBJECT
 public:
@@ -22,8 +22,8 @@ public:
 
     // Runs on the calling thread until the folder is done, failed or cancelled.
     void Run();
-    void Cancel() { cancelled_.store(true); }
-    bool IsCancelled() const { return cancelled_.load(); }
+    void Cancel() { stop_.Request(); }
+    bool IsCancelled() const { return stop_.IsRequested(); }
 
 signals:
     // The number of win/place odds files, once they have been counted.
@@ -35,7 +35,7 @@ signals:
 
 private:
     std::string folder_;
-    std::atomic<bool> cancelled_{false};
+    StopFlag stop_;
 };
 
 } // namespace velmora

@@ -140,6 +140,26 @@ void ReplaceChart(QChartView* view, QChart* chart) {
     delete old;
 }
 
+// What the status line says of a run; nothing before the first one.
+std::optional<QString> StatusText(const BacktestRun& run) {
+    switch (run.CurrentState()) {
+    case BacktestRun::State::Idle:
+        return std::nullopt;
+    case BacktestRun::State::Running:
+        return run.IsCounted() ? QStringLiteral("集計中... %1 / %2").arg(run.Done()).arg(run.Total())
+                               : QStringLiteral("ﾌｧｲﾙを数えています...");
+    case BacktestRun::State::Stopping:
+        return QStringLiteral("中止しています...");
+    case BacktestRun::State::Complete:
+        return run.Done() == 0 ? QStringLiteral("単複ｵｯｽﾞﾌｧｲﾙがありません") : QStringLiteral("完了");
+    case BacktestRun::State::Stopped:
+        return QStringLiteral("中止しました");
+    case BacktestRun::State::Failed:
+        return QStringLiteral("ｴﾗｰで終了しました");
+    }
+    return std::nullopt;
+}
+
 QString DefaultSaveFolder() {
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QFileInfo(documents).isDir()) {
@@ -162,10 +182,6 @@ frmBacktest::frmBacktest(SettingsStore& settings, MessageSink& messages, const D
 
 frmBacktest::~frmBacktest() {
     StopAndWait();
-}
-
-const std::vector<BacktestRace>& frmBacktest::Races() const {
-    return races_->Races();
 }
 
 void frmBacktest::BuildControls() {
@@ -203,7 +219,7 @@ void frmBacktest::BuildControls() {
     setTabOrder(btnBrowse_, btnRun_);
     setTabOrder(btnRun_, btnCancel_);
     setTabOrder(btnCancel_, grdRaces_);
-    SetRunning(false);
+    ShowState();
 }
 
 QWidget* frmBacktest::BuildFolderRow() {
@@ -233,7 +249,7 @@ QWidget* frmBacktest::BuildResultPanes() {
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->setChildrenCollapsible(false);
 
-    races_ = new BacktestRaceModel(this);
+    races_ = new BacktestRaceModel(run_, this);
     sortedRaces_ = new QSortFilterProxyModel(this);
     sortedRaces_->setSourceModel(races_);
     sortedRaces_->setSortRole(BacktestRaceModel::kSortRole);
@@ -364,7 +380,7 @@ std::optional<QString> frmBacktest::Choose(QFileDialog* dialog) {
 }
 
 void frmBacktest::btnRun_Click() {
-    if (running_) {
+    if (run_.IsRunning()) {
         return;
     }
     QString folder = txtFolder_->text().trimmed();
@@ -378,23 +394,17 @@ void frmBacktest::btnRun_Click() {
     }
     // The worker of the previous run has long finished: its thread was joined.
     worker_.reset();
-    runFolder_ = folder.toStdString();
-    races_->Clear();
-    arrived_.clear();
     arrivalTimer_->stop();
-    skipped_.clear();
-    figures_ = Figures{};
-    total_ = 0;
-    done_ = 0;
-    complete_ = false;
+    // The table lets go of the previous run's rows before they go.
+    races_->Clear();
+    run_.Start(folder.toStdString());
     prgProgress_->setRange(0, 0); // busy until the files are counted
     ShowFigures();
     ShowCharts();
     ShowSkipped();
     lblSummary_->clear();
-    lblStatus_->setText(QStringLiteral("ﾌｧｲﾙを数えています..."));
 
-    worker_ = std::make_unique<BacktestWorker>(runFolder_);
+    worker_ = std::make_unique<BacktestWorker>(run_.Folder());
     // Queued: the worker emits on its own thread; the slots run here.
     connect(worker_.get(), &BacktestWorker::Counted, this, &frmBacktest::OnCounted, Qt::QueuedConnection);
     connect(worker_.get(), &BacktestWorker::RaceDone, this, &frmBacktest::OnRaceDone, Qt::QueuedConnection);
@@ -404,15 +414,14 @@ void frmBacktest::btnRun_Click() {
     BacktestWorker* worker = worker_.get();
     thread_.reset(QThread::create([worker] { worker->Run(); }));
     thread_->setObjectName(QStringLiteral("BacktestThread"));
-    SetRunning(true);
+    ShowState();
     thread_->start();
 }
 
 void frmBacktest::btnCancel_Click() {
-    if (running_ && worker_ != nullptr && !worker_->IsCancelled()) {
+    if (run_.RequestStop()) {
         worker_->Cancel();
-        btnCancel_->setEnabled(false);
-        lblStatus_->setText(QStringLiteral("中止しています..."));
+        ShowState();
     }
 }
 
@@ -426,23 +435,20 @@ void frmBacktest::StopAndWait() {
 }
 
 void frmBacktest::OnCounted(int total) {
-    total_ = total;
-    prgProgress_->setRange(0, std::max(total_, done_));
-    prgProgress_->setValue(done_);
+    run_.SetTotal(total);
+    ShowProgress();
 }
 
-// Races arrive in floods (the back-test hands them over a batch at a time),
-// and the event loop delivers a flood in one go: each race is only put aside
-// here, and the table and the progress take them in at the next tick.
+// Races that are quick to test arrive in floods, which the event loop
+// delivers in one go: each race is only counted here, and the table and the
+// progress take them in at the next tick.
 void frmBacktest::OnRaceDone(const BacktestRace& race) {
-    arrived_.push_back(race);
+    run_.OnRace(race);
     ScheduleShowArrived();
 }
 
 void frmBacktest::OnRaceSkipped(const SkippedRace& skipped) {
-    skipped_.push_back(skipped);
-    figures_.AddSkipped(skipped.reason);
-    ++done_;
+    run_.OnSkipped(skipped);
     ScheduleShowArrived();
 }
 
@@ -454,21 +460,16 @@ void frmBacktest::ScheduleShowArrived() {
 
 void frmBacktest::ShowArrived() {
     arrivalTimer_->stop();
-    if (!arrived_.empty()) {
-        for (const BacktestRace& race : arrived_) {
-            figures_.Add(race);
-        }
-        done_ += static_cast<int>(arrived_.size());
-        races_->Append(std::move(arrived_));
-        arrived_.clear();
-    }
-    // A file added to the folder during the run makes it longer than counted.
-    if (done_ > prgProgress_->maximum() && total_ > 0) {
-        prgProgress_->setMaximum(done_);
-    }
-    prgProgress_->setValue(done_);
-    if (btnCancel_->isEnabled()) {
-        lblStatus_->setText(QStringLiteral("集計中... %1 / %2").arg(done_).arg(std::max(total_, done_)));
+    races_->ShowArrived();
+    ShowProgress();
+    ShowState();
+}
+
+void frmBacktest::ShowProgress() {
+    // Until the files are counted the bar only shows that something goes on.
+    if (run_.IsCounted()) {
+        prgProgress_->setRange(0, run_.Total());
+        prgProgress_->setValue(run_.Done());
     }
 }
 
@@ -477,16 +478,15 @@ void frmBacktest::OnFinished(bool cancelled, const QString& failure) {
         thread_->wait();
         thread_.reset();
     }
-    ShowArrived();
-    complete_ = !cancelled && failure.isEmpty();
-    prgProgress_->setRange(0, std::max(1, std::max(total_, done_)));
-    prgProgress_->setValue(complete_ ? prgProgress_->maximum() : done_);
-    if (complete_) {
-        lblStatus_->setText(done_ == 0 ? QStringLiteral("単複ｵｯｽﾞﾌｧｲﾙがありません") : QStringLiteral("完了"));
+    if (failure.isEmpty()) {
+        run_.Finish(cancelled ? BacktestEnd::Stopped : BacktestEnd::Complete);
     } else {
-        lblStatus_->setText(cancelled ? QStringLiteral("中止しました") : QStringLiteral("ｴﾗｰで終了しました"));
+        run_.Fail(failure.toStdString());
     }
-    SetRunning(false);
+    ShowArrived();
+    bool complete = run_.CurrentState() == BacktestRun::State::Complete;
+    prgProgress_->setRange(0, std::max(1, run_.Total()));
+    prgProgress_->setValue(complete ? prgProgress_->maximum() : run_.Done());
     ShowFigures();
     ShowCharts();
     ShowSkipped();
@@ -498,19 +498,23 @@ void frmBacktest::OnFinished(bool cancelled, const QString& failure) {
     emit RunFinished();
 }
 
-void frmBacktest::SetRunning(bool running) {
-    running_ = running;
+void frmBacktest::ShowState() {
+    bool running = run_.IsRunning();
     txtFolder_->setEnabled(!running);
     btnBrowse_->setEnabled(!running);
     btnRun_->setEnabled(!running);
-    btnCancel_->setEnabled(running);
-    btnSave_->setEnabled(!running && complete_ && !Races().empty());
+    btnCancel_->setEnabled(run_.CurrentState() == BacktestRun::State::Running);
+    btnSave_->setEnabled(run_.CanSave());
+    std::optional<QString> status = StatusText(run_);
+    if (status) {
+        lblStatus_->setText(*status);
+    }
 }
 
 void frmBacktest::ShowFigures() {
     grdFigures_->setUpdatesEnabled(false);
     grdFigures_->clearContents();
-    std::vector<FigureRow> rows = FigureRows(figures_);
+    std::vector<FigureRow> rows = FigureRows(run_.RunFigures());
     grdFigures_->setRowCount(static_cast<int>(rows.size()));
     QString previous;
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -529,29 +533,32 @@ void frmBacktest::ShowFigures() {
 }
 
 void frmBacktest::ShowCharts() {
-    ReplaceChart(chtWin1Grade_, ReturnRateChart(QStringLiteral("単1信頼度別 回収率"), figures_.byWin1Grade));
-    ReplaceChart(chtCourse_, ReturnRateChart(QStringLiteral("場名別 回収率"), figures_.byCourse));
+    const Figures& figures = run_.RunFigures();
+    ReplaceChart(chtWin1Grade_, ReturnRateChart(QStringLiteral("単1信頼度別 回収率"), figures.byWin1Grade));
+    ReplaceChart(chtCourse_, ReturnRateChart(QStringLiteral("場名別 回収率"), figures.byCourse));
 }
 
 void frmBacktest::ShowSkipped() {
+    const std::vector<SkippedRace>& skipped = run_.Skipped();
     grdSkipped_->setSortingEnabled(false);
     grdSkipped_->clearContents();
-    grdSkipped_->setRowCount(static_cast<int>(skipped_.size()));
-    for (std::size_t i = 0; i < skipped_.size(); ++i) {
+    grdSkipped_->setRowCount(static_cast<int>(skipped.size()));
+    for (std::size_t i = 0; i < skipped.size(); ++i) {
         int r = static_cast<int>(i);
-        grdSkipped_->setItem(r, 0, Item(QString::fromStdString(skipped_[i].fileName)));
-        grdSkipped_->setItem(r, 1, Item(SkipReasonCaption(skipped_[i].reason)));
+        grdSkipped_->setItem(r, 0, Item(QString::fromStdString(skipped[i].fileName)));
+        grdSkipped_->setItem(r, 1, Item(SkipReasonCaption(skipped[i].reason)));
     }
     grdSkipped_->setSortingEnabled(true);
-    tabResults_->setTabText(2, QStringLiteral("除外 (%1)").arg(skipped_.size()));
+    tabResults_->setTabText(2, QStringLiteral("除外 (%1)").arg(skipped.size()));
 }
 
 void frmBacktest::ShowSummary() {
-    const Tally& all = figures_.all;
+    const Figures& figures = run_.RunFigures();
+    const Tally& all = figures.all;
     lblSummary_->setText(
         QStringLiteral("%1ﾚｰｽ (除外 %2)   投資 %3円   払戻 %4円   回収率 %5 (馬連 %6  ﾜｲﾄﾞ %7)")
             .arg(all.races)
-            .arg(figures_.SkippedTotal())
+            .arg(figures.SkippedTotal())
             .arg(YenText(all.TotalStake()), YenText(all.TotalReturn()),
                  PercentText(Ratio(all.TotalReturn(), all.TotalStake())),
                  PercentText(ReturnRate(all.quinella)), PercentText(ReturnRate(all.wide))));
@@ -565,7 +572,7 @@ void frmBacktest::grdRaces_DblClick(const QModelIndex& index) {
     if (row < 0 || row >= static_cast<int>(Races().size())) {
         return;
     }
-    loadRace_(JoinFolder(runFolder_, Races()[static_cast<std::size_t>(row)].fileName));
+    loadRace_(JoinFolder(run_.Folder(), Races()[static_cast<std::size_t>(row)].fileName));
 }
 
 bool frmBacktest::IsInPatFolder(const QString& path) const {
@@ -573,7 +580,7 @@ bool frmBacktest::IsInPatFolder(const QString& path) const {
     if (target.isEmpty()) {
         return false;
     }
-    for (const std::string& folder : {runFolder_, GetPatFolder(settings_)}) {
+    for (const std::string& folder : {run_.Folder(), GetPatFolder(settings_)}) {
         if (!folder.empty() && QDir(QString::fromStdString(folder)).canonicalPath() == target) {
             return true;
         }
@@ -582,7 +589,7 @@ bool frmBacktest::IsInPatFolder(const QString& path) const {
 }
 
 void frmBacktest::btnSave_Click() {
-    if (running_ || !complete_ || Races().empty()) {
+    if (!run_.CanSave()) {
         return;
     }
     auto* dialog = new QFileDialog(this, QStringLiteral("CSV保存"));

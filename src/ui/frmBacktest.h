@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backtest/backtest_record.h"
+#include "backtest/backtest_run.h"
 #include "backtest/figures.h"
 #include "common/messages.h"
 #include "settings/settings_store.h"
@@ -49,14 +50,14 @@ public:
                 QWidget* owner);
     ~frmBacktest() override;
 
-    bool IsRunning() const { return running_; }
+    bool IsRunning() const { return run_.IsRunning(); }
     // What the last run delivered so far, in the order it arrived.
-    const std::vector<BacktestRace>& Races() const;
-    const std::vector<SkippedRace>& Skipped() const { return skipped_; }
-    const Figures& RunFigures() const { return figures_; }
+    const std::vector<BacktestRace>& Races() const { return run_.Races(); }
+    const std::vector<SkippedRace>& Skipped() const { return run_.Skipped(); }
+    const Figures& RunFigures() const { return run_.RunFigures(); }
     QTableView* RaceGrid() const { return grdRaces_; }
     // The folder of the last run, as it was searched.
-    const std::string& RunFolder() const { return runFolder_; }
+    const std::string& RunFolder() const { return run_.Folder(); }
 
 public slots:
     void btnBrowse_Click();
@@ -86,7 +87,9 @@ private:
     void OnFinished(bool cancelled, const QString& failure);
     void ScheduleShowArrived();
     void ShowArrived();
-    void SetRunning(bool running);
+    // Enables the controls and writes the status line as the run's state asks.
+    void ShowState();
+    void ShowProgress();
     void ShowFigures();
     void ShowCharts();
     void ShowSkipped();
@@ -123,16 +126,9 @@ private:
     QChartView* chtCourse_ = nullptr;
     QTimer* arrivalTimer_ = nullptr;
 
+    BacktestRun run_;
     std::unique_ptr<BacktestWorker> worker_;
     std::unique_ptr<QThread> thread_;
-    std::string runFolder_;
-    std::vector<BacktestRace> arrived_; // handed over, not yet in the table
-    std::vector<SkippedRace> skipped_;
-    Figures figures_;
-    int total_ = 0;
-    int done_ = 0;
-    bool running_ = false;
-    bool complete_ = false; // the last run went through the whole folder
     bool unloaded_ = false;
 };
 

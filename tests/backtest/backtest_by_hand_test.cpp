@@ -1,6 +1,7 @@
 // The back-test holds to what a user's clicks give on the same files.
 #include "backtest/backtest.h"
 #include "backtest/backtest_fixtures.h"
+#include "backtest/backtest_run.h"
 #include "common/messages.h"
 #include "common/random.h"
 #include "common/text.h"
@@ -56,8 +57,9 @@ void WriteAwkwardFolder(const fs::path& folder) {
 TEST(BacktestByHand, RacesComeOutAsTheyDoByHand) {
     test::TempDir dir;
     WriteAwkwardFolder(dir.path());
-    BacktestReport report = CollectBacktest(dir.path().string());
-    ASSERT_EQ(report.races.size(), 5U);
+    BacktestRun run;
+    RunBacktest(dir.path().string(), run);
+    ASSERT_EQ(run.Races().size(), 5U);
 
     MemorySettingsStore settings;
     RecordingMessageSink messages;
@@ -65,7 +67,7 @@ TEST(BacktestByHand, RacesComeOutAsTheyDoByHand) {
     SystemClock clock;
     RemarkList remarks;
     Services services{settings, messages, random, clock, remarks};
-    for (const BacktestRace& race : report.races) {
+    for (const BacktestRace& race : run.Races()) {
         SCOPED_TRACE(race.fileName);
         RaceSheet sheet(settings);
         UpdateFormFromSelection(sheet, services, (dir.path() / race.fileName).string());

@@ -1,6 +1,7 @@
 #include "backtest/backtest.h"
 #include "backtest/backtest_arguments.h"
 #include "backtest/backtest_output.h"
+#include "backtest/backtest_run.h"
 #include "backtest/csv_reader.h"
 #include "backtest/result_index.h"
 #include "common/text.h"
@@ -39,13 +40,14 @@ protected:
 
 TEST_F(BacktestFolder, FiguresMatchTheHandCount) {
     auto before = Snapshot(dir.path());
-    BacktestReport report = CollectBacktest(dir.path().string());
+    BacktestRun run;
+    RunBacktest(dir.path().string(), run);
     EXPECT_EQ(Snapshot(dir.path()), before) << "the folder must stay as it was";
 
-    ASSERT_EQ(report.races.size(), 2U);
+    ASSERT_EQ(run.Races().size(), 2U);
     // The browser's order: course first, 中山 before 東京.
-    const BacktestRace& worked = report.races[0];
-    const BacktestRace& deadHeat = report.races[1];
+    const BacktestRace& worked = run.Races()[0];
+    const BacktestRace& deadHeat = run.Races()[1];
     EXPECT_EQ(worked.course, "中山");
     EXPECT_EQ(worked.GradePattern(), "CDBB");
     EXPECT_EQ(worked.runnerCount, 8);
@@ -73,7 +75,7 @@ TEST_F(BacktestFolder, FiguresMatchTheHandCount) {
     EXPECT_EQ(deadHeat.pairs[1].quinellaReturn, 1500);
     EXPECT_EQ(deadHeat.pairs[2].quinellaReturn, 2500);
 
-    const Tally& all = report.figures.all;
+    const Tally& all = run.RunFigures().all;
     EXPECT_EQ(all.races, 2);
     EXPECT_EQ(all.pairsBet, 12);
     EXPECT_EQ(all.pairsRefunded, 1);
@@ -83,16 +85,17 @@ TEST_F(BacktestFolder, FiguresMatchTheHandCount) {
     EXPECT_EQ(all.wide.hits, 4);
     EXPECT_EQ(all.wide.returned, 310 + 1450 + 300 + 400);
     EXPECT_EQ(all.racesAnyHit, 2);
-    EXPECT_EQ(report.figures.byWin1Grade.at("C").quinella.returned, 820);
-    EXPECT_EQ(report.figures.byWin1Grade.at("A").wide.returned, 700);
-    EXPECT_EQ(report.figures.byCourse.at("東京").pairsRefunded, 1);
-    EXPECT_EQ(report.figures.byRunnerBand[0].races, 2);
+    EXPECT_EQ(run.RunFigures().byWin1Grade.at("C").quinella.returned, 820);
+    EXPECT_EQ(run.RunFigures().byWin1Grade.at("A").wide.returned, 700);
+    EXPECT_EQ(run.RunFigures().byCourse.at("東京").pairsRefunded, 1);
+    EXPECT_EQ(run.RunFigures().byRunnerBand[0].races, 2);
 }
 
 TEST_F(BacktestFolder, UnusableRacesAreCountedByReason) {
-    BacktestReport report = CollectBacktest(dir.path().string() + "/");
+    BacktestRun run;
+    RunBacktest(dir.path().string() + "/", run);
     std::map<std::string, SkipReason> skipped;
-    for (const SkippedRace& race : report.skipped) {
+    for (const SkippedRace& race : run.Skipped()) {
         skipped[race.fileName] = race.reason;
     }
     std::map<std::string, SkipReason> expected{
@@ -105,20 +108,21 @@ TEST_F(BacktestFolder, UnusableRacesAreCountedByReason) {
     };
     EXPECT_EQ(skipped, expected);
     for (int reason = 0; reason < kSkipReasonCount; ++reason) {
-        EXPECT_EQ(report.figures.skipped[static_cast<std::size_t>(reason)], 1) << reason;
+        EXPECT_EQ(run.RunFigures().skipped[static_cast<std::size_t>(reason)], 1) << reason;
     }
     // The races behind an unreadable file are still used, unlike in the browser.
-    EXPECT_EQ(report.races.size(), 2U);
+    EXPECT_EQ(run.Races().size(), 2U);
 }
 
 TEST_F(BacktestFolder, CsvParsesBackToTheRecordedPairs) {
-    BacktestReport report = CollectBacktest(dir.path().string());
+    BacktestRun run;
+    RunBacktest(dir.path().string(), run);
     std::ostringstream out;
     WriteBacktest(dir.path().string(), BacktestFormat::Csv, out);
     std::vector<std::vector<std::string>> records;
     ASSERT_TRUE(test::ParseCsv(out.str(), records));
     std::size_t line = 1;
-    for (const BacktestRace& race : report.races) {
+    for (const BacktestRace& race : run.Races()) {
         for (const BacktestPair& pair : race.pairs) {
             ASSERT_LT(line, records.size());
             const std::vector<std::string>& fields = records[line++];

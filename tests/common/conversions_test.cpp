@@ -1,7 +1,13 @@
 #include "common/conversions.h"
 
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +36,36 @@ TEST(NumericValue, ReadsTheNearestDoubleWhateverTheNumberOfDigits) {
         double expected = std::strtod(text, nullptr);
         double read = NumericValue(text);
         EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text;
+    }
+}
+
+// The quick way against from_chars over many generated decimals: signs,
+// leading zeros, a point anywhere or none, up to 18 digits.
+TEST(NumericValue, GeneratedDecimalsReadAsFromCharsReadsThem) {
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> digitCount(1, 18);
+    std::uniform_int_distribution<int> digit(0, 9);
+    std::uniform_int_distribution<int> form(0, 5);
+    for (int n = 0; n < 200000; ++n) {
+        std::string digits;
+        for (int k = digitCount(random); k > 0; --k) {
+            digits += static_cast<char>('0' + digit(random));
+        }
+        std::uniform_int_distribution<std::size_t> pointAt(0, digits.size());
+        std::string text = digits;
+        if (form(random) != 0) {
+            text.insert(pointAt(random), 1, '.');
+        }
+        double expected = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        int sign = form(random);
+        text.insert(0, sign == 0 ? "-" : sign == 1 ? "+" : "");
+        expected = sign == 0 ? -expected : expected;
+        double read = NumericValue(text);
+        ASSERT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text;
+        double rounded = std::nearbyint(expected);
+        std::int16_t whole = rounded >= -32768 && rounded <= 32767 ? static_cast<std::int16_t>(rounded) : 0;
+        ASSERT_EQ(ParseIntOrZero(text), whole) << text;
     }
 }
 
@@ -111,6 +147,91 @@ TEST(FormatFixed, SinglePrecisionIsWrittenWithSevenDigitsFirst) {
     EXPECT_EQ(FormatFixed(2.675f, 2), "2.68");
     EXPECT_EQ(FormatFixed(2.675, 2), "2.68");
     EXPECT_EQ(FormatFixed(99.99f, 2), "99.99");
+}
+
+// The rounding done the long way on printf's digits: the value written with
+// `significant` digits, then rounded half away from zero to `decimals` places.
+std::string FixedFromPrintfDigits(double value, int significant, int decimals) {
+    char scientific[64];
+    std::snprintf(scientific, sizeof scientific, "%.*e", significant - 1, value);
+    std::string text = scientific;
+    bool negative = text.front() == '-';
+    std::size_t e = text.find('e');
+    int pointAt = std::stoi(text.substr(e + 1)) + 1; // digits before the point
+    std::string digits;
+    for (char c : text.substr(0, e)) {
+        if (c >= '0' && c <= '9') {
+            digits += c;
+        }
+    }
+    if (pointAt <= 0) {
+        digits.insert(0, static_cast<std::size_t>(1 - pointAt), '0');
+        pointAt = 1;
+    }
+    auto kept = static_cast<std::size_t>(pointAt + decimals);
+    if (digits.size() <= kept) {
+        digits.append(kept + 1 - digits.size(), '0');
+    }
+    bool up = digits[kept] >= '5';
+    digits.resize(kept);
+    for (std::size_t k = kept; up && k-- > 0;) {
+        up = digits[k] == '9';
+        digits[k] = up ? '0' : static_cast<char>(digits[k] + 1);
+    }
+    if (up) {
+        digits.insert(0, 1, '1');
+    }
+    std::size_t integerDigits = digits.size() - static_cast<std::size_t>(decimals);
+    std::size_t zeros = 0;
+    while (zeros + 1 < integerDigits && digits[zeros] == '0') {
+        ++zeros;
+    }
+    bool zero = digits.find_first_not_of('0') == std::string::npos;
+    std::string out = negative && !zero ? "-" : "";
+    out += digits.substr(zeros, integerDigits - zeros);
+    if (decimals > 0) {
+        out += "." + digits.substr(integerDigits);
+    }
+    return out;
+}
+
+// Most figures are rounded straight from the binary value and the rest from
+// their digits; over generated figures, halves and values a few units off a
+// half included, both must give what the long way gives.
+TEST(FormatFixed, GeneratedFiguresRoundAsTheirDigitsSay) {
+    std::mt19937 random(20261207);
+    std::uniform_real_distribution<double> odds(1.0, 999.9);
+    std::uniform_int_distribution<int> places(0, 3);
+    std::uniform_int_distribution<long long> halves(0, 2000000);
+    std::uniform_int_distribution<int> nudge(-3, 3);
+    for (int n = 0; n < 200000; ++n) {
+        int decimals = places(random);
+        double value = 0;
+        switch (n % 4) {
+        case 0: // a support rate
+            value = 0.8 / odds(random);
+            break;
+        case 1: // an average of two odds
+            value = (std::round(odds(random) * 10) + std::round(odds(random) * 10)) / 20;
+            break;
+        case 2: { // a half at the last place, or a few units off it
+            double half = (static_cast<double>(halves(random)) + 0.5) / std::pow(10.0, decimals);
+            value = half;
+            for (int k = nudge(random); k != 0; k += k > 0 ? -1 : 1) {
+                value = std::nextafter(value, k > 0 ? 1e300 : -1e300);
+            }
+            break;
+        }
+        default:
+            value = -odds(random) / std::pow(10.0, places(random));
+            break;
+        }
+        ASSERT_EQ(FormatFixed(value, decimals), FixedFromPrintfDigits(value, 15, decimals))
+            << std::hexfloat << value << " " << decimals;
+        float single = static_cast<float>(value);
+        ASSERT_EQ(FormatFixed(single, decimals), FixedFromPrintfDigits(single, 7, decimals))
+            << std::hexfloat << single << " " << decimals;
+    }
 }
 
 TEST(FormatSingle, WritesTheShortestText) {

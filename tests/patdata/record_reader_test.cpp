@@ -66,6 +66,36 @@ TEST(PatFile, BytesTakenOnceReadAgainAsTheFileWould) {
     EXPECT_FALSE(PatFile(PatFile::Contents{""}).ReadView(1, view));
 }
 
+// Bytes given in memory are read to their end, however many there are, the
+// same through every kind of read.
+TEST(PatFile, BytesInMemoryAreNeverCutAtTheBufferSize) {
+    std::string contents;
+    for (std::size_t i = 0; contents.size() < 3 * PatFile::kChunkSize + 7; ++i) {
+        contents += static_cast<char>('a' + i % 26);
+    }
+    std::string field;
+    std::string_view view;
+    std::string rest;
+    PatFile byFields(PatFile::Contents{contents});
+    std::size_t at = 0;
+    for (; at + 25 <= contents.size(); at += 25) {
+        ASSERT_TRUE(ReadField(byFields, 25, field)) << at;
+        ASSERT_EQ(field, contents.substr(at, 25)) << at;
+    }
+    ASSERT_TRUE(byFields.ReadView(contents.size() - at, view));
+    EXPECT_EQ(view, contents.substr(at));
+    EXPECT_FALSE(byFields.ReadView(1, view));
+
+    PatFile whole(PatFile::Contents{contents});
+    ASSERT_TRUE(whole.Read(contents.size(), rest));
+    EXPECT_EQ(rest, contents);
+    PatFile wide(PatFile::Contents{contents});
+    ASSERT_TRUE(ReadField(wide, static_cast<int>(PatFile::kChunkSize) + 5, field));
+    EXPECT_EQ(field, contents.substr(0, PatFile::kChunkSize + 5));
+    EXPECT_TRUE(wide.ReadAtMost(contents.size(), rest));
+    EXPECT_EQ(rest, contents.substr(PatFile::kChunkSize + 5, PatFile::kChunkSize));
+}
+
 TEST(ReadField, ReadsFieldsInSequenceDecodedAndPadded) {
     test::TempDir dir;
     std::string bytes = PatBytes().Add("16", 2).Add("東京", 4).Add("ﾄﾘｹｼ", 4).Add("馬", 6).Add("", 3).bytes();

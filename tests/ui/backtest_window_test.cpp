@@ -1,5 +1,6 @@
 #include "backtest/backtest.h"
 #include "backtest/backtest_output.h"
+#include "backtest/backtest_run.h"
 #include "common/conversions.h"
 #include "settings/settings_ops.h"
 #include "support/temp_dir.h"
@@ -202,16 +203,17 @@ TEST_F(BacktestWindowTest, RunsOffTheWindowThreadShowingProgressAndTheCoreFigure
     WaitForEnd(backtest);
     EXPECT_EQ(finished.count(), 1);
 
-    const BacktestReport report = CollectBacktest(kSampleFolder);
-    EXPECT_EQ(FiguresJson(backtest->RunFigures()), FiguresJson(report.figures));
-    ASSERT_EQ(backtest->Races().size(), report.races.size());
-    for (std::size_t i = 0; i < report.races.size(); ++i) {
-        EXPECT_EQ(backtest->Races()[i].fileName, report.races[i].fileName);
+    BacktestRun run;
+    RunBacktest(kSampleFolder, run);
+    EXPECT_EQ(FiguresJson(backtest->RunFigures()), FiguresJson(run.RunFigures()));
+    ASSERT_EQ(backtest->Races().size(), run.Races().size());
+    for (std::size_t i = 0; i < run.Races().size(); ++i) {
+        EXPECT_EQ(backtest->Races()[i].fileName, run.Races()[i].fileName);
     }
-    ASSERT_EQ(backtest->Skipped().size(), report.skipped.size());
+    ASSERT_EQ(backtest->Skipped().size(), run.Skipped().size());
 
     // Every file counted, one step per race or skipped race.
-    const int files = static_cast<int>(report.races.size() + report.skipped.size());
+    const int files = static_cast<int>(run.Races().size() + run.Skipped().size());
     EXPECT_EQ(progress->maximum(), files);
     EXPECT_EQ(progress->value(), files);
     ASSERT_FALSE(values.isEmpty());
@@ -221,7 +223,7 @@ TEST_F(BacktestWindowTest, RunsOffTheWindowThreadShowingProgressAndTheCoreFigure
     EXPECT_TRUE(Find<QPushButton>(backtest, "btnSave")->isEnabled());
 
     // The figures table starts with all races, and the summary agrees.
-    const Tally& all = report.figures.all;
+    const Tally& all = run.RunFigures().all;
     const std::string rate =
         FormatFixed(100.0 * static_cast<double>(all.TotalReturn()) / static_cast<double>(all.TotalStake()),
                     1) +
@@ -231,9 +233,9 @@ TEST_F(BacktestWindowTest, RunsOffTheWindowThreadShowingProgressAndTheCoreFigure
     EXPECT_EQ(figures->item(0, 2)->text(), QString::number(all.races));
     EXPECT_EQ(figures->item(0, 14)->text(), QString::fromStdString(rate));
     EXPECT_EQ(figures->horizontalHeaderItem(14)->text(), "回収率");
-    EXPECT_EQ(figures->rowCount(),
-              static_cast<int>(1 + report.figures.byWin1Grade.size() + report.figures.byGradePattern.size() +
-                               report.figures.byCourse.size() + kRunnerBandCount));
+    EXPECT_EQ(figures->rowCount(), static_cast<int>(1 + run.RunFigures().byWin1Grade.size() +
+                                                    run.RunFigures().byGradePattern.size() +
+                                                    run.RunFigures().byCourse.size() + kRunnerBandCount));
     EXPECT_TRUE(Text(backtest, "lblSummary").startsWith(QString::number(all.races) + QStringLiteral("ﾚｰｽ")));
     EXPECT_TRUE(Text(backtest, "lblSummary").contains(QString::fromStdString("回収率 " + rate)));
 
