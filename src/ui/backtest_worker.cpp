@@ -52,7 +52,10 @@ void BacktestWorker::Run() {
         // length of the run.
         emit Counted(static_cast<int>(FindOddsFiles(folder_).size()));
         SignallingVisitor visitor(*this);
-        RunBacktest(folder_, visitor);
+        if (!RunBacktest(folder_, visitor)) {
+            emit Finished(false, QStringLiteral("フォルダを読み込めません。"));
+            return;
+        }
         // A cancel that came after the last race changes nothing: the run is whole.
         emit Finished(false, QString());
     } catch (const RunCancelled&) {
