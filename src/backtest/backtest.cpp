@@ -5,6 +5,7 @@
 #include "backtest/result_index.h"
 #include "browser/file_list.h"
 #include "common/conversions.h"
+#include "common/folder_files.h"
 #include "common/messages.h"
 #include "common/random.h"
 #include "common/text.h"
@@ -21,7 +22,9 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <variant>
 
 namespace velmora {
@@ -64,8 +67,8 @@ public:
         // uses is read anew, and fields of the right width are overwritten
         // where they stand.
         RaceRecord& record = record_;
-        PatFile contents(PatFile::Contents{file.contents});
-        if (!ReadWinPlaceOdds(contents, record, messages_)) {
+        PatFile odds(path);
+        if (!ReadWinPlaceOdds(odds, record, messages_)) {
             return OddsReadFailure(messages_);
         }
         if (!FillSheetFromRace(sheet_, record, messages_)) {
@@ -147,18 +150,22 @@ private:
 
 } // namespace
 
-void RunBacktest(const std::string& folder, BacktestVisitor& visitor) {
+bool RunBacktest(const std::string& folder, BacktestVisitor& visitor) {
     StopFlag never;
-    RunBacktest(folder, visitor, never);
+    return RunBacktest(folder, visitor, never) != BacktestEnd::Unreadable;
 }
 
 BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, const StopFlag& stop) {
     // The folder is listed once, for its odds files and its result files.
+    FolderFiles listed = ListFolderFiles(folder, [](std::string_view name) {
+        return MatchesOddsFileMask(name) || ResultIndex::IsResultName(name);
+    });
+    if (!listed.readable) {
+        return BacktestEnd::Unreadable;
+    }
     std::vector<std::string> oddsNames;
     std::vector<std::string> resultNames;
-    for (std::string& name : FindFolderFiles(folder, [](std::string_view name) {
-             return MatchesOddsFileMask(name) || ResultIndex::IsResultName(name);
-         })) {
+    for (std::string& name : listed.names) {
         (MatchesOddsFileMask(name) ? oddsNames : resultNames).push_back(std::move(name));
     }
     std::vector<SkippedRace> unreadable;
@@ -184,6 +191,20 @@ BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, con
         }
     }
     return BacktestEnd::Complete;
+}
+
+BacktestFolderState CheckBacktestFolder(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::file_status status = fs::status(folder, error);
+    if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory) {
+        return BacktestFolderState::Unreadable; // e.g. a parent folder that can't be searched
+    }
+    if (!fs::is_directory(status)) {
+        return BacktestFolderState::Missing;
+    }
+    fs::directory_iterator probe(folder, error);
+    return error ? BacktestFolderState::Unreadable : BacktestFolderState::Ready;
 }
 
 } // namespace velmora

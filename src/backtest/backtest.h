@@ -14,8 +14,15 @@ namespace velmora {
 // Files whose header can't be read are reported first (in name order), then
 // the races in the file browser's order, each as soon as it is done, so that
 // nothing of a race is kept once the visitor has seen it. Nothing is written
-// into the folder. The visitor is called on the calling thread.
-void RunBacktest(const std::string& folder, BacktestVisitor& visitor);
+// into the folder. The visitor is called on the calling thread. False, with
+// the visitor never called, when the folder can't be listed.
+bool RunBacktest(const std::string& folder, BacktestVisitor& visitor);
+
+enum class BacktestFolderState { Ready, Missing, Unreadable };
+
+// Whether a back-test can list `folder`: missing (or not a folder), there but
+// not readable (by the folder's own permissions or a parent's), or ready.
+BacktestFolderState CheckBacktestFolder(const std::string& folder);
 
 // Asks a run on another thread to end early. Set from any thread; the run
 // looks at it before each race, so the race in hand is finished first and a
@@ -29,10 +36,11 @@ private:
     std::atomic<bool> requested_{false};
 };
 
-enum class BacktestEnd { Complete, Stopped };
+enum class BacktestEnd { Complete, Stopped, Unreadable };
 
 // As above, ending before the next race once `stop` is set. A stop that comes
-// after the last race changes nothing: the run is complete.
+// after the last race changes nothing: the run is complete. Unreadable, with
+// the visitor never called, when the folder can't be listed.
 BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, const StopFlag& stop);
 
 } // namespace velmora

@@ -40,26 +40,28 @@ BacktestArguments ParseBacktestArguments(const std::vector<std::string>& args) {
     return parsed;
 }
 
-void WriteBacktest(const std::string& folder, BacktestFormat format, std::ostream& out) {
+bool WriteBacktest(const std::string& folder, BacktestFormat format, std::ostream& out) {
     switch (format) {
     case BacktestFormat::Csv: {
         CsvBacktestWriter writer(out);
-        RunBacktest(folder, writer);
-        break;
+        return RunBacktest(folder, writer);
     }
     case BacktestFormat::Json: {
         JsonBacktestWriter writer(out, folder);
-        RunBacktest(folder, writer);
+        bool read = RunBacktest(folder, writer);
         writer.Finish();
-        break;
+        return read;
     }
     case BacktestFormat::Report: {
         BacktestTally tally;
-        RunBacktest(folder, tally);
+        if (!RunBacktest(folder, tally)) {
+            return false;
+        }
         WriteTextReport(tally.RunFigures(), folder, out);
-        break;
+        return true;
     }
     }
+    return false;
 }
 
 } // namespace velmora

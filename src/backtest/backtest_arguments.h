@@ -23,7 +23,7 @@ inline constexpr const char* kBacktestUsage = "usage: velmora-cli backtest [--js
 BacktestArguments ParseBacktestArguments(const std::vector<std::string>& args);
 
 // Back-tests the folder and writes the result in the chosen form, streaming
-// the races as they are done.
-void WriteBacktest(const std::string& folder, BacktestFormat format, std::ostream& out);
+// the races as they are done. False when the folder could not be listed.
+bool WriteBacktest(const std::string& folder, BacktestFormat format, std::ostream& out);
 
 } // namespace velmora

@@ -3,10 +3,8 @@
 #include "browser/file_list.h"
 #include "patdata/pat_file.h"
 #include "patdata/record_reader.h"
-#include "patdata/win_place_odds.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace velmora {
 
@@ -20,15 +18,10 @@ std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folde
                                                         const std::vector<std::string>& names,
                                                         std::vector<SkippedRace>& unreadable) {
     std::vector<FileListRow> rows;
-    std::unordered_map<std::string, std::string> contents; // by name
     RaceHeader header; // read over for every file: its fields keep their widths
     for (const std::string& name : names) {
-        std::string bytes;
         RecordingMessageSink messages;
-        // A file that can't be opened or read gives fewer bytes (or none),
-        // and its header or race then fails to read as it would from the file.
-        PatFile(JoinFolder(folder, name)).ReadAtMost(kWinPlaceOddsMaxBytes, bytes);
-        PatFile file(PatFile::Contents{bytes});
+        PatFile file(JoinFolder(folder, name));
         if (!ReadRaceHeader(file, header, messages)) {
             unreadable.push_back({name, OddsReadFailure(messages)});
             continue;
@@ -37,7 +30,6 @@ std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folde
         row.raceName.clear(); // only the sort keys and the name are kept
         row.conditions.clear();
         rows.push_back(std::move(row));
-        contents.emplace(name, std::move(bytes));
     }
     SortFileRows(rows);
 
@@ -45,8 +37,7 @@ std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folde
     files.reserve(rows.size());
     for (FileListRow& row : rows) {
         std::string path = JoinFolder(folder, row.file);
-        std::string bytes = std::move(contents[row.file]);
-        files.push_back({std::move(row.file), std::move(path), std::move(bytes)});
+        files.push_back({std::move(row.file), std::move(path)});
     }
     return files;
 }

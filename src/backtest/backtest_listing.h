@@ -9,16 +9,16 @@
 namespace velmora {
 
 struct ListedOddsFile {
-    std::string name;     // without folder
-    std::string path;     // full path
-    std::string contents; // the bytes its reader takes, read while listing
+    std::string name; // without folder
+    std::string path; // full path
 };
 
 // The win/place odds files of a folder in the file browser's order (course,
-// meeting, race), each opened once: the bytes that give its header for the
-// order are all its race needs later. Unlike the browser, a file whose header can't be read does
-// not end the listing: it is left out of the order and handed to `unreadable`
-// with its reason, in name order.
+// meeting, race). Only the headers are read here and only names are kept:
+// each race's file is read again when its race is run, so that a folder of
+// any size costs no more memory than its list of names. Unlike the browser, a
+// file whose header can't be read does not end the listing: it is left out of
+// the order and handed to `unreadable` with its reason, in name order.
 // `names` are the folder's odds files as FindOddsFiles gives them.
 std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folder,
                                                         const std::vector<std::string>& names,

@@ -249,7 +249,7 @@ void WriteTableHeader(std::string_view title, std::ostream& out) {
 }
 
 void WriteTallyRow(std::string_view label, const Tally& tally, std::ostream& out) {
-    out << PadToColumns(label, kLabelWidth, Align::Left);
+    out << PadToColumns(VisibleText(label), kLabelWidth, Align::Left); // a course name comes from a file
     for (const std::string& cell :
          {std::to_string(tally.races), std::to_string(tally.pairsBet), std::to_string(tally.pairsRefunded),
           std::to_string(tally.quinella.hits), std::to_string(tally.wide.hits),
@@ -273,7 +273,7 @@ void WriteTallyTable(std::string_view title, const std::map<std::string, Tally>&
 
 void WriteTextReport(const Figures& figures, std::string_view folder, std::ostream& out) {
     const Tally& all = figures.all;
-    out << "Back-test of " << folder << '\n'
+    out << "Back-test of " << VisibleText(folder) << '\n'
         << "Races used: " << all.races << ", skipped: " << figures.SkippedTotal() << '\n';
     for (int reason = 0; reason < kSkipReasonCount; ++reason) {
         std::int64_t count = figures.skipped[static_cast<std::size_t>(reason)];

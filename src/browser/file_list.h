@@ -6,7 +6,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,12 +67,6 @@ void NumberFileRows(std::vector<FileListRow>& rows, std::size_t count);
 // ordinary files only, by byte order of the name. A folder that is missing or
 // cannot be read yields none.
 std::vector<std::string> FindOddsFiles(const std::string& folder);
-
-// The ordinary files of a folder whose names `wanted` accepts, by byte order
-// of the name; what was found before a failure when the folder can't be
-// read to its end.
-std::vector<std::string> FindFolderFiles(const std::string& folder,
-                                         const std::function<bool(std::string_view)>& wanted);
 
 // Full path of a file in a folder, with "/" put between when the folder lacks it.
 std::string JoinFolder(const std::string& folder, const std::string& fileName);

@@ -1,38 +1,18 @@
 // The listing half of the browser: searching the folder and reading the headers.
 #include "browser/file_list.h"
 
+#include "common/folder_files.h"
 #include "patdata/file_naming.h"
 #include "patdata/win_place_odds.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <utility>
 
 namespace velmora {
 
-std::vector<std::string> FindFolderFiles(const std::string& folder,
-                                         const std::function<bool(std::string_view)>& wanted) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> names;
-    std::error_code error;
-    fs::directory_iterator it(fs::path(folder.empty() ? std::string(".") : folder), error);
-    // A folder that vanishes or fails half way yields what was found so far.
-    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
-        std::string name = it->path().filename().string();
-        if (!wanted(name)) {
-            continue;
-        }
-        std::error_code statusError;
-        if (it->is_regular_file(statusError) && !statusError) {
-            names.push_back(std::move(name));
-        }
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<std::string> FindOddsFiles(const std::string& folder) {
-    return FindFolderFiles(folder, MatchesOddsFileMask);
+    // The browser shows an unreadable folder as an empty list.
+    FolderFiles files = ListFolderFiles(folder, MatchesOddsFileMask);
+    return files.readable ? std::move(files.names) : std::vector<std::string>();
 }
 
 void FileList::UpdateList(const std::string& folder, MessageSink& messages) {

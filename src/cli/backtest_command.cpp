@@ -1,18 +1,22 @@
 #include "cli/backtest_command.h"
 
+#include "backtest/backtest.h"
 #include "backtest/backtest_arguments.h"
+#include "common/text.h"
 #include "settings/settings_ops.h"
 
-#include <filesystem>
-#include <system_error>
-
 namespace velmora::cli {
+namespace {
+
+constexpr const char* kUnreadableFolderText = "cannot read the folder: ";
+
+} // namespace
 
 int RunBacktestCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                        SettingsStore& settings) {
     BacktestArguments parsed = ParseBacktestArguments(args);
     if (!parsed.error.empty()) {
-        err << "velmora-cli backtest: " << parsed.error << '\n' << kBacktestUsage;
+        err << "velmora-cli backtest: " << VisibleText(parsed.error) << '\n' << kBacktestUsage;
         return 2;
     }
     if (parsed.help) {
@@ -20,13 +24,22 @@ int RunBacktestCommand(const std::vector<std::string>& args, std::ostream& out, 
         return 0;
     }
     std::string folder = parsed.hasFolder ? parsed.folder : GetPatFolder(settings);
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) {
-        err << "velmora-cli backtest: no such folder: " << folder << '\n';
+    switch (CheckBacktestFolder(folder)) {
+    case BacktestFolderState::Missing:
+        err << "velmora-cli backtest: no such folder: " << VisibleText(folder) << '\n';
+        return 1;
+    case BacktestFolderState::Unreadable:
+        err << "velmora-cli backtest: " << kUnreadableFolderText << VisibleText(folder) << '\n';
+        return 1;
+    case BacktestFolderState::Ready:
+        break;
+    }
+    bool read = WriteBacktest(folder, parsed.format, out);
+    out.flush();
+    if (!read) {
+        err << "velmora-cli backtest: " << kUnreadableFolderText << VisibleText(folder) << '\n';
         return 1;
     }
-    WriteBacktest(folder, parsed.format, out);
-    out.flush();
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "cli/arguments.h"
 #include "cli/hand_race.h"
 #include "cli/report.h"
+#include "common/text.h"
 #include "engine/calculation.h"
 #include "patdata/race_loader.h"
 #include "results/result_display.h"
@@ -27,7 +28,7 @@ namespace {
 constexpr std::size_t kMaxHandInput = 1 << 20;
 
 int ReportUsageError(CliContext& context, const std::string& reason) {
-    context.err << "velmora-cli: " << reason << "\n\n" << kUsage;
+    context.err << "velmora-cli: " << VisibleText(reason) << "\n\n" << kUsage;
     return kExitUsage;
 }
 

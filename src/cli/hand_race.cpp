@@ -38,6 +38,25 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     }
 }
 
+bool IsBlankLine(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+// Blank lines after the last row are an editor's leftovers, not runners
+// without odds; a blank line between rows still is one.
+void DropTrailingBlankLines(std::vector<std::string_view>& lines) {
+    while (!lines.empty() && IsBlankLine(lines.back())) {
+        lines.pop_back();
+    }
+}
+
+// A byte-order mark some editors put first would glue itself to runner 1's odds.
+std::string_view WithoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    return text.substr(0, kByteOrderMark.size()) == kByteOrderMark ? text.substr(kByteOrderMark.size())
+                                                                   : text;
+}
+
 HandRaceParse Error(std::string message) {
     HandRaceParse parse;
     parse.error = std::move(message);
@@ -50,7 +69,8 @@ HandRaceParse ParseHandRace(std::string_view text, std::optional<int> runners) {
     if (!IsValidUtf8(text)) {
         return Error("the input is not UTF-8 text");
     }
-    std::vector<std::string_view> lines = SplitLines(text);
+    std::vector<std::string_view> lines = SplitLines(WithoutByteOrderMark(text));
+    DropTrailingBlankLines(lines);
     if (lines.size() > static_cast<std::size_t>(kMaxRunners)) {
         return Error("the input has " + std::to_string(lines.size()) + " lines; a race has at most 18 rows");
     }

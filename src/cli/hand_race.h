@@ -33,6 +33,8 @@ struct HandRaceParse {
 // Reads the tab-separated rows of `calc`: one line per runner row from row 1,
 // fields win odds, lower and upper place odds, horse name; missing fields are
 // empty, a "\r" ending a line is dropped, and a final line end starts no row.
+// A UTF-8 byte-order mark at the start and blank lines (spaces and tabs only)
+// after the last row are ignored.
 // The runner count is `runners` when given, else the number of lines.
 HandRaceParse ParseHandRace(std::string_view text, std::optional<int> runners);
 

@@ -53,7 +53,7 @@ std::string Trimmed(std::string_view text) {
 std::string MessageLines(const std::vector<Message>& messages) {
     std::string out;
     for (const Message& message : messages) {
-        out += "[" + message.caption + "] " + message.text + "\n";
+        out += "[" + VisibleText(message.caption) + "] " + VisibleText(message.text) + "\n";
     }
     return out;
 }
@@ -111,7 +111,7 @@ std::string RecommendationBlock(const RaceSheet& sheet) {
 std::string RaceResultBlock(const RaceSheet& sheet) {
     std::string out;
     for (const std::string& line : sheet.Items(SheetList::RaceResult)) {
-        out += Trimmed(line) + "\n";
+        out += VisibleText(Trimmed(line)) + "\n";
     }
     return out;
 }
@@ -177,7 +177,7 @@ std::string SheetTable(const RaceSheet& sheet, const std::vector<Message>& messa
     if (!sheet.Items(SheetList::RaceResult).empty()) {
         out += "\n" + RaceResultBlock(sheet);
     }
-    out += "\n" + sheet.StatusText() + "\n";
+    out += "\n" + VisibleText(sheet.StatusText()) + "\n";
     if (!messages.empty()) {
         out += "\n" + MessageLines(messages);
     }
@@ -199,7 +199,7 @@ std::string ListTable(const std::string& folder, const std::vector<FileListRow>&
         }
         cells.push_back(std::move(line));
     }
-    std::string out = folder + "\n\n";
+    std::string out = VisibleText(folder) + "\n\n";
     out +=
         FormatTable(cells, {Align::Right, Align::Left, Align::Left, Align::Right, Align::Left, Align::Right});
     if (!messages.empty()) {

@@ -94,17 +94,57 @@ bool ParsePlainDecimal(std::string_view number, double& value) {
     return true;
 }
 
+// Whether a decimal number that from_chars found out of range is too large
+// (rather than too small): the power of ten of its first non-zero digit,
+// exponent included, is positive. The exponent saturates, so that any count
+// of its digits is read safely.
+bool IsTooLarge(std::string_view number) {
+    std::size_t exponentAt = number.find_first_of("eE");
+    std::string_view mantissa = number.substr(0, exponentAt);
+    std::int64_t exponent = 0;
+    if (exponentAt != std::string_view::npos) {
+        std::string_view digits = number.substr(exponentAt + 1);
+        bool negative = !digits.empty() && digits.front() == '-';
+        if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
+            digits.remove_prefix(1);
+        }
+        constexpr std::int64_t kSaturated = std::int64_t{1} << 40;
+        for (char c : digits) {
+            exponent = std::min(exponent * 10 + (c - '0'), kSaturated);
+        }
+        exponent = negative ? -exponent : exponent;
+    }
+    std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) {
+        return false;
+    }
+    auto place = first < point ? static_cast<std::int64_t>(point - first) - 1
+                               : -static_cast<std::int64_t>(first - point);
+    return place + exponent > 0;
+}
+
 double ParseNumber(std::string_view number) {
     double plain = 0.0;
     if (ParsePlainDecimal(number, plain)) {
         return plain;
     }
+    bool negative = !number.empty() && number.front() == '-';
     // from_chars takes no leading "+" and never consults the locale.
     if (!number.empty() && number.front() == '+') {
         number.remove_prefix(1);
     }
     double value = 0.0;
     auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // A number too large to hold ranks as the largest one that can be held;
+        // one too small is zero.
+        constexpr double kLargest = std::numeric_limits<double>::max();
+        if (!IsTooLarge(number)) {
+            return negative ? -0.0 : 0.0;
+        }
+        return negative ? -kLargest : kLargest;
+    }
     if (result.ec != std::errc() || !std::isfinite(value)) {
         return 0.0;
     }

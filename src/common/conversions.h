@@ -8,8 +8,8 @@ namespace velmora {
 
 // Numeric value of a text, as every field and file number is read: blanks, tabs
 // and line feeds anywhere are skipped, then the longest leading decimal number
-// (sign, digits, one ".", exponent) is taken. No number, or one too large to
-// hold, gives 0.
+// (sign, digits, one ".", exponent) is taken. No number gives 0; one too large
+// to hold gives the largest finite value of its sign, one too small 0.
 double NumericValue(std::string_view text);
 
 // True when the whole text, blanks around it allowed, is one decimal number.

@@ -52,6 +52,24 @@ const IconvHandle& Encoder() {
 
 enum class Step { Done, Invalid, Incomplete };
 
+bool IsLeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool IsTrailByte(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+// Bytes of the character that could not be converted at `in`: a lead byte and
+// its trail byte are one unassigned character, so the trail byte is never
+// read again as a character of its own.
+std::size_t InvalidCharacterLength(const char* in, std::size_t left) {
+    return left >= 2 && IsLeadByte(static_cast<unsigned char>(in[0])) &&
+                   IsTrailByte(static_cast<unsigned char>(in[1]))
+               ? 2
+               : 1;
+}
+
 // Converts as much as it can, appending to `out`; stops at the first bad input.
 Step Convert(iconv_t cd, const char*& in, std::size_t& inLeft, std::string& out) {
     char buffer[256];
@@ -211,8 +229,9 @@ std::string DecodeCp932(std::string_view bytes) {
         if (step == Step::Incomplete) {
             break; // a lead byte cut off at the end
         }
-        ++in; // skip the offending byte and go on after it
-        --left;
+        std::size_t skipped = InvalidCharacterLength(in, left);
+        in += skipped; // go on after the offending character
+        left -= skipped;
         cd.Reset();
     }
     return out;

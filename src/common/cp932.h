@@ -7,7 +7,8 @@
 namespace velmora {
 
 // Decodes Shift-JIS (code page 932) bytes to UTF-8. A byte that is not valid
-// CP932, or a lead byte with no trail byte left, becomes U+FFFD.
+// CP932, an unassigned double-byte code (lead and trail byte together), or a
+// lead byte with no trail byte left, becomes one U+FFFD.
 std::string DecodeCp932(std::string_view bytes);
 
 // A fixed-width PAT field: the bytes decoded on their own and padded with spaces

@@ -1,5 +1,6 @@
 #include "common/display_width.h"
 
+#include "common/text.h"
 #include "common/utf8.h"
 
 #include <algorithm>
@@ -86,15 +87,25 @@ std::string PadToColumns(std::string_view text, std::size_t width, Align align) 
 }
 
 std::string FormatTable(const std::vector<std::vector<std::string>>& rows, const std::vector<Align>& align) {
-    std::vector<std::size_t> widths;
+    // Tables go to a terminal: cells are shown without their control characters.
+    std::vector<std::vector<std::string>> shown;
+    shown.reserve(rows.size());
     for (const auto& row : rows) {
+        std::vector<std::string>& cells = shown.emplace_back();
+        cells.reserve(row.size());
+        for (const std::string& cell : row) {
+            cells.push_back(VisibleText(cell));
+        }
+    }
+    std::vector<std::size_t> widths;
+    for (const auto& row : shown) {
         widths.resize(std::max(widths.size(), row.size()), 0);
         for (std::size_t c = 0; c < row.size(); ++c) {
             widths[c] = std::max(widths[c], DisplayWidth(row[c]));
         }
     }
     std::string out;
-    for (const auto& row : rows) {
+    for (const auto& row : shown) {
         std::string line;
         for (std::size_t c = 0; c < row.size(); ++c) {
             if (c > 0) {

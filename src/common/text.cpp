@@ -30,6 +30,27 @@ std::size_t CharacterLength(std::string_view text, std::size_t pos) {
     return length;
 }
 
+std::string VisibleText(std::string_view text) {
+    constexpr char kSubstitute = '?';
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t length = CharacterLength(text, pos);
+        auto lead = static_cast<unsigned char>(text[pos]);
+        auto next = length == 2 ? static_cast<unsigned char>(text[pos + 1]) : 0U;
+        bool c0OrDel = length == 1 && (lead < 0x20U || lead == 0x7FU);
+        bool strayC1 = length == 1 && lead >= 0x80U && lead <= 0x9FU;
+        bool c1 = lead == 0xC2U && next >= 0x80U && next <= 0x9FU; // U+0080 ... U+009F
+        if (c0OrDel || strayC1 || c1) {
+            out += kSubstitute;
+        } else {
+            out.append(text, pos, length);
+        }
+        pos += length;
+    }
+    return out;
+}
+
 bool IsAscii(std::string_view bytes) {
     return std::all_of(bytes.begin(), bytes.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });

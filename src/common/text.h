@@ -28,6 +28,11 @@ std::string_view TrimLeadingSpaces(std::string_view text);
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 std::string ToLowerAscii(std::string_view text);
 
+// The text as it may safely reach a terminal: every control character (C0,
+// DEL and C1, also a stray byte in the C1 range) becomes "?", so that a name
+// from a file can neither move the cursor, retitle the window nor break a line.
+std::string VisibleText(std::string_view text);
+
 // Encodes one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);
 

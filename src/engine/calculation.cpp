@@ -10,6 +10,9 @@
 #include "shell/remarks.h"
 #include "shell/services.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,12 @@ constexpr double kSupportBase = 0.8;
 constexpr double kZeroWinOdds = 800.0;
 constexpr double kZeroPlaceOdds = 80.0;
 constexpr double kPlaceDivisor = 3.0;
+
+// Odds so close to zero that dividing by them overflows still show a rate.
+double FiniteRate(double rate) {
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    return std::clamp(rate, -kLargest, kLargest);
+}
 
 double ReadBack(const RaceSheet& sheet, Column column, int row) {
     return NumericValue(sheet.Text(column, row));
@@ -60,7 +69,7 @@ void WriteWinSupport(RaceSheet& sheet, int n) {
         // The scratch marker reads as 0 here, like a blank field.
         double odds = ReadBack(sheet, Column::TanOdds, i);
         double rate = kSupportBase / (odds == 0.0 ? kZeroWinOdds : odds);
-        sheet.SetText(Column::TanRatio, i, FormatFixed(rate, 3));
+        sheet.SetText(Column::TanRatio, i, FormatFixed(FiniteRate(rate), 3));
     }
 }
 
@@ -68,6 +77,10 @@ void WriteAveragePlaceOdds(RaceSheet& sheet, int n) {
     for (int i = 1; i <= n; ++i) {
         float average =
             ToSingle((static_cast<double>(sheet.GetPlaceOddsMin(i)) + sheet.GetPlaceOddsMax(i)) / 2.0);
+        // Odds beyond single precision average to the largest one, not to a
+        // text that reads back as 0 and ranks first.
+        constexpr float kLargest = std::numeric_limits<float>::max();
+        average = std::isnan(average) ? 0.0f : std::clamp(average, -kLargest, kLargest);
         sheet.SetText(Column::FukuOdds, i, FormatFixed(average, 2));
     }
 }
@@ -85,7 +98,7 @@ void WritePlaceSupport(RaceSheet& sheet, int n) {
     for (int i = 1; i <= n; ++i) {
         double odds = ReadBack(sheet, Column::FukuOdds, i);
         double rate = odds == 0.0 ? kSupportBase / kZeroPlaceOdds : kSupportBase / odds / kPlaceDivisor;
-        sheet.SetText(Column::FukuRatio, i, FormatFixed(rate, 3));
+        sheet.SetText(Column::FukuRatio, i, FormatFixed(FiniteRate(rate), 3));
     }
 }
 

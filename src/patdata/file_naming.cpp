@@ -38,7 +38,10 @@ bool MatchesOddsFileMask(std::string_view fileName) {
 }
 
 std::size_t FindOddsPrefix(std::string_view path) {
-    return ToLowerAscii(path).find(kOddsPrefix);
+    std::size_t slash = path.rfind('/');
+    std::size_t nameAt = slash == std::string_view::npos ? 0 : slash + 1;
+    std::size_t found = ToLowerAscii(path.substr(nameAt)).find(kOddsPrefix);
+    return found == std::string::npos ? found : nameAt + found;
 }
 
 std::string GetEntryFileName(const std::string& path) {

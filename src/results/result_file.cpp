@@ -1,14 +1,13 @@
 #include "results/result_file.h"
 
+#include "common/folder_files.h"
 #include "common/text.h"
 #include "patdata/file_naming.h"
 #include "patdata/pat_file.h"
 #include "patdata/record_reader.h"
 
 #include <cstddef>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 #include <utility>
 
 namespace velmora {
@@ -18,78 +17,25 @@ constexpr std::string_view kResultPrefix = "Ks-";
 constexpr std::size_t kOddsPrefixLength = 3;
 constexpr int kWildcardCount = 2;
 
-std::size_t CharacterCount(std::string_view text) {
-    std::size_t count = 0;
-    for (std::size_t pos = 0; pos < text.size(); pos += CharacterLength(text, pos)) {
-        ++count;
-    }
-    return count;
-}
+constexpr char kKeySeparator = '\0'; // never part of a file name
 
-// The search pattern split around its two wildcards. Every other character of
-// the odds file's path is literal, even a "?" or "*" that Linux allows in names.
-struct ResultPattern {
-    std::string folder;     // up to and including the last "/", or empty
-    std::string namePrefix; // literal part of the name before the wildcards
-    std::string nameSuffix; // literal part of the name after them
+struct SplitName {
+    std::string folder; // up to and including the last "/", or empty
+    std::string name;
 };
 
-bool BuildPattern(const std::string& oddsPath, ResultPattern& pattern) {
-    std::size_t prefixAt = FindOddsPrefix(oddsPath);
-    if (prefixAt == std::string::npos) {
-        return false;
-    }
-    std::size_t keptAt = prefixAt + kOddsPrefixLength;
-    if (keptAt >= oddsPath.size()) {
-        return false; // nothing follows "zo-"
-    }
-    std::size_t wildcardsAt = keptAt + CharacterLength(oddsPath, keptAt);
-    std::string head = oddsPath.substr(0, prefixAt);
-    head += kResultPrefix;
-    head += oddsPath.substr(keptAt, wildcardsAt - keptAt);
-    std::string tail = oddsPath.substr(wildcardsAt);
-    if (tail.find('/') != std::string::npos) {
-        return false; // the wildcards would fall in a folder name
-    }
-    std::size_t slash = head.rfind('/');
+SplitName SplitFolder(const std::string& path) {
+    std::size_t slash = path.rfind('/');
     std::size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
-    pattern.folder = head.substr(0, nameAt);
-    pattern.namePrefix = head.substr(nameAt);
-    pattern.nameSuffix = std::move(tail);
-    return true;
+    return {path.substr(0, nameAt), path.substr(nameAt)};
 }
 
-bool MatchesPattern(std::string_view name, const ResultPattern& pattern) {
-    std::size_t literal = pattern.namePrefix.size() + pattern.nameSuffix.size();
-    if (name.size() < literal) {
-        return false;
-    }
-    std::string_view head = name.substr(0, pattern.namePrefix.size());
-    std::string_view tail = name.substr(name.size() - pattern.nameSuffix.size());
-    std::string_view middle = name.substr(head.size(), name.size() - literal);
-    return EqualsIgnoringAsciiCase(head, pattern.namePrefix) &&
-           EqualsIgnoringAsciiCase(tail, pattern.nameSuffix) && CharacterCount(middle) == kWildcardCount;
-}
-
-// First matching ordinary file in byte order of the name; empty when none or
+// First ordinary file in byte order whose key is `key`; empty when none or
 // when the folder cannot be listed completely.
-std::string FindFirstMatch(const ResultPattern& pattern) {
-    namespace fs = std::filesystem;
-    fs::path folder(pattern.folder.empty() ? std::string(".") : pattern.folder);
-    std::error_code error;
-    std::string first;
-    for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator();
-         it.increment(error)) {
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError) || typeError) {
-            continue;
-        }
-        std::string name = it->path().filename().string();
-        if (MatchesPattern(name, pattern) && (first.empty() || name < first)) {
-            first = std::move(name);
-        }
-    }
-    return error ? std::string() : first;
+std::string FindFirstMatch(const std::string& folder, const std::string& key, std::size_t headBytes) {
+    FolderFiles files = ListFolderFiles(
+        folder, [&](std::string_view name) { return ResultKeyOfResultName(name, headBytes) == key; });
+    return files.readable && !files.names.empty() ? files.names.front() : std::string();
 }
 
 // Reads fields one after another and stops at the first that fails.
@@ -117,13 +63,59 @@ void ReadPayoffs(FieldSequence& fields, int keyWidth, std::array<PayoffEntry, N>
 
 } // namespace
 
-std::string ResultFileName(const std::string& oddsPath) {
-    ResultPattern pattern;
-    if (!BuildPattern(oddsPath, pattern)) {
+std::size_t ResultNameHeadBytes(std::string_view oddsName) {
+    std::size_t prefixAt = FindOddsPrefix(oddsName);
+    if (prefixAt == std::string_view::npos) {
+        return 0;
+    }
+    std::size_t keptAt = prefixAt + kOddsPrefixLength;
+    if (keptAt >= oddsName.size()) {
+        return 0; // nothing follows "zo-"
+    }
+    return keptAt + CharacterLength(oddsName, keptAt);
+}
+
+std::string ResultKeyOfOddsName(std::string_view oddsName) {
+    std::size_t headBytes = ResultNameHeadBytes(oddsName);
+    if (headBytes == 0) {
         return {};
     }
-    std::string name = FindFirstMatch(pattern);
-    return name.empty() ? std::string() : pattern.folder + name;
+    std::size_t prefixAt = FindOddsPrefix(oddsName);
+    std::string key = ToLowerAscii(oddsName.substr(0, prefixAt));
+    key += ToLowerAscii(kResultPrefix);
+    key +=
+        ToLowerAscii(oddsName.substr(prefixAt + kOddsPrefixLength, headBytes - prefixAt - kOddsPrefixLength));
+    key += kKeySeparator;
+    key += ToLowerAscii(oddsName.substr(headBytes));
+    return key;
+}
+
+std::string ResultKeyOfResultName(std::string_view resultName, std::size_t headBytes) {
+    if (headBytes == 0 || resultName.size() < headBytes) {
+        return {};
+    }
+    std::size_t pos = headBytes;
+    for (int wildcard = 0; wildcard < kWildcardCount; ++wildcard) {
+        if (pos >= resultName.size()) {
+            return {};
+        }
+        pos += CharacterLength(resultName, pos);
+    }
+    std::string key = ToLowerAscii(resultName.substr(0, headBytes));
+    key += kKeySeparator;
+    key += ToLowerAscii(resultName.substr(pos));
+    return key;
+}
+
+std::string ResultFileName(const std::string& oddsPath) {
+    SplitName split = SplitFolder(oddsPath);
+    std::string key = ResultKeyOfOddsName(split.name);
+    if (key.empty()) {
+        return {};
+    }
+    std::string name = FindFirstMatch(split.folder.empty() ? std::string(".") : split.folder, key,
+                                      ResultNameHeadBytes(split.name));
+    return name.empty() ? std::string() : split.folder + name;
 }
 
 bool ReadResultFile(const std::string& path, ResultRecord& record) {

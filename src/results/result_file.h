@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -43,14 +45,23 @@ struct ResultRecord {
 };
 
 // Full path of the result file of the race whose win/place odds file is at
-// `oddsPath`, or an empty text when there is none. The first "zo-" of the path
-// (any case) becomes "Ks-", and two wildcards, each standing for one character
-// of a name, follow the character after it: F/Zo-ABCDEF.jra is looked for as
-// F/Ks-A??BCDEF.jra. Only ordinary files in that folder count, ASCII letters
-// match without regard to case, and of several matches the first name in byte
-// order is taken. A path ending right after "zo-", wildcards that would fall in
-// a folder name, or a folder that cannot be read give the empty text.
+// `oddsPath`, or an empty text when there is none. The first "zo-" of the file
+// name (any case) becomes "Ks-", and two wildcards, each standing for one
+// character of a name, follow the character after it: F/Zo-ABCDEF.jra is
+// looked for as F/Ks-A??BCDEF.jra. Only ordinary files in that folder count,
+// ASCII letters match without regard to case, and of several matches the first
+// name in byte order is taken. A name ending right after "zo-", or a folder
+// that cannot be read give the empty text.
 std::string ResultFileName(const std::string& oddsPath);
+
+// The match above as a key: an odds file name and a result file name belong
+// together when their keys are equal and not empty. `headBytes` is the length
+// of the literal text in front of the wildcards ("Ks-" and the kept character,
+// with whatever stood before "zo-"), as ResultNameHeadBytes gives it.
+std::string ResultKeyOfOddsName(std::string_view oddsName);
+std::string ResultKeyOfResultName(std::string_view resultName, std::size_t headBytes);
+// The head length of an odds file name; 0 when it has no usable prefix.
+std::size_t ResultNameHeadBytes(std::string_view oddsName);
 
 // Reads the 687-byte result file at `path` into `record`. False, without a
 // message, when it cannot be opened or ends early; trailing bytes are ignored.

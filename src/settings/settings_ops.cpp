@@ -31,6 +31,10 @@ std::string DefaultPatFolder() {
 
 std::string GetPatFolder(const SettingsStore& store) {
     std::string folder = store.Get(kOptionSection, "PatFolder", DefaultPatFolder());
+    // No path holds a NUL: the system would see only the part before it.
+    if (folder.find('\0') != std::string::npos) {
+        folder = DefaultPatFolder();
+    }
     if (folder.empty() || folder.back() != '/') {
         folder += '/';
     }

@@ -2,8 +2,14 @@
 
 #include "common/conversions.h"
 
+#include <cmath>
+
 namespace velmora {
 namespace {
+
+// Far beyond any desktop (32,767 pixels at 96 dpi), yet well inside what
+// converts to whole pixels at any screen density.
+constexpr double kMaxCoordinateTwips = 32767.0 * 15.0;
 
 float ReadCoordinate(const SettingsStore& store, const std::string& section, const std::string& key,
                      float defaultValue, float designValue) {
@@ -11,7 +17,11 @@ float ReadCoordinate(const SettingsStore& store, const std::string& section, con
     if (!IsNumericText(text)) {
         return designValue;
     }
-    return ToSingle(NumericValue(text));
+    double value = NumericValue(text);
+    if (!std::isfinite(value) || std::fabs(value) > kMaxCoordinateTwips) {
+        return designValue;
+    }
+    return ToSingle(value);
 }
 
 } // namespace

@@ -16,8 +16,8 @@ struct WindowPosition {
 inline constexpr float kTwipsPerInch = 1440.0f;
 
 // The stored position of the window whose settings section is `section`.
-// An absent key reads as its default; a stored text that is not a number keeps
-// the design position for that coordinate.
+// An absent key reads as its default; a stored text that is not a number, or
+// a number no screen could hold, keeps the design position for that coordinate.
 WindowPosition RestoreWindowPosition(const SettingsStore& store, const std::string& section,
                                      WindowPosition defaults, WindowPosition design);
 

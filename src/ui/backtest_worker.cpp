@@ -36,8 +36,17 @@ void BacktestWorker::Run() {
         // length of the run.
         emit Counted(static_cast<int>(FindOddsFiles(folder_).size()));
         SignallingVisitor visitor(*this);
-        BacktestEnd end = RunBacktest(folder_, visitor, stop_);
-        emit Finished(end == BacktestEnd::Stopped, QString());
+        switch (RunBacktest(folder_, visitor, stop_)) {
+        case BacktestEnd::Complete:
+            emit Finished(false, QString());
+            break;
+        case BacktestEnd::Stopped:
+            emit Finished(true, QString());
+            break;
+        case BacktestEnd::Unreadable:
+            emit Finished(false, QStringLiteral("フォルダを読み込めません。"));
+            break;
+        }
     } catch (const std::exception& error) {
         // Running out of memory, say: the window reports it and stays usable.
         emit Finished(false, QString::fromLocal8Bit(error.what()));

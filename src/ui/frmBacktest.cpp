@@ -1,7 +1,9 @@
 #include "ui/frmBacktest.h"
 
+#include "backtest/backtest.h"
 #include "backtest/backtest_output.h"
 #include "browser/file_list.h"
+#include "common/save_target.h"
 #include "settings/settings_ops.h"
 #include "settings/window_position.h"
 #include "ui/backtest_models.h"
@@ -53,6 +55,7 @@ constexpr std::chrono::milliseconds kArrivalInterval{50};
 constexpr Qt::Alignment kCaptionAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 
 const char* const kFolderMissingMessage = "フォルダが見つかりません。";
+const char* const kFolderUnreadableMessage = "フォルダを読み込めません。";
 const char* const kWriteFailedMessage = "ファイルの書き込みに失敗しました。";
 const char* const kNotIntoPatFolderMessage = "PATフォルダには保存できません。";
 const char* const kRunFailedMessage = "集計に失敗しました。";
@@ -388,9 +391,15 @@ void frmBacktest::btnRun_Click() {
         folder = QString::fromStdString(GetPatFolder(settings_));
         txtFolder_->setText(folder);
     }
-    if (!QFileInfo(folder).isDir()) {
+    switch (CheckBacktestFolder(folder.toStdString())) {
+    case BacktestFolderState::Missing:
         messages_.ShowMessage(kFolderMissingMessage, kErrorCaption, MessageIcon::Critical);
         return;
+    case BacktestFolderState::Unreadable:
+        messages_.ShowMessage(kFolderUnreadableMessage, kErrorCaption, MessageIcon::Critical);
+        return;
+    case BacktestFolderState::Ready:
+        break;
     }
     // The worker of the previous run has long finished: its thread was joined.
     worker_.reset();
@@ -575,19 +584,6 @@ void frmBacktest::grdRaces_DblClick(const QModelIndex& index) {
     loadRace_(JoinFolder(run_.Folder(), Races()[static_cast<std::size_t>(row)].fileName));
 }
 
-bool frmBacktest::IsInPatFolder(const QString& path) const {
-    QString target = QFileInfo(path).absoluteDir().canonicalPath();
-    if (target.isEmpty()) {
-        return false;
-    }
-    for (const std::string& folder : {run_.Folder(), GetPatFolder(settings_)}) {
-        if (!folder.empty() && QDir(QString::fromStdString(folder)).canonicalPath() == target) {
-            return true;
-        }
-    }
-    return false;
-}
-
 void frmBacktest::btnSave_Click() {
     if (!run_.CanSave()) {
         return;
@@ -605,11 +601,19 @@ void frmBacktest::btnSave_Click() {
     if (!chosen || chosen->isEmpty()) {
         return;
     }
-    if (IsInPatFolder(*chosen)) {
+    // The file really written, through every link: never one of the PAT software's.
+    SaveTarget target = ResolveSaveTarget(chosen->toStdString(), {run_.Folder(), GetPatFolder(settings_)});
+    switch (target.verdict) {
+    case SaveTargetVerdict::InsideProtectedFolder:
         messages_.ShowMessage(kNotIntoPatFolderMessage, kAppTitle, MessageIcon::None);
         return;
+    case SaveTargetVerdict::Unresolvable:
+        messages_.ShowMessage(kWriteFailedMessage, kErrorCaption, MessageIcon::Critical);
+        return;
+    case SaveTargetVerdict::Allowed:
+        break;
     }
-    WriteCsv(*chosen);
+    WriteCsv(QString::fromStdString(target.path));
 }
 
 void frmBacktest::WriteCsv(const QString& path) {

@@ -99,7 +99,6 @@ private:
     // The path chosen in a prepared dialog (empty when cancelled); nothing when
     // this window was unloaded while the dialog was open.
     std::optional<QString> Choose(QFileDialog* dialog);
-    bool IsInPatFolder(const QString& path) const;
     void WriteCsv(const QString& path);
 
     SettingsStore& settings_;

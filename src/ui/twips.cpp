@@ -8,6 +8,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <cmath>
 
 namespace velmora {
 namespace {
@@ -27,7 +28,11 @@ Twips Twips::ForScreen() {
 }
 
 int Twips::ToPixels(double twips) const {
-    return qRound(twips * dpi_ / kTwipsPerLogicalInch);
+    // Stored geometry is checked when read; this only keeps a stray value
+    // from overflowing the conversion to int.
+    constexpr double kLimit = 1 << 24;
+    double pixels = twips * dpi_ / kTwipsPerLogicalInch;
+    return std::isfinite(pixels) ? qRound(std::clamp(pixels, -kLimit, kLimit)) : 0;
 }
 
 double Twips::FromPixels(int pixels) const {

@@ -4,9 +4,11 @@
 #include "backtest/backtest_run.h"
 #include "backtest/csv_reader.h"
 #include "backtest/result_index.h"
+#include "common/folder_files.h"
 #include "common/text.h"
 #include "results/result_file.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 #include "backtest/backtest_fixtures.h"
 
@@ -168,27 +170,74 @@ TEST(BacktestArguments, ParsesFormatsAndFolder) {
     }
 }
 
+ResultIndex IndexOf(const fs::path& folder) {
+    return ResultIndex(folder.string(), ListFolderFiles(folder.string(), ResultIndex::IsResultName).names);
+}
+
 TEST(BacktestResultIndex, FindsWhatTheFolderSearchFinds) {
     test::TempDir dir;
-    for (const char* name : {"Ks-A11BCDEF.jra", "ks-a00bcdef.JRA", "Ks-A0BCDEF.jra", "Ks-B00CDEF.jra",
-                             "Ks-D東京x.jra", "Ks-E000y.jra"}) {
+    for (const char* name :
+         {"Ks-A11BCDEF.jra", "ks-a00bcdef.JRA", "Ks-A0BCDEF.jra", "Ks-B00CDEF.jra", "Ks-D東京x.jra",
+          "Ks-E000y.jra", "Ks-馬12B.jra", "Ks-馬1B.jra", "Ks-F馬馬g.jra"}) {
         dir.Write(name, "x");
     }
     fs::create_directory(dir.path() / "Ks-C00x.jra");
     fs::create_directory(dir.path() / "kazo-1");
     dir.Write("kazo-1/Ks-k00azo-1.jra", "x");
-    ResultIndex index(dir.path().string());
+    dir.Write("kazo-1/Ks-x00.jra", "x");
+    ResultIndex index = IndexOf(dir.path());
     std::string folder = dir.path().string() + "/";
     for (const char* odds : {"Zo-ABCDEF.jra", "zo-abcdef.jra", "ZO-BCDEF.jra", "Zo-Cx.jra", "Zo-Dx.jra",
-                             "Zo-Ey.jra", "Zo-none.jra", "Zo-.jra"}) {
+                             "Zo-Ey.jra", "Zo-none.jra", "Zo-.jra", "Zo-馬B.jra", "Zo-Fg.jra", "xZo-1.jra"}) {
         std::string path = folder + odds;
         EXPECT_EQ(index.Find(path), ResultFileName(path)) << odds;
     }
     EXPECT_EQ(index.Find(folder + "Zo-ABCDEF.jra"), folder + "Ks-A11BCDEF.jra");
-    // A "zo-" in the folder's name is left to the search on disk.
-    ResultIndex nested((dir.path() / "kazo-1").string());
+    EXPECT_EQ(index.Find(folder + "Zo-馬B.jra"), folder + "Ks-馬12B.jra");
+    // A "zo-" in the folder's name is only part of the folder.
+    ResultIndex nested = IndexOf(dir.path() / "kazo-1");
     std::string path = (dir.path() / "kazo-1" / "Zo-x.jra").string();
     EXPECT_EQ(nested.Find(path), ResultFileName(path));
+    EXPECT_EQ(nested.Find(path), (dir.path() / "kazo-1" / "Ks-x00.jra").string());
+}
+
+TEST(BacktestResultIndex, NonAsciiNamesAreAnsweredFromTheIndexWithoutASearchOnDisk) {
+    // The folder doesn't exist: only the index can know these names.
+    const std::string folder = "/nonexistent-velmora-folder/";
+    ResultIndex index(folder, {"Ks-東12京.jra", "Ks-A馬1.jra", "Ks-ｱ12ｲ.jra"});
+    EXPECT_EQ(index.Find(folder + "Zo-東京.jra"), folder + "Ks-東12京.jra");
+    EXPECT_EQ(index.Find(folder + "Zo-A.jra"), folder + "Ks-A馬1.jra");
+    EXPECT_EQ(index.Find(folder + "zo-ｱｲ.JRA"), folder + "Ks-ｱ12ｲ.jra");
+    EXPECT_EQ(index.Find(folder + "Zo-ｱｳ.jra"), "");
+}
+
+TEST(BacktestUnreadableFolder, IsToldApartFromAMissingOneAndRunsNoRace) {
+    test::TempDir dir;
+    fs::permissions(dir.path(), fs::perms(0755)); // the unprivileged user may pass through
+    const fs::path unlistable = dir.path() / "unlistable";
+    const fs::path locked = dir.path() / "locked";
+    fs::create_directories(unlistable);
+    fs::create_directories(locked / "pat");
+    test::WriteBacktestFolder(unlistable);
+    fs::permissions(unlistable, fs::perms(0311));
+    fs::permissions(locked, fs::perms::none);
+    int found = test::RunUnprivileged([&] {
+        BacktestRun run;
+        bool noRace = !RunBacktest(unlistable.string(), run) && run.Races().empty() && run.Skipped().empty();
+        return (CheckBacktestFolder(unlistable.string()) == BacktestFolderState::Unreadable ? 1 : 0) +
+               (CheckBacktestFolder((locked / "pat").string()) == BacktestFolderState::Unreadable ? 2 : 0) +
+               (noRace ? 4 : 0);
+    });
+    fs::permissions(unlistable, fs::perms(0755));
+    fs::permissions(locked, fs::perms(0755));
+    if (found < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user to make a folder unreadable";
+    }
+    EXPECT_EQ(found, 7);
+    EXPECT_EQ(CheckBacktestFolder((dir.path() / "none").string()), BacktestFolderState::Missing);
+    EXPECT_EQ(CheckBacktestFolder(test::TempDir().path().string()), BacktestFolderState::Ready);
+    std::ofstream(dir.path() / "file") << "x";
+    EXPECT_EQ(CheckBacktestFolder((dir.path() / "file").string()), BacktestFolderState::Missing);
 }
 
 } // namespace

@@ -35,6 +35,33 @@ TEST(HandRaceTest, FieldsAndLineEnds) {
     EXPECT_EQ(rows[8], (HandRow{"7.0", "", "", ""}));
 }
 
+TEST(HandRaceTest, TrailingBlankLinesAddNoRunner) {
+    for (const char* tail : {"\n", "   \n", "\t \r\n\n", " "}) {
+        HandRaceParse parse = ParseHandRace(Lines(8, "3.6\t1.5\t2.2") + tail, std::nullopt);
+        ASSERT_TRUE(parse.race) << parse.error;
+        EXPECT_EQ(parse.race->runnerCount, 8);
+        EXPECT_EQ(parse.race->rows.size(), 8U);
+    }
+    // Between rows a blank line is still a runner without odds, as on the sheet.
+    HandRaceParse gap = ParseHandRace(Lines(4, "3.6") + "\n" + Lines(4, "5.0") + "\n \n", std::nullopt);
+    ASSERT_TRUE(gap.race) << gap.error;
+    EXPECT_EQ(gap.race->runnerCount, 9);
+    ASSERT_EQ(gap.race->rows.size(), 9U);
+    EXPECT_EQ(gap.race->rows[4], HandRow{});
+}
+
+TEST(HandRaceTest, ByteOrderMarkIsNotPartOfRunner1sOdds) {
+    HandRaceParse parse = ParseHandRace("\xEF\xBB\xBF" + Lines(8, "3.6\t1.5\t2.2"), std::nullopt);
+    ASSERT_TRUE(parse.race) << parse.error;
+    ASSERT_EQ(parse.race->rows.size(), 8U);
+    EXPECT_EQ(parse.race->rows[0].winOdds, "3.6");
+    // Only a mark at the very start is one; elsewhere it is text as typed.
+    HandRaceParse later = ParseHandRace(Lines(1, "3.6") + "\xEF\xBB\xBF" + Lines(7, "3.6"), std::nullopt);
+    ASSERT_TRUE(later.race) << later.error;
+    EXPECT_EQ(later.race->rows[1].winOdds, "\xEF\xBB\xBF"
+                                           "3.6");
+}
+
 TEST(HandRaceTest, RunnerCount) {
     struct Case {
         int lines;

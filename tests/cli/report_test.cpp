@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace velmora::cli {
@@ -148,6 +149,32 @@ TEST_F(ReportTest, TablesLineUpFullWidthText) {
     std::string list = ListTable("/pat/", {a, b}, {});
     EXPECT_EQ(ScreenColumn(list, " 1", "Zo-a.jra"), ScreenColumn(list, " 2", "Zo-b.jra"));
     EXPECT_EQ(ScreenColumn(list, "No", "ﾌｧｲﾙ名"), ScreenColumn(list, " 1", "Zo-a.jra"));
+}
+
+TEST_F(ReportTest, TextOutputShowsNoControlCharacterButJsonKeepsThem) {
+    const std::string hostile = "\x1B[41m\x1B]0;pwned\x07\xC2\x9B"
+                                "2J";
+    sheet.SetText(Column::HorseName, 1, "ア" + hostile);
+    sheet.sOddsFileName = "/pat/Zo-\x1B\n.jra";
+    sheet.SetStatusText("status\x1B");
+    FileListRow row{"1", "東京", "第5回 8日", "10R", hostile, "16", "条件", "Zo-a\x1B\nb.jra"};
+    const std::string texts[] = {SheetTable(sheet, {{"m\x1B", "c\x07", MessageIcon::None}}),
+                                 ListTable("/pat\x1B/", {row}, {})};
+    for (const std::string& text : texts) {
+        for (char c : text) {
+            auto byte = static_cast<unsigned char>(c);
+            EXPECT_TRUE((byte >= 0x20 && byte != 0x7F) || c == '\n') << static_cast<int>(byte);
+        }
+        EXPECT_EQ(text.find("\xC2\x9B"), std::string::npos);
+    }
+    // A newline in a name no longer breaks the table: the list is its header,
+    // a blank line, the column captions and one row.
+    EXPECT_EQ(std::count(texts[1].begin(), texts[1].end(), '\n'), 4);
+    EXPECT_NE(texts[1].find("Zo-a??b.jra"), std::string::npos);
+    // JSON escapes the same texts instead, and keeps them whole.
+    auto json = test::ParseJson(ListJson("/pat/", {row}, {}));
+    ASSERT_TRUE(json);
+    EXPECT_EQ((*json)["rows"][0]["file"].text, "Zo-a\x1B\nb.jra");
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 #include "json_reader.h"
 #include "settings/settings_ops.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -56,6 +58,49 @@ protected:
         return {code, out.str(), err.str(), test::ParseJson(out.str())};
     }
 };
+
+TEST_F(RunCliTest, BacktestOfAFolderThatCannotBeReadIsAnErrorNotAnEmptyRun) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    const fs::path unlistable = dir.path() / "unlistable";
+    const fs::path locked = dir.path() / "locked";
+    fs::permissions(dir.path(), fs::perms(0755)); // the unprivileged user may pass through
+    fs::create_directories(unlistable);
+    fs::create_directories(locked / "pat");
+    for (const fs::path& folder : {unlistable, locked / "pat"}) {
+        std::ofstream(folder / "Zo-06050201.jra") << "x";
+    }
+    fs::permissions(unlistable, fs::perms(0311));
+    fs::permissions(locked, fs::perms::none);
+    // The child reports through its exit code: 1 for the expected error
+    // message with status 1, for each folder in turn.
+    int found = test::RunUnprivileged([&] {
+        int bits = 0;
+        for (const fs::path& folder : {unlistable, locked / "pat"}) {
+            for (const char* format : {"--json", "--csv", "--text"}) {
+                std::vector<std::string> args = {"backtest", folder.string()};
+                if (std::string(format) != "--text") {
+                    args.insert(args.begin() + 1, format);
+                }
+                Outcome outcome = Run(args);
+                bits = bits * 2 + (outcome.code == 1 &&
+                                   outcome.err.find("cannot read the folder") != std::string::npos &&
+                                   outcome.out.find("Races used") == std::string::npos);
+            }
+        }
+        return bits;
+    });
+    fs::permissions(unlistable, fs::perms(0755));
+    fs::permissions(locked, fs::perms(0755));
+    if (found < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user to make a folder unreadable";
+    }
+    EXPECT_EQ(found, 0b111111);
+    // A folder that is really missing is still told apart.
+    Outcome missing = Run({"backtest", (dir.path() / "none").string()});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(missing.err.find("no such folder"), std::string::npos);
+}
 
 TEST_F(RunCliTest, UsageErrorsPrintNothingOnTheOutput) {
     test::TempDir dir;

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <string>
+
 namespace velmora {
 namespace {
 
@@ -87,7 +90,20 @@ TEST(NumericValue, NoNumberGivesZero) {
     EXPECT_DOUBLE_EQ(NumericValue("１２"), 0.0); // full-width digits are not digits
     EXPECT_DOUBLE_EQ(NumericValue("-"), 0.0);
     EXPECT_DOUBLE_EQ(NumericValue("."), 0.0);
-    EXPECT_DOUBLE_EQ(NumericValue("1e999"), 0.0); // too large to hold
+}
+
+TEST(NumericValue, ANumberTooLargeToHoldReadsAsTheLargestFiniteValue) {
+    constexpr double kLargest = std::numeric_limits<double>::max();
+    EXPECT_EQ(NumericValue("1e999"), kLargest);
+    EXPECT_EQ(NumericValue(std::string(5000, '9')), kLargest);
+    EXPECT_EQ(NumericValue("0.0001e99999999999999999999"), kLargest);
+    EXPECT_EQ(NumericValue("-1e999"), -kLargest);
+    EXPECT_EQ(NumericValue("+1e999"), kLargest);
+    // Too small to hold is zero, however it is written.
+    EXPECT_EQ(NumericValue("1e-999"), 0.0);
+    EXPECT_EQ(NumericValue("1000e-99999999999999999999"), 0.0);
+    EXPECT_EQ(NumericValue("0." + std::string(400, '0') + "1"), 0.0);
+    EXPECT_DOUBLE_EQ(NumericValue("1e39"), 1e39); // large, but held
 }
 
 TEST(ParseIntOrZero, AcceptsOnlyAWholeNumericText) {

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <iconv.h>
+#include <string>
+
 namespace velmora {
 namespace {
 
@@ -20,6 +24,19 @@ TEST(Text, TrimsOnlySpaces) {
     EXPECT_EQ(TrimSpaces("\tx\t"), "\tx\t");
     EXPECT_EQ(TrimSpaces("   "), "");
     EXPECT_EQ(TrimLeadingSpaces("  a b  "), "a b  ");
+}
+
+TEST(Text, ControlCharactersAreShownAsAVisibleSubstitute) {
+    EXPECT_EQ(VisibleText("\x1B[41m\x1B]0;title\x07name"), "?[41m?]0;title?name");
+    EXPECT_EQ(VisibleText("a\nb\rc\td\x7F"), "a?b?c?d?");
+    EXPECT_EQ(VisibleText(std::string("a\0b", 3)), "a?b");
+    // C1 controls, whether well-formed UTF-8 or a stray byte.
+    EXPECT_EQ(VisibleText("\xC2\x9B"
+                          "2J\x9B"
+                          "2J"),
+              "?2J?2J");
+    // Everything printable stays as it is, non-breaking space and kana included.
+    EXPECT_EQ(VisibleText("東京 ﾄﾘｹｼ \xC2\xA0~"), "東京 ﾄﾘｹｼ \xC2\xA0~");
 }
 
 TEST(Text, ComparesAsciiWithoutCase) {
@@ -59,6 +76,63 @@ TEST(Cp932, BadBytesBecomeReplacementCharacters) {
     EXPECT_EQ(DecodeCp932Field("\xA0\xFD"), "\xEF\xBF\xBD\xEF\xBF\xBD");
     // A NUL byte is kept as a character, not an end.
     EXPECT_EQ(DecodeCp932Field(std::string("a\0b", 3)).size(), 3u);
+}
+
+TEST(Cp932, AnUnassignedDoubleByteCodeIsOneReplacementCharacter) {
+    const std::string kFffd = "\xEF\xBF\xBD";
+    EXPECT_EQ(DecodeCp932("\x86\x9F"
+                          "A"),
+              kFffd + "A");
+    // The field keeps its width: four bytes, three characters and one pad.
+    EXPECT_EQ(DecodeCp932Field("\x86\x9F"
+                               "AB"),
+              kFffd + "AB ");
+    // A lead byte before a byte that can't trail it leaves that byte alone.
+    EXPECT_EQ(DecodeCp932("\x86 A"), kFffd + " A");
+}
+
+// The decoding table stands in for iconv; over every one- and two-byte
+// sequence it must give exactly what iconv gives, padded to the field width.
+TEST(Cp932, FieldDecodingMatchesIconvForEveryOneAndTwoByteSequence) {
+    iconv_t cd = iconv_open("UTF-8", "CP932");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    auto iconvDecode = [cd](const std::string& bytes, std::string& out) {
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        std::array<char, 32> buffer{};
+        char* in = const_cast<char*>(bytes.data());
+        std::size_t inLeft = bytes.size();
+        char* outPtr = buffer.data();
+        std::size_t outLeft = buffer.size();
+        bool whole =
+            iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
+        out.assign(buffer.data(), outPtr);
+        return whole;
+    };
+    int compared = 0;
+    int mismatches = 0;
+    auto check = [&](const std::string& bytes) {
+        std::string expected;
+        if (!iconvDecode(bytes, expected)) {
+            return; // bad input: the replacement rules are tested on their own
+        }
+        ++compared;
+        std::string decoded = DecodeCp932Field(bytes);
+        if (decoded != PadToWidth(expected, bytes.size()) && ++mismatches <= 10) {
+            ADD_FAILURE() << "bytes " << std::hex << static_cast<int>(static_cast<unsigned char>(bytes[0]))
+                          << (bytes.size() > 1 ? " " + std::to_string(static_cast<unsigned char>(bytes[1]))
+                                               : "")
+                          << ": " << decoded << " vs " << expected;
+        }
+    };
+    for (int first = 0; first < 256; ++first) {
+        check(std::string(1, static_cast<char>(first)));
+        for (int second = 0; second < 256; ++second) {
+            check(std::string{static_cast<char>(first), static_cast<char>(second)});
+        }
+    }
+    iconv_close(cd);
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(compared, 7000); // the JIS X 0208 set and its extensions
 }
 
 TEST(Cp932, EncodesBackAndRefusesTextWithoutCp932Form) {

@@ -1,10 +1,13 @@
 #include "engine/calculation.h"
 
+#include "common/conversions.h"
 #include "engine/engine_harness.h"
 #include "settings/settings_ops.h"
 #include "shell/sample_races.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace velmora {
 namespace {
@@ -111,6 +114,27 @@ TEST_F(CalculationTest, ScratchedRunnerRanksLastAndBlankOddsRankFirst) {
     EXPECT_EQ(Col(Column::TanPopular), (Texts{"9", "3", "2", "8", "1", "6", "7", "5", "4"}));
     EXPECT_EQ(Col(Column::FukuPopular), (Texts{"9", "3", "2", "8", "1", "6", "7", "5", "4"}));
     EXPECT_EQ(h.sheet.Text(Column::FukuOdds, 1), "99.99");
+}
+
+TEST_F(CalculationTest, OddsTooLargeToHoldRankLastAndEveryRateStaysFinite) {
+    const std::string nines(5000, '9');
+    std::vector<OddsRow> rows = {{"4.9e-324", "1.1", "1.2"},  {"4.0", "1.5", "2.0"}, {"3.0", "1.3", "1.8"},
+                                 {"1e999", "1e999", "1e999"}, {nines, nines, nines}, {"1e39", "1e39", "1e39"},
+                                 {"9.0", "2.2", "3.1"},       {"7.0", "1.9", "2.9"}};
+    Compute(rows);
+    EXPECT_EQ(Col(Column::TanPopular), (Texts{"1", "3", "2", "6", "7", "8", "5", "4"}));
+    EXPECT_EQ(Col(Column::FukuPopular), (Texts{"1", "3", "2", "6", "7", "8", "5", "4"}));
+    for (int row = 4; row <= 6; ++row) {
+        EXPECT_EQ(h.sheet.Text(Column::TanRatio, row), "0.000") << row;
+        EXPECT_EQ(h.sheet.Text(Column::FukuRatio, row), "0.000") << row;
+    }
+    // The tiny odds give the largest rate, not one that shows as nothing.
+    EXPECT_NE(h.sheet.Text(Column::TanRatio, 1), "0.000");
+    for (Column column : {Column::TanRatio, Column::FukuRatio, Column::FukuOdds}) {
+        for (int row = 1; row <= 8; ++row) {
+            EXPECT_TRUE(std::isfinite(NumericValue(h.sheet.Text(column, row)))) << row;
+        }
+    }
 }
 
 TEST_F(CalculationTest, EqualOddsGoToTheLowerRunnerNumber) {

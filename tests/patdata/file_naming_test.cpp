@@ -26,7 +26,7 @@ TEST(FileNaming, MatchesTheOddsFileMaskWithoutRegardToAsciiCase) {
     }
 }
 
-TEST(FileNaming, ReplacesOnlyTheFirstZoOfTheWholePath) {
+TEST(FileNaming, ReplacesOnlyTheFirstZoOfTheFileNameNeverOfAFolder) {
     struct Case {
         const char* path;
         const char* entry;
@@ -37,8 +37,9 @@ TEST(FileNaming, ReplacesOnlyTheFirstZoOfTheWholePath) {
          "C:/Program Files/Pat98/Uo-x.jra"},
         {"/pat/ZO-x.jra", "/pat/De-x.jra", "/pat/Uo-x.jra"},
         {"/Pat/zo-X.JRA", "/Pat/De-X.JRA", "/Pat/Uo-X.JRA"},
-        {"/data/kazo-1/Zo-x.jra", "/data/kaDe-1/Zo-x.jra", "/data/kaUo-1/Zo-x.jra"},
-        {"/data/KAZO-1/Zo-x.jra", "/data/KADe-1/Zo-x.jra", "/data/KAUo-1/Zo-x.jra"},
+        {"/data/kazo-1/Zo-x.jra", "/data/kazo-1/De-x.jra", "/data/kazo-1/Uo-x.jra"},
+        {"/data/KAZO-1/Zo-x.jra", "/data/KAZO-1/De-x.jra", "/data/KAZO-1/Uo-x.jra"},
+        {"/data/zo-/x.jra", "", ""},
         {"/pat/Zo-zo-x.jra", "/pat/De-zo-x.jra", "/pat/Uo-zo-x.jra"},
         {"/パット/Zo-馬.jra", "/パット/De-馬.jra", "/パット/Uo-馬.jra"},
         {"/pat/Zo-", "/pat/De-", "/pat/Uo-"},

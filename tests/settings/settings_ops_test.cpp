@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace velmora {
 namespace {
 
@@ -28,14 +30,23 @@ TEST(PatFolder, AlwaysEndsInOneSeparator) {
     EXPECT_EQ(GetPatFolder(store), "/");
 }
 
+TEST(PatFolder, AFolderHoldingANulReadsAsTheDefault) {
+    MemorySettingsStore store;
+    SetPatFolder(store, std::string("/tmp\0/data/pat", 14));
+    EXPECT_EQ(GetPatFolder(store), DefaultPatFolder() + "/");
+    EXPECT_EQ(PatFilePath(store, "Zo-1.jra"), DefaultPatFolder() + "/Zo-1.jra");
+}
+
 TEST(PopularColor, UnsetRanksAndBadTextsAreWhite) {
     MemorySettingsStore store;
     for (int rank = 0; rank <= 18; ++rank) {
         EXPECT_EQ(GetPopularColor(store, rank), kWhite) << rank;
     }
-    for (const char* bad : {"red", "", "-1", "16777216", "1e9", "12abc"}) {
+    for (const std::string& bad :
+         {std::string("red"), std::string(), std::string("-1"), std::string("16777216"), std::string("1e9"),
+          std::string("12abc"), std::string("1e999"), std::string(100000, '9')}) {
         store.Write("Option\\PopularColor", "3", bad);
-        EXPECT_EQ(GetPopularColor(store, 3), kWhite) << bad;
+        EXPECT_EQ(GetPopularColor(store, 3), kWhite) << bad.substr(0, 20);
     }
     store.Write("Option\\PopularColor", "3", " 255 ");
     EXPECT_EQ(GetPopularColor(store, 3), 255);
@@ -62,6 +73,20 @@ TEST(WindowPosition, ReadsDefaultsStoredValuesAndKeepsDesignOnBadText) {
     store.Write("SelectFileWindow", "Top", "abc");
     EXPECT_EQ(RestoreWindowPosition(store, "SelectFileWindow", defaults, design),
               (WindowPosition{2880.5f, 43}));
+}
+
+TEST(WindowPosition, PositionsNoScreenCouldHoldKeepTheDesignPosition) {
+    MemorySettingsStore store;
+    const WindowPosition design{42, 43};
+    for (const char* huge : {"1e39", "-1e39", "1e999", "-1e999", "3.4e38", "1e300", "-491506"}) {
+        store.Write("MainWindow", "Left", huge);
+        store.Write("MainWindow", "Top", huge);
+        EXPECT_EQ(RestoreWindowPosition(store, "MainWindow", {1500, 1000}, design), design) << huge;
+    }
+    store.Write("MainWindow", "Left", "-491505");
+    store.Write("MainWindow", "Top", "30000");
+    EXPECT_EQ(RestoreWindowPosition(store, "MainWindow", {1500, 1000}, design),
+              (WindowPosition{-491505, 30000}));
 }
 
 TEST(WindowPosition, MinimisedWindowsStoreNothing) {

@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace velmora::test {
@@ -395,6 +396,59 @@ TEST_F(BacktestWindowTest, CsvSaveWritesWhatTheCoreWriterWritesAndNeverIntoThePa
     EXPECT_EQ(messages[1].text, "ファイルの書き込みに失敗しました。");
     EXPECT_EQ(messages[1].icon, QMessageBox::Critical);
     EXPECT_EQ(ReadFile(target), expected.str());
+}
+
+// Every file below a folder with its bytes, size and time of last change.
+struct FileState {
+    std::string bytes;
+    std::uintmax_t size = 0;
+    fs::file_time_type modified;
+    bool operator==(const FileState&) const = default;
+};
+
+std::map<std::string, FileState> FolderState(const fs::path& folder) {
+    std::map<std::string, FileState> state;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            state[entry.path().string()] = {ReadFile(entry.path()), entry.file_size(),
+                                            entry.last_write_time()};
+        }
+    }
+    return state;
+}
+
+TEST_F(BacktestWindowTest, CsvSaveThroughAnyLinkOrPathLeavesEveryPatFileUnchanged) {
+    SampleCopy pat;
+    const fs::path patFolder = pat.Folder();
+    fs::create_directory(patFolder / "sub");
+    { std::ofstream(patFolder / "sub" / "keep.txt") << "kept"; }
+    SetPatFolder(settings, pat.Folder());
+    frmBacktest* backtest = RunOver(pat.Folder());
+    const auto before = FolderState(patFolder);
+    ASSERT_FALSE(before.empty());
+
+    TempDir out;
+    fs::create_symlink(patFolder / "Zo-06050201.jra", out.path() / "link-zo.csv");
+    fs::create_symlink(patFolder / "new.csv", out.path() / "dangling.csv");
+    fs::create_symlink(patFolder, out.path() / "link-dir.csv");
+    fs::create_directory(out.path() / "mine");
+    const fs::path chosen[] = {
+        out.path() / "link-zo.csv",
+        out.path() / "dangling.csv",
+        out.path() / "link-dir.csv",
+        out.path() / "mine" / ".." / ".." / patFolder.filename() / "backtest.csv",
+        patFolder / "sub" / "backtest.csv",
+    };
+    for (const fs::path& path : chosen) {
+        messages.clear();
+        fileChooser = [&](QFileDialog&) { return QString::fromStdString(path.string()); };
+        Find<QPushButton>(backtest, "btnSave")->click();
+        ASSERT_EQ(messages.size(), 1u) << path;
+        EXPECT_EQ(messages[0].text, "PATフォルダには保存できません。") << path;
+        EXPECT_EQ(FolderState(patFolder), before) << path;
+        EXPECT_FALSE(Text(backtest, "lblStatus").startsWith(QStringLiteral("保存しました"))) << path;
+    }
+    EXPECT_FALSE(fs::exists(fs::symlink_status(patFolder / "new.csv")));
 }
 
 TEST_F(BacktestWindowTest, FolderComesFromTheDialogAndAMissingOneIsReported) {
