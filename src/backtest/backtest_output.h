@@ -3,7 +3,6 @@
 #include "backtest/backtest_record.h"
 #include "backtest/figures.h"
 #include "common/display_width.h"
-#include "common/json.h"
 
 #include <ostream>
 #include <string>
