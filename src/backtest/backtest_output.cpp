@@ -1,6 +1,7 @@
 #include "backtest/backtest_output.h"
 
 #include "common/conversions.h"
+#include "common/json.h"
 #include "common/text.h"
 
 #include <charconv>
@@ -50,66 +51,106 @@ std::string CsvField(std::string_view text) {
 
 namespace {
 
-const char* Bool(bool value) {
-    return value ? "true" : "false";
+// A rate, or null where there is nothing to divide by.
+Json RateJson(std::optional<double> value) {
+    return value ? Json(*value) : Json(nullptr);
 }
 
-// Shortest text that reads back as the same double; JSON null for no value.
-std::string JsonNumber(std::optional<double> value) {
-    if (!value) {
-        return "null";
-    }
-    char buffer[32];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, *value);
-    return error == std::errc() ? std::string(buffer, end) : "null";
+Json BetJson(const Tally& tally, const BetTally& bet) {
+    return {{"hits", bet.hits},
+            {"races_hit", bet.racesHit},
+            {"pair_hit_rate", RateJson(PairHitRate(tally, bet))},
+            {"race_hit_rate", RateJson(RaceHitRate(tally, bet))},
+            {"stake", bet.stake},
+            {"return", bet.returned},
+            {"return_rate", RateJson(ReturnRate(bet))}};
 }
 
-void WriteBetJson(const Tally& tally, const BetTally& bet, std::ostream& out) {
-    out << "{\"hits\":" << bet.hits << ",\"races_hit\":" << bet.racesHit
-        << ",\"pair_hit_rate\":" << JsonNumber(PairHitRate(tally, bet))
-        << ",\"race_hit_rate\":" << JsonNumber(RaceHitRate(tally, bet)) << ",\"stake\":" << bet.stake
-        << ",\"return\":" << bet.returned << ",\"return_rate\":" << JsonNumber(ReturnRate(bet)) << '}';
+Json TallyJson(const Tally& tally) {
+    return {{"races", tally.races},
+            {"pairs_bet", tally.pairsBet},
+            {"pairs_refunded", tally.pairsRefunded},
+            {"races_any_hit", tally.racesAnyHit},
+            {"race_hit_rate", RateJson(Ratio(tally.racesAnyHit, tally.races))},
+            {"stake", tally.TotalStake()},
+            {"return", tally.TotalReturn()},
+            {"return_rate", RateJson(Ratio(tally.TotalReturn(), tally.TotalStake()))},
+            {"quinella", BetJson(tally, tally.quinella)},
+            {"wide", BetJson(tally, tally.wide)}};
 }
 
-void WriteTallyJson(const Tally& tally, std::ostream& out) {
-    out << "{\"races\":" << tally.races << ",\"pairs_bet\":" << tally.pairsBet
-        << ",\"pairs_refunded\":" << tally.pairsRefunded << ",\"races_any_hit\":" << tally.racesAnyHit
-        << ",\"race_hit_rate\":" << JsonNumber(Ratio(tally.racesAnyHit, tally.races))
-        << ",\"stake\":" << tally.TotalStake() << ",\"return\":" << tally.TotalReturn()
-        << ",\"return_rate\":" << JsonNumber(Ratio(tally.TotalReturn(), tally.TotalStake()))
-        << ",\"quinella\":";
-    WriteBetJson(tally, tally.quinella, out);
-    out << ",\"wide\":";
-    WriteBetJson(tally, tally.wide, out);
-    out << '}';
-}
-
-void WriteTallyMapJson(const std::map<std::string, Tally>& tallies, std::ostream& out) {
-    out << '{';
-    bool first = true;
+Json TallyMapJson(const std::map<std::string, Tally>& tallies) {
+    Json object = Json::object();
     for (const auto& [key, tally] : tallies) {
-        out << (first ? "" : ",") << JsonString(key) << ':';
-        WriteTallyJson(tally, out);
-        first = false;
+        object[JsonKey(key)] = TallyJson(tally);
     }
-    out << '}';
+    return object;
 }
 
-void WritePayoffsJson(const std::vector<BacktestPayoff>& payoffs, std::ostream& out) {
-    out << '[';
-    for (std::size_t i = 0; i < payoffs.size(); ++i) {
-        out << (i == 0 ? "" : ",") << "{\"key\":" << JsonString(payoffs[i].key)
-            << ",\"amount\":" << payoffs[i].amount << '}';
+Json PayoffsJson(const std::vector<BacktestPayoff>& payoffs) {
+    Json array = Json::array();
+    for (const BacktestPayoff& payoff : payoffs) {
+        array.push_back({{"key", JsonText(payoff.key)}, {"amount", payoff.amount}});
     }
-    out << ']';
+    return array;
 }
 
-void WritePairJson(const BacktestPair& pair, std::ostream& out) {
-    out << "{\"pair\":" << JsonString(pair.pair) << ",\"first\":" << pair.first
-        << ",\"second\":" << pair.second << ",\"quinella_odds\":" << JsonString(pair.quinellaOdds)
-        << ",\"wide_odds\":" << JsonString(pair.wideOdds) << ",\"refunded\":" << Bool(pair.refunded)
-        << ",\"quinella_hit\":" << Bool(pair.quinellaHit) << ",\"wide_hit\":" << Bool(pair.wideHit)
-        << ",\"quinella_return\":" << pair.quinellaReturn << ",\"wide_return\":" << pair.wideReturn << '}';
+Json PairJson(const BacktestPair& pair) {
+    return {{"pair", JsonText(pair.pair)},
+            {"first", pair.first},
+            {"second", pair.second},
+            {"quinella_odds", JsonText(pair.quinellaOdds)},
+            {"wide_odds", JsonText(pair.wideOdds)},
+            {"refunded", pair.refunded},
+            {"quinella_hit", pair.quinellaHit},
+            {"wide_hit", pair.wideHit},
+            {"quinella_return", pair.quinellaReturn},
+            {"wide_return", pair.wideReturn}};
+}
+
+Json RaceJson(const BacktestRace& race) {
+    Json grades = Json::array();
+    for (const std::string& grade : race.grades) {
+        grades.push_back(JsonText(grade));
+    }
+    Json pairs = Json::array();
+    for (const BacktestPair& pair : race.pairs) {
+        pairs.push_back(PairJson(pair));
+    }
+    return {{"file", JsonText(race.fileName)},
+            {"course", JsonText(race.course)},
+            {"meeting", JsonText(race.meetingLine)},
+            {"race", JsonText(race.raceLine)},
+            {"runners", race.runnerCount},
+            {"grades", std::move(grades)},
+            {"quinella_odds_read", race.hasQuinellaOdds},
+            {"pairs", std::move(pairs)},
+            {"quinella_payoffs", PayoffsJson(race.quinellaPayoffs)},
+            {"wide_payoffs", PayoffsJson(race.widePayoffs)}};
+}
+
+Json FiguresJson(const Figures& figures) {
+    Json bands = Json::object();
+    for (int band = 0; band < kRunnerBandCount; ++band) {
+        bands[JsonKey(RunnerBandLabel(band))] =
+            TallyJson(figures.byRunnerBand[static_cast<std::size_t>(band)]);
+    }
+    Json skipped = Json::object();
+    for (int reason = 0; reason < kSkipReasonCount; ++reason) {
+        skipped[JsonKey(SkipReasonKey(static_cast<SkipReason>(reason)))] =
+            figures.skipped[static_cast<std::size_t>(reason)];
+    }
+    return {{"all", TallyJson(figures.all)},
+            {"by_win1_grade", TallyMapJson(figures.byWin1Grade)},
+            {"by_grade_pattern", TallyMapJson(figures.byGradePattern)},
+            {"by_course", TallyMapJson(figures.byCourse)},
+            {"by_runner_band", std::move(bands)},
+            {"skipped", std::move(skipped)}};
+}
+
+void WriteJson(const Json& value, std::ostream& out) {
+    std::string text = DumpJson(value);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 } // namespace
@@ -165,29 +206,18 @@ void CsvBacktestWriter::OnRace(const BacktestRace& race) {
     out_.write(lines.data(), static_cast<std::streamsize>(lines.size()));
 }
 
+// The object is written as it grows, one race to a line, so its outer frame
+// is joined here by hand; each member is a value of its own.
 JsonBacktestWriter::JsonBacktestWriter(std::ostream& out, std::string_view folder) : out_(out) {
-    out_ << "{\"folder\":" << JsonString(folder) << ",\"races\":[";
+    out_ << "{\"folder\":";
+    WriteJson(JsonText(folder), out_);
+    out_ << ",\"races\":[";
 }
 
 void JsonBacktestWriter::OnRace(const BacktestRace& race) {
     tally_.OnRace(race);
-    out_ << (firstRace_ ? "\n" : ",\n") << "{\"file\":" << JsonString(race.fileName)
-         << ",\"course\":" << JsonString(race.course) << ",\"meeting\":" << JsonString(race.meetingLine)
-         << ",\"race\":" << JsonString(race.raceLine) << ",\"runners\":" << race.runnerCount
-         << ",\"grades\":[";
-    for (std::size_t i = 0; i < race.grades.size(); ++i) {
-        out_ << (i == 0 ? "" : ",") << JsonString(race.grades[i]);
-    }
-    out_ << "],\"quinella_odds_read\":" << Bool(race.hasQuinellaOdds) << ",\"pairs\":[";
-    for (std::size_t i = 0; i < race.pairs.size(); ++i) {
-        out_ << (i == 0 ? "" : ",");
-        WritePairJson(race.pairs[i], out_);
-    }
-    out_ << "],\"quinella_payoffs\":";
-    WritePayoffsJson(race.quinellaPayoffs, out_);
-    out_ << ",\"wide_payoffs\":";
-    WritePayoffsJson(race.widePayoffs, out_);
-    out_ << '}';
+    out_ << (firstRace_ ? "\n" : ",\n");
+    WriteJson(RaceJson(race), out_);
     firstRace_ = false;
 }
 
@@ -199,8 +229,10 @@ void JsonBacktestWriter::Finish() {
     out_ << "\n],\"skipped\":[";
     const std::vector<SkippedRace>& skipped = tally_.Skipped();
     for (std::size_t i = 0; i < skipped.size(); ++i) {
-        out_ << (i == 0 ? "\n" : ",\n") << "{\"file\":" << JsonString(skipped[i].fileName)
-             << ",\"reason\":" << JsonString(SkipReasonKey(skipped[i].reason)) << '}';
+        out_ << (i == 0 ? "\n" : ",\n");
+        WriteJson(
+            {{"file", JsonText(skipped[i].fileName)}, {"reason", JsonText(SkipReasonKey(skipped[i].reason))}},
+            out_);
     }
     out_ << "\n],\"figures\":";
     WriteFiguresJson(tally_.RunFigures(), out_);
@@ -208,25 +240,7 @@ void JsonBacktestWriter::Finish() {
 }
 
 void WriteFiguresJson(const Figures& figures, std::ostream& out) {
-    out << "{\"all\":";
-    WriteTallyJson(figures.all, out);
-    out << ",\"by_win1_grade\":";
-    WriteTallyMapJson(figures.byWin1Grade, out);
-    out << ",\"by_grade_pattern\":";
-    WriteTallyMapJson(figures.byGradePattern, out);
-    out << ",\"by_course\":";
-    WriteTallyMapJson(figures.byCourse, out);
-    out << ",\"by_runner_band\":{";
-    for (int band = 0; band < kRunnerBandCount; ++band) {
-        out << (band == 0 ? "" : ",") << JsonString(RunnerBandLabel(band)) << ':';
-        WriteTallyJson(figures.byRunnerBand[static_cast<std::size_t>(band)], out);
-    }
-    out << "},\"skipped\":{";
-    for (int reason = 0; reason < kSkipReasonCount; ++reason) {
-        out << (reason == 0 ? "" : ",") << JsonString(SkipReasonKey(static_cast<SkipReason>(reason))) << ':'
-            << figures.skipped[static_cast<std::size_t>(reason)];
-    }
-    out << "}}";
+    WriteJson(FiguresJson(figures), out);
 }
 
 namespace {

@@ -4,7 +4,6 @@
 #include "backtest/backtest_run.h"
 #include "backtest/figures.h"
 #include "common/display_width.h"
-#include "common/json.h"
 
 #include <ostream>
 #include <string>

@@ -9,6 +9,8 @@ int main(int argc, char** argv) {
     try {
         velmora::LoadRemarks();
         velmora::QSettingsStore settings;
+        settings.OnProblem(
+            [](const std::string& problem) { std::cerr << "velmora-cli: " << problem << "\n"; });
         velmora::StandardRandomSource random;
         velmora::SystemClock clock;
         velmora::cli::CliContext context{settings, velmora::GetRemarks(), random, clock, std::cin, std::cout,

@@ -1,7 +1,7 @@
 #include "cli/report.h"
 
-#include "cli/json_writer.h"
 #include "common/display_width.h"
+#include "common/json.h"
 #include "common/text.h"
 #include "shell/race_sheet.h"
 
@@ -14,34 +14,38 @@ std::string_view IconName(MessageIcon icon) {
     return icon == MessageIcon::Critical ? "critical" : "none";
 }
 
-void WriteMessages(JsonWriter& json, const std::vector<Message>& messages) {
-    json.Key("messages").BeginArray();
+Json MessagesJson(const std::vector<Message>& messages) {
+    Json array = Json::array();
     for (const Message& message : messages) {
-        json.BeginObject();
-        json.Key("text").String(message.text);
-        json.Key("caption").String(message.caption);
-        json.Key("icon").String(IconName(message.icon));
-        json.EndObject();
+        array.push_back({{"text", JsonText(message.text)},
+                         {"caption", JsonText(message.caption)},
+                         {"icon", JsonText(IconName(message.icon))}});
     }
-    json.EndArray();
+    return array;
 }
 
-void WriteRunnerRow(JsonWriter& json, const RaceSheet& sheet, int row) {
-    json.BeginObject();
-    json.Key("no").Int(row);
-    json.Key("enabled").Bool(sheet.IsEnabled(Column::TanOdds, row));
-    json.Key("name").String(sheet.Text(Column::HorseName, row));
-    json.Key("win_odds").String(sheet.Text(Column::TanOdds, row));
-    json.Key("win_rank").String(sheet.Text(Column::TanPopular, row));
-    json.Key("win_rate").String(sheet.Text(Column::TanRatio, row));
-    json.Key("place_min").String(sheet.Text(Column::FukuOddsMin, row));
-    json.Key("place_max").String(sheet.Text(Column::FukuOddsMax, row));
-    json.Key("place_avg").String(sheet.Text(Column::FukuOdds, row));
-    json.Key("place_rank").String(sheet.Text(Column::FukuPopular, row));
-    json.Key("place_rate").String(sheet.Text(Column::FukuRatio, row));
-    json.Key("win_rank_color").Int(sheet.Colors(Column::TanPopular, row).background);
-    json.Key("place_rank_color").Int(sheet.Colors(Column::FukuPopular, row).background);
-    json.EndObject();
+Json TextsJson(const std::vector<std::string>& texts) {
+    Json array = Json::array();
+    for (const std::string& text : texts) {
+        array.push_back(JsonText(text));
+    }
+    return array;
+}
+
+Json RunnerRowJson(const RaceSheet& sheet, int row) {
+    return {{"no", row},
+            {"enabled", sheet.IsEnabled(Column::TanOdds, row)},
+            {"name", JsonText(sheet.Text(Column::HorseName, row))},
+            {"win_odds", JsonText(sheet.Text(Column::TanOdds, row))},
+            {"win_rank", JsonText(sheet.Text(Column::TanPopular, row))},
+            {"win_rate", JsonText(sheet.Text(Column::TanRatio, row))},
+            {"place_min", JsonText(sheet.Text(Column::FukuOddsMin, row))},
+            {"place_max", JsonText(sheet.Text(Column::FukuOddsMax, row))},
+            {"place_avg", JsonText(sheet.Text(Column::FukuOdds, row))},
+            {"place_rank", JsonText(sheet.Text(Column::FukuPopular, row))},
+            {"place_rate", JsonText(sheet.Text(Column::FukuRatio, row))},
+            {"win_rank_color", sheet.Colors(Column::TanPopular, row).background},
+            {"place_rank_color", sheet.Colors(Column::FukuPopular, row).background}};
 }
 
 // Trailing field padding only widens a terminal table.
@@ -119,54 +123,45 @@ std::string RaceResultBlock(const RaceSheet& sheet) {
 } // namespace
 
 std::string SheetJson(const RaceSheet& sheet, const std::vector<Message>& messages) {
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("meeting").String(sheet.Kaisai());
-    json.Key("race").String(sheet.RaceName());
-    json.Key("runner_count").Int(sheet.GetRunnerCount());
-    json.Key("odds_file").String(sheet.sOddsFileName);
-    json.Key("rows").BeginArray();
+    Json rows = Json::array();
     for (int row = 1; row <= sheet.GetMaxRunners(); ++row) {
-        WriteRunnerRow(json, sheet, row);
+        rows.push_back(RunnerRowJson(sheet, row));
     }
-    json.EndArray();
-    json.Key("grades").BeginArray();
+    Json grades = Json::array();
     for (int index = 1; index <= kRankCount; ++index) {
-        json.String(sheet.Rank(index));
+        grades.push_back(JsonText(sheet.Rank(index)));
     }
-    json.EndArray();
-    json.Key("recommendations").StringArray(sheet.Items(SheetList::Result));
-    json.Key("quinella_odds").StringArray(sheet.Items(SheetList::ResultUmaOdds));
-    json.Key("wide_odds").StringArray(sheet.Items(SheetList::ResultWideOdds));
-    json.Key("race_result").StringArray(sheet.Items(SheetList::RaceResult));
-    json.Key("status").String(sheet.StatusText());
-    WriteMessages(json, messages);
-    json.EndObject();
-    return json.Text() + "\n";
+    Json json = {{"meeting", JsonText(sheet.Kaisai())},
+                 {"race", JsonText(sheet.RaceName())},
+                 {"runner_count", sheet.GetRunnerCount()},
+                 {"odds_file", JsonText(sheet.sOddsFileName)},
+                 {"rows", std::move(rows)},
+                 {"grades", std::move(grades)},
+                 {"recommendations", TextsJson(sheet.Items(SheetList::Result))},
+                 {"quinella_odds", TextsJson(sheet.Items(SheetList::ResultUmaOdds))},
+                 {"wide_odds", TextsJson(sheet.Items(SheetList::ResultWideOdds))},
+                 {"race_result", TextsJson(sheet.Items(SheetList::RaceResult))},
+                 {"status", JsonText(sheet.StatusText())},
+                 {"messages", MessagesJson(messages)}};
+    return DumpJson(json) + "\n";
 }
 
 std::string ListJson(const std::string& folder, const std::vector<FileListRow>& rows,
                      const std::vector<Message>& messages) {
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("folder").String(folder);
-    json.Key("rows").BeginArray();
+    Json listed = Json::array();
     for (const FileListRow& row : rows) {
-        json.BeginObject();
-        json.Key("no").String(row.no);
-        json.Key("course").String(row.course);
-        json.Key("meeting").String(row.meeting);
-        json.Key("race").String(row.race);
-        json.Key("race_name").String(row.raceName);
-        json.Key("runners").String(row.runners);
-        json.Key("conditions").String(row.conditions);
-        json.Key("file").String(row.file);
-        json.EndObject();
+        listed.push_back({{"no", JsonText(row.no)},
+                          {"course", JsonText(row.course)},
+                          {"meeting", JsonText(row.meeting)},
+                          {"race", JsonText(row.race)},
+                          {"race_name", JsonText(row.raceName)},
+                          {"runners", JsonText(row.runners)},
+                          {"conditions", JsonText(row.conditions)},
+                          {"file", JsonText(row.file)}});
     }
-    json.EndArray();
-    WriteMessages(json, messages);
-    json.EndObject();
-    return json.Text() + "\n";
+    Json json = {
+        {"folder", JsonText(folder)}, {"rows", std::move(listed)}, {"messages", MessagesJson(messages)}};
+    return DumpJson(json) + "\n";
 }
 
 std::string SheetTable(const RaceSheet& sheet, const std::vector<Message>& messages) {

@@ -2,66 +2,82 @@
 
 #include "common/utf8.h"
 
+#include <charconv>
+
 namespace velmora {
+
+std::string JsonKey(std::string_view text) {
+    if (IsValidUtf8(text)) {
+        return std::string(text);
+    }
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t pos = 0; pos < text.size();) {
+        Utf8Step step = DecodeUtf8At(text, pos);
+        out.append(step.valid ? text.substr(pos, step.length) : kReplacement);
+        pos += step.length;
+    }
+    return out;
+}
+
+Json JsonText(std::string_view text) {
+    return JsonKey(text);
+}
+
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+void AppendNumber(std::string& out, double value) {
+    char buffer[32];
+    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(error == std::errc() ? std::string_view(buffer, static_cast<std::size_t>(end - buffer))
+                                    : std::string_view("null"));
+}
 
-void AppendEscapedControl(std::string& out, unsigned char c) {
-    switch (c) {
-    case '\b':
-        out += "\\b";
-        return;
-    case '\f':
-        out += "\\f";
-        return;
-    case '\n':
-        out += "\\n";
-        return;
-    case '\r':
-        out += "\\r";
-        return;
-    case '\t':
-        out += "\\t";
-        return;
-    default:
-        break;
-    }
-    constexpr std::string_view kHex = "0123456789abcdef";
-    out += "\\u00";
-    out += kHex[c >> 4];
-    out += kHex[c & 0x0FU];
+void AppendString(std::string& out, const std::string& text) {
+    out += Json(text).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 } // namespace
 
-std::string JsonString(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size() + 2);
-    out += '"';
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        auto c = static_cast<unsigned char>(utf8[pos]);
-        if (c < 0x80U) {
-            if (c == '"' || c == '\\') {
-                out += '\\';
-                out += static_cast<char>(c);
-            } else if (c < 0x20U) {
-                AppendEscapedControl(out, c);
-            } else {
-                out += static_cast<char>(c);
+void AppendJson(std::string& out, const Json& value) {
+    switch (value.type()) {
+    case Json::value_t::object: {
+        out += '{';
+        for (auto member = value.begin(); member != value.end(); ++member) {
+            if (member != value.begin()) {
+                out += ',';
             }
-            ++pos;
-            continue;
+            AppendString(out, member.key());
+            out += ':';
+            AppendJson(out, member.value());
         }
-        Utf8Step step = DecodeUtf8At(utf8, pos);
-        if (step.valid) {
-            out.append(utf8.substr(pos, step.length));
-        } else {
-            out.append(kReplacement);
-        }
-        pos += step.length;
+        out += '}';
+        return;
     }
-    out += '"';
+    case Json::value_t::array: {
+        out += '[';
+        for (auto item = value.begin(); item != value.end(); ++item) {
+            if (item != value.begin()) {
+                out += ',';
+            }
+            AppendJson(out, *item);
+        }
+        out += ']';
+        return;
+    }
+    case Json::value_t::number_float:
+        AppendNumber(out, value.get<double>());
+        return;
+    default:
+        out += value.dump(-1, ' ', false, Json::error_handler_t::replace);
+        return;
+    }
+}
+
+std::string DumpJson(const Json& value) {
+    std::string out;
+    AppendJson(out, value);
     return out;
 }
 

@@ -27,15 +27,6 @@ void AppendTwoCharacterNumber(std::string& out, int number) {
     out.append(digits, error == std::errc() ? end : digits);
 }
 
-int FindByRank(const RaceSheet& sheet, Column rankColumn, int rank) {
-    for (int i = 1; i <= sheet.GetRunnerCount(); ++i) {
-        if (NumericValue(sheet.Text(rankColumn, i)) == static_cast<double>(rank)) {
-            return i;
-        }
-    }
-    return 0;
-}
-
 // The rank texts' values, read once for the whole list: the scans below ask
 // for a rank's runner again and again, and no rank changes while they run.
 class RankTable {
@@ -51,7 +42,7 @@ public:
 
     int Runners() const { return runners_; }
 
-    // As FindByWinRank / FindByPlaceRank on the sheet the table was read from.
+    // The first runner, within the runner count, whose rank text reads as `rank`; 0 when none.
     int Find(Ranking ranking, int rank) const {
         const auto& values = ranking == Ranking::Win ? win_ : place_;
         for (int i = 1; i <= runners_; ++i) {
@@ -130,14 +121,6 @@ bool IsPairListed(const RaceSheet& sheet, int a, int b, MessageSink& messages) {
     const std::string pair = FormatPair(a, b, messages);
     const auto& lines = sheet.Items(SheetList::Result);
     return std::find(lines.begin(), lines.end(), pair) != lines.end();
-}
-
-int FindByWinRank(const RaceSheet& sheet, int rank) {
-    return FindByRank(sheet, Column::TanPopular, rank);
-}
-
-int FindByPlaceRank(const RaceSheet& sheet, int rank) {
-    return FindByRank(sheet, Column::FukuPopular, rank);
 }
 
 void AddRecommendation(RaceSheet& sheet, const std::string& pairText) {

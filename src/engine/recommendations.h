@@ -21,10 +21,6 @@ std::string FormatPair(int a, int b, MessageSink& messages);
 // True when a line of lstResult is exactly the pair's text.
 bool IsPairListed(const RaceSheet& sheet, int a, int b, MessageSink& messages);
 
-// The first runner of rows 1 ... n whose win (place) rank text equals `rank`; 0 when none.
-int FindByWinRank(const RaceSheet& sheet, int rank);
-int FindByPlaceRank(const RaceSheet& sheet, int rank);
-
 // Appends a pair to lstResult and, while the sheet shows a race file, its
 // quinella and wide odds from tUmaOdds to the two parallel lists.
 void AddRecommendation(RaceSheet& sheet, const std::string& pairText);

@@ -21,10 +21,6 @@ std::string SiblingFileName(const std::string& path, std::string_view newPrefix)
 
 } // namespace
 
-std::string GetOddsFileMask() {
-    return "Zo-*.jra";
-}
-
 std::string GetOddsFileFilter() {
     return "単複ｵｯｽﾞﾌｧｲﾙ (Zo-*.jra)|Zo-*.jra";
 }

@@ -5,9 +5,6 @@
 
 namespace velmora {
 
-// Wildcard pattern of the win/place odds files in the PAT folder.
-std::string GetOddsFileMask();
-
 // Filter of the open dialog: a description, "|", then the same pattern.
 std::string GetOddsFileFilter();
 

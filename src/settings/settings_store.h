@@ -25,7 +25,6 @@ public:
 class MemorySettingsStore : public SettingsStore {
 public:
     std::optional<std::string> Read(const std::string& section, const std::string& key) const override {
-        ++reads;
         if (values_.empty()) {
             return std::nullopt; // no key to build for a store nothing was written to
         }
@@ -39,8 +38,6 @@ public:
         values_[{section, key}] = value;
     }
     std::size_t size() const { return values_.size(); }
-
-    mutable std::size_t reads = 0;
 
 private:
     std::map<std::pair<std::string, std::string>, std::string> values_;

@@ -3,6 +3,7 @@
 #include "ui/frmMain.h"
 
 #include <QApplication>
+#include <QPointer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -15,6 +16,12 @@ int main(int argc, char** argv) {
     velmora::QSettingsStore settings;
     auto* window = new velmora::frmMain(settings, velmora::GetRemarks());
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // Why the settings are not being saved shows in the status bar, once.
+    settings.OnProblem([shown = QPointer<velmora::frmMain>(window)](const std::string& problem) {
+        if (shown) {
+            shown->Sheet().SetStatusText(problem);
+        }
+    });
     window->show();
     return QApplication::exec();
 }

@@ -60,6 +60,7 @@ TEST_F(BacktestFolder, FiguresMatchTheHandCount) {
     }
     EXPECT_EQ(pairs, (std::vector<std::string>{" 1- 3", " 2- 3", " 3- 4", " 3- 5", " 1- 2", " 2- 4", " 2- 5",
                                                " 3- 7", " 1- 5"}));
+    ASSERT_EQ(worked.pairs.size(), 9U);
     EXPECT_EQ(worked.pairs[0].first, 1);
     EXPECT_EQ(worked.pairs[0].second, 3);
     EXPECT_EQ(worked.pairs[0].quinellaOdds, "   8.2");
@@ -128,6 +129,7 @@ TEST_F(BacktestFolder, CsvParsesBackToTheRecordedPairs) {
         for (const BacktestPair& pair : race.pairs) {
             ASSERT_LT(line, records.size());
             const std::vector<std::string>& fields = records[line++];
+            ASSERT_EQ(fields.size(), 17U);
             EXPECT_EQ(fields[0], race.fileName);
             EXPECT_EQ(fields[6], pair.pair);
             EXPECT_EQ(fields[7], std::to_string(pair.first));

@@ -1,6 +1,6 @@
 // The built velmora-cli over the sample PAT folder, each run with a settings
 // folder of its own so the user's settings are neither read nor touched.
-#include "json_reader.h"
+#include "common/json.h"
 #include "process.h"
 #include "support/temp_dir.h"
 
@@ -10,8 +10,6 @@
 
 namespace velmora {
 namespace {
-
-using test::JsonValue;
 
 const std::string kSamplePat = std::string(VELMORA_SOURCE_DIR) + "/samples/pat";
 
@@ -28,10 +26,10 @@ protected:
             {"XDG_CONFIG_HOME=" + config.path().string(), "HOME=" + config.path().string()}, input);
     }
 
-    static JsonValue Json(const test::ProcessResult& result) {
-        auto json = test::ParseJson(result.out);
-        EXPECT_TRUE(json) << result.out << result.err;
-        return json.value_or(JsonValue{});
+    static Json Parsed(const test::ProcessResult& result) {
+        Json json = Json::parse(result.out, nullptr, false);
+        EXPECT_FALSE(json.is_discarded()) << result.out << result.err;
+        return json;
     }
 };
 
@@ -39,22 +37,23 @@ TEST_F(EndToEndTest, ListsTheDefaultPatFolderFromTheSettings) {
     WriteSettings("[Option]\nPatFolder=\"" + kSamplePat + "\"\n");
     test::ProcessResult result = Run({"list", "--json"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    JsonValue json = Json(result);
-    EXPECT_EQ(json["folder"].text, kSamplePat + "/");
-    const JsonValue& rows = json["rows"];
-    ASSERT_EQ(rows.items.size(), 16U);
+    Json json = Parsed(result);
+    EXPECT_EQ(json.at("folder"), kSamplePat + "/");
+    const Json& rows = json.at("rows");
+    ASSERT_EQ(rows.size(), 16U);
     // Same course and day: 10R, 11R, 12R come before 1R.
     std::vector<std::string> races;
     for (std::size_t i = 0; i < 4; ++i) {
-        races.push_back(rows[i]["race"].text);
-        EXPECT_EQ(rows[i]["no"].text, std::to_string(i + 1));
+        races.push_back(rows.at(i).at("race").get<std::string>());
+        EXPECT_EQ(rows.at(i).at("no"), std::to_string(i + 1));
     }
     EXPECT_EQ(races, (std::vector<std::string>{"10R", "11R", "12R", "1R"}));
-    EXPECT_EQ(rows[0]["file"].text, "Zo-06050210.jra");
-    EXPECT_EQ(rows[0]["meeting"].text, "第5回 2日");
-    EXPECT_EQ(rows[0]["course"].text, "中山  ");
-    EXPECT_EQ(rows[0]["race_name"].text.size(), std::string("霜月ステークス").size() + 21);
-    EXPECT_TRUE(json["messages"].items.empty());
+    EXPECT_EQ(rows.at(0).at("file"), "Zo-06050210.jra");
+    EXPECT_EQ(rows.at(0).at("meeting"), "第5回 2日");
+    EXPECT_EQ(rows.at(0).at("course"), "中山  ");
+    EXPECT_EQ(rows.at(0).at("race_name").get<std::string>().size(),
+              std::string("霜月ステークス").size() + 21);
+    EXPECT_TRUE(json.at("messages").empty());
 }
 
 TEST_F(EndToEndTest, ResultMarksThePairsThatPaid) {
@@ -62,30 +61,30 @@ TEST_F(EndToEndTest, ResultMarksThePairsThatPaid) {
     std::string path = kSamplePat + "/Zo-06050211.jra";
     test::ProcessResult result = Run({"result", "--json", path});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    JsonValue json = Json(result);
-    EXPECT_EQ(json["odds_file"].text, path);
-    EXPECT_EQ(json["runner_count"].number, 16);
-    EXPECT_EQ(json["race"].text.rfind("11R ", 0), 0U);
-    EXPECT_EQ(json["race_result"].items.size(), 38U);
-    EXPECT_EQ(json["race_result"][0].text, "競争成績");
-    std::size_t pairs = json["recommendations"].items.size();
+    Json json = Parsed(result);
+    EXPECT_EQ(json.at("odds_file"), path);
+    EXPECT_EQ(json.at("runner_count"), 16);
+    EXPECT_EQ(json.at("race").get<std::string>().rfind("11R ", 0), 0U);
+    EXPECT_EQ(json.at("race_result").size(), 38U);
+    EXPECT_EQ(json.at("race_result").at(0), "競争成績");
+    std::size_t pairs = json.at("recommendations").size();
     EXPECT_GT(pairs, 0U);
-    EXPECT_EQ(json["quinella_odds"].items.size(), pairs);
-    EXPECT_EQ(json["wide_odds"].items.size(), pairs);
+    EXPECT_EQ(json.at("quinella_odds").size(), pairs);
+    EXPECT_EQ(json.at("wide_odds").size(), pairs);
     bool marked = false;
-    for (const std::string& line : json["recommendations"].Texts()) {
+    for (const std::string& line : json.at("recommendations").get<std::vector<std::string>>()) {
         marked = marked || line.find("○") != std::string::npos || line.find("◎") != std::string::npos;
     }
     EXPECT_TRUE(marked);
-    for (const JsonValue& row : json["rows"].items) {
-        if (row["win_rank"].text == "1") {
-            EXPECT_EQ(row["win_rank_color"].number, 255);
+    for (const Json& row : json.at("rows")) {
+        if (row.at("win_rank") == "1") {
+            EXPECT_EQ(row.at("win_rank_color"), 255);
         }
     }
 
     test::ProcessResult loaded = Run({"load", "--json", path});
     EXPECT_EQ(loaded.exitCode, 0);
-    EXPECT_TRUE(Json(loaded)["race_result"].items.empty());
+    EXPECT_TRUE(Parsed(loaded).at("race_result").empty());
 }
 
 TEST_F(EndToEndTest, RefusalsAndFailuresExitWithOneAndStillPrint) {
@@ -100,10 +99,10 @@ TEST_F(EndToEndTest, RefusalsAndFailuresExitWithOneAndStillPrint) {
     for (const auto& c : cases) {
         test::ProcessResult result = Run(c.args);
         EXPECT_EQ(result.exitCode, 1) << c.args[2];
-        JsonValue json = Json(result);
+        Json json = Parsed(result);
         std::vector<std::string> texts;
-        for (const JsonValue& message : json["messages"].items) {
-            texts.push_back(message["text"].text);
+        for (const Json& message : json.at("messages")) {
+            texts.push_back(message.at("text").get<std::string>());
         }
         EXPECT_EQ(texts, c.messages);
     }
@@ -119,7 +118,7 @@ TEST_F(EndToEndTest, CalcReadsStandardInputAndUsageErrorsExitWithTwo) {
     }
     test::ProcessResult result = Run({"calc", "--json", "-"}, rows);
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(Json(result)["rows"][0]["win_rate"].text, "0.400");
+    EXPECT_EQ(Parsed(result).at("rows").at(0).at("win_rate"), "0.400");
 
     for (const auto& args :
          std::vector<std::vector<std::string>>{{}, {"sample", "4"}, {"calc", "--json", "-"}}) {

@@ -1,6 +1,6 @@
 #include "cli/report.h"
 #include "common/display_width.h"
-#include "json_reader.h"
+#include "common/json.h"
 #include "settings/settings_ops.h"
 #include "shell/race_sheet.h"
 
@@ -12,7 +12,13 @@
 namespace velmora::cli {
 namespace {
 
-using test::JsonValue;
+std::vector<std::string> Keys(const Json& object) {
+    std::vector<std::string> keys;
+    for (const auto& member : object.items()) {
+        keys.push_back(member.key());
+    }
+    return keys;
+}
 
 const std::vector<std::string> kSheetKeys = {"meeting",   "race",        "runner_count",    "odds_file",
                                              "rows",      "grades",      "recommendations", "quinella_odds",
@@ -60,66 +66,65 @@ TEST_F(ReportTest, SheetJsonHoldsEveryTextAsTheSheetHasIt) {
     std::string text = SheetJson(sheet, messages);
     ASSERT_EQ(text.back(), '\n');
     EXPECT_EQ(text.find('\n'), text.size() - 1); // one line
-    auto json = test::ParseJson(text);
-    ASSERT_TRUE(json) << text;
-    EXPECT_EQ(json->Keys(), kSheetKeys);
-    EXPECT_EQ((*json)["meeting"].text, "東京 第 5回  8日");
-    EXPECT_EQ((*json)["race"].text, "11R ジャパンカップ      ");
-    EXPECT_EQ((*json)["runner_count"].number, 9);
-    EXPECT_EQ((*json)["odds_file"].text, "/pat/Zo-\"q\".jra");
+    const Json json = Json::parse(text);
+    EXPECT_EQ(Keys(json), kSheetKeys);
+    EXPECT_EQ(json.at("meeting"), "東京 第 5回  8日");
+    EXPECT_EQ(json.at("race"), "11R ジャパンカップ      ");
+    EXPECT_EQ(json.at("runner_count"), 9);
+    EXPECT_EQ(json.at("odds_file"), "/pat/Zo-\"q\".jra");
 
-    const JsonValue& rows = (*json)["rows"];
-    ASSERT_EQ(rows.items.size(), 18U);
+    const Json& rows = json.at("rows");
+    ASSERT_EQ(rows.size(), 18U);
     for (std::size_t i = 0; i < 18; ++i) {
-        EXPECT_EQ(rows[i].Keys(), kRowKeys);
-        EXPECT_EQ(rows[i]["no"].number, static_cast<double>(i + 1));
-        EXPECT_EQ(rows[i]["enabled"].boolean, i < 9);
+        EXPECT_EQ(Keys(rows.at(i)), kRowKeys);
+        EXPECT_EQ(rows.at(i).at("no"), i + 1);
+        EXPECT_EQ(rows.at(i).at("enabled"), i < 9);
     }
-    const JsonValue& first = rows[0];
-    EXPECT_EQ(first["name"].text, "アグネス          ");
-    EXPECT_EQ(first["win_odds"].text, "2.0");
-    EXPECT_EQ(first["win_rank"].text, "1");
-    EXPECT_EQ(first["win_rate"].text, "0.400");
-    EXPECT_EQ(first["place_min"].text, "1.1");
-    EXPECT_EQ(first["place_max"].text, "1.4");
-    EXPECT_EQ(first["place_avg"].text, "1.25");
-    EXPECT_EQ(first["place_rank"].text, "2");
-    EXPECT_EQ(first["place_rate"].text, "0.213");
-    EXPECT_EQ(first["win_rank_color"].number, 255);
-    EXPECT_EQ(first["place_rank_color"].number, kWhite);
-    EXPECT_EQ(rows[11]["win_odds"].text, "ﾄﾘｹｼ");
-    EXPECT_EQ(rows[11]["win_rank"].text, "");
+    const Json& first = rows.at(0);
+    EXPECT_EQ(first.at("name"), "アグネス          ");
+    EXPECT_EQ(first.at("win_odds"), "2.0");
+    EXPECT_EQ(first.at("win_rank"), "1");
+    EXPECT_EQ(first.at("win_rate"), "0.400");
+    EXPECT_EQ(first.at("place_min"), "1.1");
+    EXPECT_EQ(first.at("place_max"), "1.4");
+    EXPECT_EQ(first.at("place_avg"), "1.25");
+    EXPECT_EQ(first.at("place_rank"), "2");
+    EXPECT_EQ(first.at("place_rate"), "0.213");
+    EXPECT_EQ(first.at("win_rank_color"), 255);
+    EXPECT_EQ(first.at("place_rank_color"), kWhite);
+    EXPECT_EQ(rows.at(11).at("win_odds"), "ﾄﾘｹｼ");
+    EXPECT_EQ(rows.at(11).at("win_rank"), "");
 
-    EXPECT_EQ((*json)["grades"].Texts(), (std::vector<std::string>{"A", "", "", "D"}));
-    EXPECT_EQ((*json)["recommendations"].Texts(), (std::vector<std::string>{" 1- 2◎", " 1-12"}));
-    EXPECT_EQ((*json)["quinella_odds"].Texts(), (std::vector<std::string>{"  12.3"}));
-    EXPECT_EQ((*json)["wide_odds"].Texts(), (std::vector<std::string>{"  3.1 - 4.0"}));
-    EXPECT_EQ((*json)["race_result"].Texts(), (std::vector<std::string>{"競争成績"}));
-    EXPECT_EQ((*json)["status"].text, "ひとこと");
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(json.at("grades").get<Texts>(), (Texts{"A", "", "", "D"}));
+    EXPECT_EQ(json.at("recommendations").get<Texts>(), (Texts{" 1- 2◎", " 1-12"}));
+    EXPECT_EQ(json.at("quinella_odds").get<Texts>(), (Texts{"  12.3"}));
+    EXPECT_EQ(json.at("wide_odds").get<Texts>(), (Texts{"  3.1 - 4.0"}));
+    EXPECT_EQ(json.at("race_result").get<Texts>(), (Texts{"競争成績"}));
+    EXPECT_EQ(json.at("status"), "ひとこと");
 
-    const JsonValue& shown = (*json)["messages"];
-    ASSERT_EQ(shown.items.size(), 2U);
-    EXPECT_EQ(shown[0].Keys(), (std::vector<std::string>{"text", "caption", "icon"}));
-    EXPECT_EQ(shown[0]["text"].text, "ファイルの読み込みに失敗しました。");
-    EXPECT_EQ(shown[0]["caption"].text, "えらー");
-    EXPECT_EQ(shown[0]["icon"].text, "critical");
-    EXPECT_EQ(shown[1]["icon"].text, "none");
+    const Json& shown = json.at("messages");
+    ASSERT_EQ(shown.size(), 2U);
+    EXPECT_EQ(Keys(shown.at(0)), (Texts{"text", "caption", "icon"}));
+    EXPECT_EQ(shown.at(0).at("text"), "ファイルの読み込みに失敗しました。");
+    EXPECT_EQ(shown.at(0).at("caption"), "えらー");
+    EXPECT_EQ(shown.at(0).at("icon"), "critical");
+    EXPECT_EQ(shown.at(1).at("icon"), "none");
 }
 
 TEST_F(ReportTest, ListJsonShape) {
     FileListRow row{"1", "東京", "第5回 8日", "10R", "ジャパンカップ", "16", "条件", "Zo-1.jra"};
-    auto json = test::ParseJson(ListJson("/pat/", {row, row}, {}));
-    ASSERT_TRUE(json);
-    EXPECT_EQ(json->Keys(), (std::vector<std::string>{"folder", "rows", "messages"}));
-    EXPECT_EQ((*json)["folder"].text, "/pat/");
-    ASSERT_EQ((*json)["rows"].items.size(), 2U);
-    const JsonValue& first = (*json)["rows"][0];
-    EXPECT_EQ(first.Keys(), (std::vector<std::string>{"no", "course", "meeting", "race", "race_name",
-                                                      "runners", "conditions", "file"}));
-    EXPECT_EQ(first["no"].text, "1");
-    EXPECT_EQ(first["meeting"].text, "第5回 8日");
-    EXPECT_EQ(first["race_name"].text, "ジャパンカップ");
-    EXPECT_TRUE((*json)["messages"].items.empty());
+    const Json json = Json::parse(ListJson("/pat/", {row, row}, {}));
+    EXPECT_EQ(Keys(json), (std::vector<std::string>{"folder", "rows", "messages"}));
+    EXPECT_EQ(json.at("folder"), "/pat/");
+    ASSERT_EQ(json.at("rows").size(), 2U);
+    const Json& first = json.at("rows").at(0);
+    EXPECT_EQ(Keys(first), (std::vector<std::string>{"no", "course", "meeting", "race", "race_name",
+                                                     "runners", "conditions", "file"}));
+    EXPECT_EQ(first.at("no"), "1");
+    EXPECT_EQ(first.at("meeting"), "第5回 8日");
+    EXPECT_EQ(first.at("race_name"), "ジャパンカップ");
+    EXPECT_TRUE(json.at("messages").empty());
 }
 
 // The column where `needle` starts on screen, in the first line holding it.
@@ -172,9 +177,8 @@ TEST_F(ReportTest, TextOutputShowsNoControlCharacterButJsonKeepsThem) {
     EXPECT_EQ(std::count(texts[1].begin(), texts[1].end(), '\n'), 4);
     EXPECT_NE(texts[1].find("Zo-a??b.jra"), std::string::npos);
     // JSON escapes the same texts instead, and keeps them whole.
-    auto json = test::ParseJson(ListJson("/pat/", {row}, {}));
-    ASSERT_TRUE(json);
-    EXPECT_EQ((*json)["rows"][0]["file"].text, "Zo-a\x1B\nb.jra");
+    const Json json = Json::parse(ListJson("/pat/", {row}, {}));
+    EXPECT_EQ(json["rows"][0]["file"], "Zo-a\x1B\nb.jra");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "cli/commands.h"
-#include "json_reader.h"
+#include "common/json.h"
 #include "settings/settings_ops.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
@@ -13,8 +13,6 @@
 
 namespace velmora::cli {
 namespace {
-
-using test::JsonValue;
 
 const std::string kSamplePat = std::string(VELMORA_SOURCE_DIR) + "/samples/pat";
 
@@ -47,7 +45,7 @@ protected:
         int code;
         std::string out;
         std::string err;
-        std::optional<JsonValue> json;
+        Json json; // discarded when the output is not JSON
     };
 
     Outcome Run(const std::vector<std::string>& args, const std::string& input = {}) {
@@ -55,7 +53,7 @@ protected:
         std::ostringstream out, err;
         CliContext context{settings, remarks, random, clock, in, out, err};
         int code = RunCli(args, context);
-        return {code, out.str(), err.str(), test::ParseJson(out.str())};
+        return {code, out.str(), err.str(), Json::parse(out.str(), nullptr, false)};
     }
 };
 
@@ -140,65 +138,65 @@ TEST_F(RunCliTest, CalcComputesTheTypedRows) {
                         Rows(6, "15.5\t3.0\t5.0");
     Outcome outcome = Run({"calc", "--json", "-"}, input);
     ASSERT_EQ(outcome.code, kExitDone) << outcome.err;
-    ASSERT_TRUE(outcome.json) << outcome.out;
-    const JsonValue& json = *outcome.json;
-    EXPECT_EQ(json["runner_count"].number, 9);
-    EXPECT_EQ(json["odds_file"].text, "");
-    const JsonValue& first = json["rows"][0];
-    EXPECT_EQ(first["name"].text, "アルファ");
-    EXPECT_EQ(first["win_rate"].text, "0.400");
-    EXPECT_EQ(first["place_avg"].text, "1.25");
-    EXPECT_EQ(first["place_rate"].text, "0.213");
-    EXPECT_EQ(json["rows"][2]["win_rate"].text, "0.063");
-    EXPECT_EQ(json["rows"][9]["enabled"].boolean, false);
-    EXPECT_FALSE(json["recommendations"].items.empty());
-    EXPECT_TRUE(json["quinella_odds"].items.empty());
-    EXPECT_EQ(json["status"].text, "ひとこと");
-    EXPECT_TRUE(json["messages"].items.empty());
+    ASSERT_FALSE(outcome.json.is_discarded()) << outcome.out;
+    const Json& json = outcome.json;
+    EXPECT_EQ(json.at("runner_count"), 9);
+    EXPECT_EQ(json.at("odds_file"), "");
+    const Json& first = json.at("rows").at(0);
+    EXPECT_EQ(first.at("name"), "アルファ");
+    EXPECT_EQ(first.at("win_rate"), "0.400");
+    EXPECT_EQ(first.at("place_avg"), "1.25");
+    EXPECT_EQ(first.at("place_rate"), "0.213");
+    EXPECT_EQ(json.at("rows").at(2).at("win_rate"), "0.063");
+    EXPECT_EQ(json.at("rows").at(9).at("enabled"), false);
+    EXPECT_FALSE(json.at("recommendations").empty());
+    EXPECT_TRUE(json.at("quinella_odds").empty());
+    EXPECT_EQ(json.at("status"), "ひとこと");
+    EXPECT_TRUE(json.at("messages").empty());
 }
 
 TEST_F(RunCliTest, CalcWithTooFewActiveRunnersShowsTheMessage) {
     std::string input = Rows(7, "5.0\t2\t3") + Rows(3, "ﾄﾘｹｼ");
     Outcome outcome = Run({"calc", "--json", "-"}, input);
     EXPECT_EQ(outcome.code, kExitMessage);
-    ASSERT_TRUE(outcome.json);
-    const JsonValue& messages = (*outcome.json)["messages"];
-    ASSERT_EQ(messages.items.size(), 1U);
-    EXPECT_EQ(messages[0]["text"].text, "８頭立て未満はサポートしていましぇん。m(__)m");
-    EXPECT_EQ(messages[0]["caption"].text, "Velmora");
-    EXPECT_EQ(messages[0]["icon"].text, "none");
-    EXPECT_EQ((*outcome.json)["rows"][0]["win_rank"].text, "");
+    ASSERT_FALSE(outcome.json.is_discarded());
+    const Json& messages = outcome.json.at("messages");
+    ASSERT_EQ(messages.size(), 1U);
+    EXPECT_EQ(messages.at(0).at("text"), "８頭立て未満はサポートしていましぇん。m(__)m");
+    EXPECT_EQ(messages.at(0).at("caption"), "Velmora");
+    EXPECT_EQ(messages.at(0).at("icon"), "none");
+    EXPECT_EQ(outcome.json.at("rows").at(0).at("win_rank"), "");
 
     // A count above the lines typed leaves the missing rows blank, which compute as 0.
     Outcome padded = Run({"calc", "--json", "--runners", "10", "-"}, Rows(8, "5.0\t2\t3"));
     EXPECT_EQ(padded.code, kExitDone);
-    ASSERT_TRUE(padded.json);
-    EXPECT_EQ((*padded.json)["rows"][9]["win_rate"].text, "0.001");
+    ASSERT_FALSE(padded.json.is_discarded());
+    EXPECT_EQ(padded.json.at("rows").at(9).at("win_rate"), "0.001");
 }
 
 TEST_F(RunCliTest, SampleUsesTheStoredColours) {
     SetPopularColor(settings, 1, 255);
     Outcome outcome = Run({"sample", "--json", "1"});
     ASSERT_EQ(outcome.code, kExitDone);
-    ASSERT_TRUE(outcome.json);
-    const JsonValue& row8 = (*outcome.json)["rows"][7]; // odds 1.3: the favourite
-    EXPECT_EQ(row8["win_odds"].text, "1.3");
-    EXPECT_EQ(row8["win_rank"].text, "1");
-    EXPECT_EQ(row8["win_rank_color"].number, 255);
-    EXPECT_EQ((*outcome.json)["rows"][0]["win_rank_color"].number, kWhite);
-    EXPECT_EQ((*outcome.json)["runner_count"].number, 10);
+    ASSERT_FALSE(outcome.json.is_discarded());
+    const Json& row8 = outcome.json.at("rows").at(7); // odds 1.3: the favourite
+    EXPECT_EQ(row8.at("win_odds"), "1.3");
+    EXPECT_EQ(row8.at("win_rank"), "1");
+    EXPECT_EQ(row8.at("win_rank_color"), 255);
+    EXPECT_EQ(outcome.json.at("rows").at(0).at("win_rank_color"), kWhite);
+    EXPECT_EQ(outcome.json.at("runner_count"), 10);
 }
 
 TEST_F(RunCliTest, ListDefaultsToThePatFolderOfTheSettings) {
     SetPatFolder(settings, kSamplePat);
     Outcome outcome = Run({"list", "--json"});
     ASSERT_EQ(outcome.code, kExitDone);
-    ASSERT_TRUE(outcome.json);
-    EXPECT_EQ((*outcome.json)["folder"].text, kSamplePat + "/");
-    const JsonValue& rows = (*outcome.json)["rows"];
-    ASSERT_FALSE(rows.items.empty());
-    EXPECT_EQ(rows[0]["no"].text, "1");
-    EXPECT_EQ(rows[0]["race"].text, "10R");
+    ASSERT_FALSE(outcome.json.is_discarded());
+    EXPECT_EQ(outcome.json.at("folder"), kSamplePat + "/");
+    const Json& rows = outcome.json.at("rows");
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.at(0).at("no"), "1");
+    EXPECT_EQ(rows.at(0).at("race"), "10R");
 }
 
 TEST_F(RunCliTest, ListStopsAtAFileOfTheWrongFormatAndSaysSo) {
@@ -212,10 +210,10 @@ TEST_F(RunCliTest, ListStopsAtAFileOfTheWrongFormatAndSaysSo) {
     dir.Write("Zo-3.jra", good);
     Outcome outcome = Run({"list", "--json", dir.path().string()});
     EXPECT_EQ(outcome.code, kExitMessage);
-    ASSERT_TRUE(outcome.json);
-    EXPECT_EQ((*outcome.json)["rows"].items.size(), 1U);
-    ASSERT_EQ((*outcome.json)["messages"].items.size(), 1U);
-    EXPECT_EQ((*outcome.json)["messages"][0]["text"].text, "ファイル形式が違います。");
+    ASSERT_FALSE(outcome.json.is_discarded());
+    EXPECT_EQ(outcome.json.at("rows").size(), 1U);
+    ASSERT_EQ(outcome.json.at("messages").size(), 1U);
+    EXPECT_EQ(outcome.json.at("messages").at(0).at("text"), "ファイル形式が違います。");
 
     Outcome table = Run({"list", dir.path().string()});
     EXPECT_EQ(table.code, kExitMessage);

@@ -38,17 +38,21 @@ TEST(IsPairListed, MatchesWholeLinesExactly) {
     EXPECT_FALSE(IsPairListed(h.sheet, 9, 10, h.messages));
 }
 
-TEST(FindByRank, FirstRowWithTheRankWithinTheRunnerCount) {
+// A rank names the first runner holding it, and rows beyond the runner count
+// hold none.
+TEST(ListRecommendations, ARankNamesItsFirstRunnerWithinTheRunnerCount) {
     test::EngineHarness h;
     h.sheet.SetHorseNumText("8");
-    h.sheet.SetText(Column::TanPopular, 4, "2");
-    h.sheet.SetText(Column::TanPopular, 6, "2");
-    h.sheet.SetText(Column::TanPopular, 9, "3"); // beyond the count
+    h.sheet.SetRank(1, "A");
+    h.sheet.SetText(Column::TanPopular, 9, "1"); // beyond the count
+    h.sheet.SetText(Column::TanPopular, 3, "1");
     h.sheet.SetText(Column::FukuPopular, 7, "1");
-    EXPECT_EQ(FindByWinRank(h.sheet, 2), 4);
-    EXPECT_EQ(FindByWinRank(h.sheet, 3), 0);
-    EXPECT_EQ(FindByWinRank(h.sheet, 1), 0);
-    EXPECT_EQ(FindByPlaceRank(h.sheet, 1), 7);
+    h.sheet.SetText(Column::FukuPopular, 2, "2");
+    h.sheet.SetText(Column::FukuPopular, 5, "2");
+    h.sheet.SetText(Column::FukuPopular, 9, "3");
+    ListRecommendations(h.sheet, h.messages);
+    EXPECT_EQ(h.sheet.Items(SheetList::Result), (Texts{" 3- 7", " 2- 3"}));
+    EXPECT_TRUE(h.messages.messages.empty());
 }
 
 PairOdds Cell(const std::string& quinella, const std::string& low, const std::string& high) {

@@ -5,8 +5,7 @@
 namespace velmora {
 namespace {
 
-TEST(FileNaming, MaskAndFilter) {
-    EXPECT_EQ(GetOddsFileMask(), "Zo-*.jra");
+TEST(FileNaming, Filter) {
     EXPECT_EQ(GetOddsFileFilter(), "単複ｵｯｽﾞﾌｧｲﾙ (Zo-*.jra)|Zo-*.jra");
 }
 

@@ -3,10 +3,6 @@
 #include "common/cp932.h"
 #include "common/text.h"
 
-#include <chrono>
-#include <fstream>
-#include <iterator>
-
 #include <gtest/gtest.h>
 
 namespace velmora::test {
@@ -38,17 +34,6 @@ PatBytes& PatBytes::AddRaw(std::string_view bytes) {
 
 std::string Expected(std::string_view utf8, int width) {
     return PadToWidth(std::string(utf8), static_cast<std::size_t>(width));
-}
-
-FileSnapshot Snapshot(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return {bytes, std::filesystem::last_write_time(path)};
-}
-
-void Age(const std::string& path) {
-    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() -
-                                               std::chrono::hours(24 * 400));
 }
 
 } // namespace velmora::test

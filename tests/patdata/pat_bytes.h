@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -26,15 +25,5 @@ std::string Cp932(std::string_view utf8);
 // What a reader holds for a field built from `utf8`: the text padded with
 // spaces to `width` characters.
 std::string Expected(std::string_view utf8, int width);
-
-// Contents and modification time of a file, to show that reading left it alone.
-struct FileSnapshot {
-    std::string bytes;
-    std::filesystem::file_time_type modified;
-    bool operator==(const FileSnapshot&) const = default;
-};
-FileSnapshot Snapshot(const std::string& path);
-// Sets a file's modification time well into the past, so any write shows.
-void Age(const std::string& path);
 
 } // namespace velmora::test

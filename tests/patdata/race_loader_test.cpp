@@ -152,6 +152,7 @@ TEST_F(RaceLoaderTest, OpeningARaceFillsNamesRemembersTheFileAndComputesWithItsO
     EXPECT_EQ(
         h.sheet.Items(SheetList::ResultUmaOdds),
         (Texts{"  13.0", "  23.0", "  34.0", "  35.0", "  12.0", "  24.0", "  25.0", "  37.0", "  15.0"}));
+    ASSERT_EQ(h.sheet.Items(SheetList::ResultWideOdds).size(), 9U);
     EXPECT_EQ(h.sheet.Items(SheetList::ResultWideOdds)[0], "    13～  13.5");
     EXPECT_EQ(h.sheet.Items(SheetList::ResultWideOdds)[8], "    15～  15.5");
     EXPECT_EQ(h.sheet.StatusText(), "second remark");

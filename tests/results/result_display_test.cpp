@@ -161,6 +161,7 @@ TEST_F(ResultDisplayTest, ALoadedRaceShowsWhichRecommendationsPaid) {
 
     // The next computation starts from clean lists.
     btnCalc_Click(h.sheet, h.services);
+    ASSERT_FALSE(h.sheet.Items(SheetList::Result).empty());
     EXPECT_EQ(h.sheet.Items(SheetList::Result)[0], " 1- 3");
     EXPECT_TRUE(h.sheet.Items(SheetList::RaceResult).empty());
 }

@@ -138,11 +138,14 @@ TEST_F(RaceSheetTest, PopularityCellsTakeTheRankColourAndItsComplement) {
     }
 }
 
-TEST_F(RaceSheetTest, ColoursAreLookedUpAnewForEveryCell) {
+TEST_F(RaceSheetTest, ColoursAreLookedUpAnewForEveryColouring) {
     sheet.SetHorseNumIndex(0);
-    store.reads = 0;
+    sheet.SetText(Column::TanPopular, 3, "1");
     sheet.ColorPopularity();
-    EXPECT_EQ(store.reads, 16u); // 8 win and 8 place cells, no cache
+    EXPECT_EQ(sheet.Colors(Column::TanPopular, 3).background, kWhite);
+    SetPopularColor(store, 1, 255); // as the option window saves it
+    sheet.ColorPopularity();
+    EXPECT_EQ(sheet.Colors(Column::TanPopular, 3).background, 255);
 }
 
 TEST_F(RaceSheetTest, ClearResultsKeepsInputsGradesStatusAndFile) {
@@ -179,6 +182,7 @@ TEST_F(RaceSheetTest, ViewsLearnOfEveryChange) {
     int afterEdit = calls;
     sheet.AddItem(SheetList::Result, "x");
     sheet.SetItem(SheetList::Result, 0, "x ◎");
+    ASSERT_EQ(sheet.Items(SheetList::Result).size(), 1U);
     EXPECT_EQ(sheet.Items(SheetList::Result)[0], "x ◎");
     EXPECT_EQ(calls, afterEdit + 2);
 }

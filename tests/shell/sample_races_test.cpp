@@ -67,6 +67,7 @@ TEST(SampleRaces, RacesTwoAndThreeHaveTheirShape) {
         EXPECT_LE(sheet.GetPlaceOddsMin(i), sheet.GetPlaceOddsMax(i));
         EXPECT_TRUE(sheet.IsEnabled(Column::FukuOddsMax, i));
     }
+    ASSERT_EQ(SampleRaces().size(), 3U);
     EXPECT_EQ(SampleRaces()[0].caption, "’９９毎日王冠");
     EXPECT_EQ(SampleRaces()[2].caption, "’０１皐月賞");
 }

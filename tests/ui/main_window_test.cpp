@@ -315,15 +315,20 @@ TEST_F(MainWindowTest, OpenDialogOffersOddsFilesWhateverTheirLetterCase) {
             return QString();
         }
         const QString folder = QString::fromStdString(pat.path().string());
-        EXPECT_TRUE(QTest::qWaitFor([&] { return model->rowCount(model->index(folder)) > 0; }, 5000));
-        QTest::qWait(50);
-        QModelIndex root = model->index(folder);
-        for (int row = 0; row < model->rowCount(root); ++row) {
-            QModelIndex index = model->index(row, 0, root);
-            if (model->flags(index) & Qt::ItemIsEnabled) {
-                offered.append(model->fileName(index));
+        auto enabledNames = [&] {
+            QStringList names;
+            QModelIndex root = model->index(folder);
+            for (int row = 0; row < model->rowCount(root); ++row) {
+                QModelIndex index = model->index(row, 0, root);
+                if (model->flags(index) & Qt::ItemIsEnabled) {
+                    names.append(model->fileName(index));
+                }
             }
-        }
+            return names;
+        };
+        // The model fills in the background.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return enabledNames().size() >= 3; }, 5000));
+        offered = enabledNames();
         dialog.hide();
         return QString();
     };

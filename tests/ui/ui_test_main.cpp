@@ -1,5 +1,6 @@
 // One QApplication for every window test, offscreen and with settings of its own.
 #include <QApplication>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
     // Each test process keeps its settings to itself, so tests run in parallel
     // never see each other's window positions.
     QTemporaryDir settingsFolder;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settingsFolder.path()));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
