@@ -134,6 +134,7 @@ private:
     bool running_ = false;
     bool complete_ = false; // the last run went through the whole folder
     bool unloaded_ = false;
+    WindowPlacement placement_;
 };
 
 } // namespace velmora
