@@ -55,6 +55,16 @@ QRect NearestScreen(const QRect& frame, const QList<QRect>& screens) {
     return best;
 }
 
+// A resizable window larger than the screen (a high DPI on a small screen)
+// shrinks so its whole frame fits.
+void FitOnScreen(QWidget& window, const QRect& screen) {
+    QSize frameExtra = window.frameGeometry().size() - window.size();
+    QSize fitting = window.size().boundedTo(screen.size() - frameExtra).expandedTo(window.minimumSize());
+    if (fitting != window.size() && window.minimumSize() != window.maximumSize()) {
+        window.resize(fitting);
+    }
+}
+
 // Finishes a restore once the window manager has framed the window: only then
 // is the frame's size known, and a frame placed by the client size alone can
 // overhang the screen or sit a title bar's height off.
@@ -80,6 +90,9 @@ private:
 
     void Place() {
         QList<QRect> screens = AvailableScreenAreas();
+        if (!screens.isEmpty()) {
+            FitOnScreen(window_, NearestScreen(QRect(wanted_, window_.frameGeometry().size()), screens));
+        }
         QRect frame = window_.frameGeometry();
         QPoint target = screens.isEmpty() ? wanted_ : BringOntoScreen(QRect(wanted_, frame.size()), screens);
         if (frame.topLeft() != target) {
@@ -149,8 +162,11 @@ void WindowPlacement::Restore(QWidget& window, const Twips& twips) {
     if (QLayout* layout = window.layout()) {
         layout->activate();
     }
-    window.move(
-        BringOntoScreen(QRect(restoredPixels_, window.frameGeometry().size()), AvailableScreenAreas()));
+    QList<QRect> screens = AvailableScreenAreas();
+    if (!screens.isEmpty()) {
+        FitOnScreen(window, NearestScreen(QRect(restoredPixels_, window.frameGeometry().size()), screens));
+    }
+    window.move(BringOntoScreen(QRect(restoredPixels_, window.frameGeometry().size()), screens));
     new FramePlacer(window, restoredPixels_);
 }
 

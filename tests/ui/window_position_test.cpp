@@ -94,6 +94,22 @@ TEST(BringOntoScreen, KeepsWholeFramesAndMovesTheOthersOntoTheNearestScreen) {
     EXPECT_EQ(BringOntoScreen(QRect(QPoint(-900, 100), QSize(2000, 500)), screens), QPoint(0, 100));
 }
 
+TEST_F(PositionTest, AResizableWindowLargerThanTheScreenShrinksToFitIt) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    window.resize(screen.width() + 300, screen.height() + 200);
+    WindowPlacement placement(store, "BacktestWindow", {1500, 1000});
+    placement.Restore(window, Twips(96));
+    EXPECT_TRUE(screen.contains(window.frameGeometry())) << window.width() << "x" << window.height();
+
+    QWidget fixed; // a fixed size is left alone, its corner kept on the screen
+    fixed.setFixedSize(screen.width() + 300, 200);
+    WindowPlacement fixedPlacement(store, "MainWindow", {1500, 1000});
+    fixedPlacement.Restore(fixed, Twips(96));
+    EXPECT_EQ(fixed.width(), screen.width() + 300);
+    EXPECT_TRUE(screen.contains(fixed.pos()));
+}
+
 TEST_F(PositionTest, RestoredTwipsGoBackUnroundedAndMovedWindowsStoreTheirFrame) {
     // 1000 twips are 66.7 pixels at 96 DPI: a restart must not turn them into 1005.
     store.Write("SelectFileWindow", "Left", "1000");
