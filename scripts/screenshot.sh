@@ -5,6 +5,8 @@
 # Given a file, renders only the main window into it.
 # Runs under Xvfb when it is installed, else offscreen.
 # QT_SCALE_FACTOR=2 scripts/screenshot.sh /tmp/shot-2x.png checks high-DPI scaling.
+# scripts/screenshot.sh --desktop shoots the windows as a user sees them, under
+# Xvfb and openbox at 96 and 144 DPI, frames included, into docs/desktop-<dpi>*.png.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,7 +32,31 @@ shoot() {
     echo "wrote $1"
 }
 
-if [ $# -gt 0 ]; then
+# One X server with a window manager at a DPI, on a free display.
+shoot_desktop() {
+    dpi="$1"
+    out="$root/docs/desktop-$dpi.png"
+    display_file="$config/display-$dpi"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi "$dpi" -nolisten tcp 3>"$display_file" 2>/dev/null &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+    display=":$(head -n 1 "$display_file")"
+    DISPLAY="$display" openbox >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
+    DISPLAY="$display" QT_QPA_PLATFORM=xcb QT_FONT_DPI="$dpi" \
+        "$build/bin/velmora_screenshot" "$out" --desktop "$root/samples/pat/Zo-09050111.jra" || status=1
+    kill "$wm" "$xvfb" 2>/dev/null || true
+    wait "$wm" "$xvfb" 2>/dev/null || true
+    echo "wrote $out and its -browser, -options, -backtest siblings"
+}
+
+status=0
+if [ "${1:-}" = "--desktop" ]; then
+    shoot_desktop 96
+    shoot_desktop 144
+    exit "$status"
+elif [ $# -gt 0 ]; then
     shoot "$1"
 else
     shoot "$root/docs/screenshot-main.png"

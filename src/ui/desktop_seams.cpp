@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 
 namespace velmora {
@@ -38,7 +39,28 @@ void QtMessageSink::ShowMessage(const std::string& text, const std::string& capt
     QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
                     QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
+    KeepCaptionWhole(box);
     seams_.showMessage(box);
+}
+
+int CaptionWidth(const QMessageBox& box) {
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    // Room beside the caption for the window manager's icon and its three buttons.
+    const int decorations = 6 * QFontMetrics(titleFont).height();
+    return QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + decorations;
+}
+
+void KeepCaptionWhole(QMessageBox& box) {
+    // A message box sizes itself to its text; a spacer across its grid is the
+    // one minimum width it respects.
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) {
+        box.setMinimumWidth(CaptionWidth(box));
+        return;
+    }
+    grid->addItem(new QSpacerItem(CaptionWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 QColor ColorFromPacked(std::int32_t packed) {

@@ -42,6 +42,11 @@ private:
     QWidget* fallbackParent_;
 };
 
+// The width a message box needs so the window manager shows its caption whole.
+int CaptionWidth(const QMessageBox& box);
+// Widens a message box to at least CaptionWidth.
+void KeepCaptionWhole(QMessageBox& box);
+
 // Colours of the settings store are packed red + 256 * green + 65536 * blue.
 QColor ColorFromPacked(std::int32_t packed);
 std::int32_t PackedFromColor(const QColor& color);

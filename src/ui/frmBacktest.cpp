@@ -5,9 +5,9 @@
 #include "browser/file_list.h"
 #include "common/save_target.h"
 #include "settings/settings_ops.h"
-#include "settings/window_position.h"
 #include "ui/backtest_models.h"
 #include "ui/backtest_worker.h"
+#include "ui/sheet_widgets.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
@@ -60,13 +60,6 @@ const char* const kWriteFailedMessage = "ファイルの書き込みに失敗し
 const char* const kNotIntoPatFolderMessage = "PATフォルダには保存できません。";
 const char* const kRunFailedMessage = "集計に失敗しました。";
 const char* const kErrorCaption = "えらー";
-
-QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromUtf8(name));
-    button->setAutoDefault(false);
-    return button;
-}
 
 // Grids that look like the file browser's: no row header, tight rows,
 // left-aligned captions, whole rows selected, nothing editable.
@@ -175,8 +168,10 @@ QString DefaultSaveFolder() {
 
 frmBacktest::frmBacktest(SettingsStore& settings, MessageSink& messages, const DesktopSeams& seams,
                          LoadRace loadRace, QWidget* owner)
-    : QWidget(owner, Qt::Window), settings_(settings), messages_(messages), seams_(seams),
-      loadRace_(std::move(loadRace)), twips_(Twips::ForScreen()) {
+    // Kept above its owner by the window manager, like the file browser.
+    : QWidget(owner, Qt::Dialog), settings_(settings), messages_(messages), seams_(seams),
+      loadRace_(std::move(loadRace)), twips_(Twips::ForScreen()),
+      placement_(settings, kSection, {kDefaultLeft, kDefaultTop}) {
     setObjectName(QStringLiteral("frmBacktest"));
     setWindowTitle(QStringLiteral("成績集計"));
     BuildControls();
@@ -197,7 +192,8 @@ void frmBacktest::BuildControls() {
     prgProgress_->setObjectName(QStringLiteral("prgProgress"));
     prgProgress_->setRange(0, 1);
     prgProgress_->setValue(0);
-    prgProgress_->setFormat(QStringLiteral("%v / %m"));
+    // No count until there is a run to count.
+    prgProgress_->setFormat(QString());
     progressRow->addWidget(prgProgress_, 1);
     lblStatus_ = new QLabel(this);
     lblStatus_->setObjectName(QStringLiteral("lblStatus"));
@@ -235,13 +231,13 @@ QWidget* frmBacktest::BuildFolderRow() {
     txtFolder_->setObjectName(QStringLiteral("txtFolder"));
     caption->setBuddy(txtFolder_);
     layout->addWidget(txtFolder_, 1);
-    btnBrowse_ = Button("btnBrowse", QStringLiteral("参照..."), row);
+    btnBrowse_ = CommandButton("btnBrowse", QStringLiteral("参照..."), row);
     connect(btnBrowse_, &QPushButton::clicked, this, &frmBacktest::btnBrowse_Click);
     layout->addWidget(btnBrowse_);
-    btnRun_ = Button("btnRun", QStringLiteral("集計"), row);
+    btnRun_ = CommandButton("btnRun", QStringLiteral("集計"), row);
     connect(btnRun_, &QPushButton::clicked, this, &frmBacktest::btnRun_Click);
     layout->addWidget(btnRun_);
-    btnCancel_ = Button("btnCancel", QStringLiteral("中止"), row);
+    btnCancel_ = CommandButton("btnCancel", QStringLiteral("中止"), row);
     connect(btnCancel_, &QPushButton::clicked, this, &frmBacktest::btnCancel_Click);
     layout->addWidget(btnCancel_);
     connect(txtFolder_, &QLineEdit::returnPressed, this, &frmBacktest::btnRun_Click);
@@ -299,6 +295,8 @@ QWidget* frmBacktest::BuildResultPanes() {
     grdSkipped_->setHorizontalHeaderLabels({QStringLiteral("ﾌｧｲﾙ名"), QStringLiteral("理由")});
     grdSkipped_->setColumnWidth(0, twips_.ToPixels(1800));
     grdSkipped_->horizontalHeader()->setStretchLastSection(true);
+    // File names A to Z until a caption is clicked.
+    grdSkipped_->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     grdSkipped_->setSortingEnabled(true);
     tabResults_->addTab(grdSkipped_, QString());
 
@@ -317,19 +315,17 @@ QWidget* frmBacktest::BuildButtonRow() {
     auto* hint = new QLabel(QStringLiteral("◎ 馬連的中  ○ ﾜｲﾄﾞ的中  ( ) 返還    ﾀﾞﾌﾞﾙｸﾘｯｸでﾚｰｽを表示"), row);
     hint->setObjectName(QStringLiteral("lblHint"));
     layout->addWidget(hint, 1);
-    btnSave_ = Button("btnSave", QStringLiteral("CSV保存"), row);
+    btnSave_ = CommandButton("btnSave", QStringLiteral("CSV保存"), row);
     connect(btnSave_, &QPushButton::clicked, this, &frmBacktest::btnSave_Click);
     layout->addWidget(btnSave_);
-    auto* btnClose = Button("btnClose", QStringLiteral("閉じる"), row);
+    auto* btnClose = CommandButton("btnClose", QStringLiteral("閉じる"), row);
     connect(btnClose, &QPushButton::clicked, this, &frmBacktest::btnClose_Click);
     layout->addWidget(btnClose);
     return row;
 }
 
 void frmBacktest::Form_Load() {
-    WindowPosition position =
-        RestoreWindowPosition(settings_, kSection, {kDefaultLeft, kDefaultTop}, {kDefaultLeft, kDefaultTop});
-    MoveToTwips(this, position.left, position.top, twips_);
+    placement_.Restore(*this, twips_);
     txtFolder_->setText(QString::fromStdString(GetPatFolder(settings_)));
 }
 
@@ -339,9 +335,7 @@ void frmBacktest::Form_Unload() {
     }
     unloaded_ = true;
     StopAndWait();
-    WindowPosition position{static_cast<float>(twips_.FromPixels(x())),
-                            static_cast<float>(twips_.FromPixels(y()))};
-    StoreWindowPosition(settings_, kSection, position, isMinimized());
+    placement_.StoreOnce(*this, twips_);
 }
 
 void frmBacktest::closeEvent(QCloseEvent* event) {
@@ -408,6 +402,7 @@ void frmBacktest::btnRun_Click() {
     races_->Clear();
     run_.Start(folder.toStdString());
     prgProgress_->setRange(0, 0); // busy until the files are counted
+    prgProgress_->setFormat(QStringLiteral("%v / %m"));
     ShowFigures();
     ShowCharts();
     ShowSkipped();

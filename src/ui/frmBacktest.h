@@ -129,6 +129,7 @@ private:
     std::unique_ptr<BacktestWorker> worker_;
     std::unique_ptr<QThread> thread_;
     bool unloaded_ = false;
+    WindowPlacement placement_;
 };
 
 } // namespace velmora

@@ -149,6 +149,22 @@ void ShowText(QLineEdit* edit, const std::string& text) {
     }
 }
 
+// Status panels take the height of their tallest text, Japanese remarks
+// included, whose fallback font is taller than the Latin one; fixed, so the
+// window keeps one height whatever the status text.
+void FitPanelHeights(std::initializer_list<QLabel*> panels) {
+    int panelHeight = 0;
+    for (QLabel* panel : panels) {
+        QString text = panel->text();
+        panel->setText(QStringLiteral("Ready 準備完了 ｶﾞｼﾞｪｯﾄ gjpqy"));
+        panelHeight = std::max(panelHeight, panel->sizeHint().height());
+        panel->setText(text);
+    }
+    for (QLabel* panel : panels) {
+        panel->setFixedHeight(panelHeight);
+    }
+}
+
 void ShowColors(QLineEdit* edit, CellColors colors) {
     QColor background = ColorFromPacked(colors.background);
     QColor foreground = ColorFromPacked(colors.foreground);
@@ -189,7 +205,8 @@ QString ListFontFamily() {
 
 frmMain::frmMain(SettingsStore& settings, const RemarkList& remarks, QWidget* parent)
     : QMainWindow(parent), settings_(settings), seams_(DesktopSeams::Interactive()), messages_(seams_, this),
-      sheet_(settings), services_{settings, messages_, random_, clock_, remarks}, twips_(Twips::ForScreen()) {
+      sheet_(settings), services_{settings, messages_, random_, clock_, remarks}, twips_(Twips::ForScreen()),
+      placement_(settings, kSection, {kDefaultPosition, kDefaultPosition}) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Velmora"));
     setWindowIcon(ProgramIcon());
@@ -379,9 +396,9 @@ void frmMain::BuildSheet(QWidget* sheet) {
         font.setPointSizeF(layout.pointSize);
         list->setFont(font);
         list->setFocusPolicy(Qt::ClickFocus);
-        // Long result lines scroll rather than lose their payoffs to an ellipsis.
+        // Long result lines scroll rather than lose their payoffs to an ellipsis;
+        // each line has its own width, so the longest one sets the scroll range.
         list->setTextElideMode(Qt::ElideNone);
-        list->setUniformItemSizes(true);
         list->setItemDelegate(new TightRowDelegate(list));
         place(list, layout.left, layout.top, layout.width, layout.height);
         if (layout.caption != nullptr) {
@@ -401,8 +418,6 @@ void frmMain::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("sbStatusBar"));
     bar->setSizeGripEnabled(false);
-    // At least the classic height; taller when the font needs it, so no text is cut.
-    bar->setMinimumHeight(twips_.ToPixels(kStatusBarHeight));
     auto panel = [bar](const char* name) {
         auto* label = new QLabel(bar);
         label->setObjectName(QString::fromUtf8(name));
@@ -417,9 +432,13 @@ void frmMain::BuildStatusBar() {
     statusTime_->setAlignment(Qt::AlignCenter);
     statusDate_->setFixedWidth(twips_.ToPixels(kClockPanelWidth));
     statusTime_->setFixedWidth(twips_.ToPixels(kClockPanelWidth));
+    // Sized before they join the bar, so the bar's own layout counts them whole.
+    FitPanelHeights({statusText_, statusDate_, statusTime_});
     bar->addPermanentWidget(statusText_, 1);
     bar->addPermanentWidget(statusDate_);
     bar->addPermanentWidget(statusTime_);
+    // At least the classic height; taller when the font needs it, so no text is cut.
+    bar->setFixedHeight(std::max(twips_.ToPixels(kStatusBarHeight), bar->sizeHint().height()));
 
     clockTimer_ = new QTimer(this);
     connect(clockTimer_, &QTimer::timeout, this, &frmMain::UpdateClockPanels);
@@ -490,13 +509,11 @@ void frmMain::Refresh() {
     for (const ListLayout& layout : kLists) {
         ShowItems(lists_[static_cast<std::size_t>(layout.list)], sheet_.Items(layout.list));
     }
-    statusText_->setText(Q(sheet_.StatusText()));
+    statusText_->setText(WithYenSign(Q(sheet_.StatusText())));
 }
 
 void frmMain::Form_Load() {
-    WindowPosition defaults{kDefaultPosition, kDefaultPosition};
-    WindowPosition position = RestoreWindowPosition(settings_, kSection, defaults, defaults);
-    MoveToTwips(this, position.left, position.top, twips_);
+    placement_.Restore(*this, twips_);
     sheet_.ClearSheet();
     Refresh();
 }
@@ -507,7 +524,7 @@ void frmMain::Form_Unload() {
     }
     unloaded_ = true;
     for (auto it = loadedWindows_.rbegin(); it != loadedWindows_.rend(); ++it) {
-        QWidget* window = *it;
+        QWidget* window = it->window;
         if (window == nullptr) {
             continue;
         }
@@ -517,22 +534,16 @@ void frmMain::Form_Unload() {
             dialog->done(QDialog::Rejected);
             continue;
         }
-        QMetaObject::invokeMethod(window, "Form_Unload", Qt::DirectConnection);
+        it->unload();
         delete window;
     }
     loadedWindows_.clear();
-    WindowPosition position{static_cast<float>(twips_.FromPixels(x())),
-                            static_cast<float>(twips_.FromPixels(y()))};
-    StoreWindowPosition(settings_, kSection, position, isMinimized());
+    placement_.StoreOnce(*this, twips_);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();
-}
-
-void frmMain::RegisterLoadedWindow(QWidget* window) {
-    loadedWindows_.emplace_back(window);
 }
 
 void frmMain::btnCalc_Click() {
@@ -558,7 +569,8 @@ void frmMain::mnuFileNew_Click() {
 void frmMain::mnuFileOpen_Click() {
     QFileDialog dialog(this, QStringLiteral("開く"));
     dialog.setObjectName(QStringLiteral("dlgCommon"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    // A typed name of a missing file is the loader's to report, in its own words.
+    dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Qt's own dialog matches name filters without regard to case, as the
     // Windows-made PAT file names need; the desktop portals don't.
@@ -577,7 +589,7 @@ void frmMain::mnuFileList_Click() {
     if (browser_ == nullptr) {
         browser_ = new frmSelectFile(
             settings_, messages_, [this](const std::string& path) { UpdateFormFromSelection(path); }, this);
-        RegisterLoadedWindow(browser_);
+        RegisterLoadedWindow(browser_.data());
     }
     browser_->show();
     browser_->raise();
@@ -589,7 +601,7 @@ void frmMain::mnuFileBacktest_Click() {
         backtest_ = new frmBacktest(
             settings_, messages_, seams_, [this](const std::string& path) { UpdateFormFromSelection(path); },
             this);
-        RegisterLoadedWindow(backtest_);
+        RegisterLoadedWindow(backtest_.data());
     }
     backtest_->show();
     backtest_->raise();
@@ -618,7 +630,7 @@ void frmMain::mnuTestData3_Click() {
 void frmMain::mnuToolOption_Click() {
     // Guarded: a shutdown while the window is open unloads it from under exec().
     QPointer<frmOption> options = new frmOption(settings_, seams_, this);
-    RegisterLoadedWindow(options);
+    RegisterLoadedWindow(options.data());
     options->exec();
     delete options;
     // However the window closed, the sheet takes the stored colours again.
@@ -628,7 +640,7 @@ void frmMain::mnuToolOption_Click() {
 
 void frmMain::mnuHelpAbout_Click() {
     QPointer<frmAbout> about = new frmAbout(seams_, this);
-    RegisterLoadedWindow(about);
+    RegisterLoadedWindow(about.data());
     about->exec();
     delete about;
 }

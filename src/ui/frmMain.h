@@ -14,6 +14,7 @@
 #include <QPointer>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 class QComboBox;
@@ -80,7 +81,10 @@ private:
     void UpdateClockPanels();
     QLineEdit* Cell(Column column, int row) const;
     void RunTestData(int number);
-    void RegisterLoadedWindow(QWidget* window);
+    // Every window the main window loads has its own Form_Unload.
+    template <typename Window> void RegisterLoadedWindow(Window* window) {
+        loadedWindows_.push_back({window, [window] { window->Form_Unload(); }});
+    }
 
     SettingsStore& settings_;
     DesktopSeams seams_;
@@ -90,6 +94,7 @@ private:
     RaceSheet sheet_;
     Services services_;
     Twips twips_;
+    WindowPlacement placement_;
 
     QLineEdit* txtKaisai_ = nullptr;
     QLineEdit* txtRaceName_ = nullptr;
@@ -106,8 +111,12 @@ private:
 
     QPointer<frmSelectFile> browser_;
     QPointer<frmBacktest> backtest_;
+    struct LoadedWindow {
+        QPointer<QWidget> window;
+        std::function<void()> unload;
+    };
     // Other windows in the order they were loaded; unloaded last-loaded first.
-    std::vector<QPointer<QWidget>> loadedWindows_;
+    std::vector<LoadedWindow> loadedWindows_;
     std::uint64_t shownRevision_ = ~std::uint64_t{0};
     bool refreshPending_ = false;
     bool unloaded_ = false;

@@ -14,9 +14,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
+
+#include <algorithm>
+#include <chrono>
 
 namespace velmora {
 namespace {
@@ -24,16 +29,47 @@ namespace {
 const char* const kSection = "OptionWindow";
 constexpr float kDefaultLeft = 1500.0f;
 constexpr float kDefaultTop = 1000.0f;
+constexpr std::chrono::milliseconds kFollowSettle{50};
 
-QStringList MountedVolumeRoots() {
-    QStringList roots;
+QList<MountedVolume> MountedVolumes() {
+    QList<MountedVolume> volumes;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && !roots.contains(volume.rootPath())) {
-            roots.append(volume.rootPath());
+        if (volume.isValid()) {
+            volumes.append({volume.rootPath(), volume.device(), volume.fileSystemType(), volume.isReady(),
+                            volume.isReadOnly()});
         }
     }
-    roots.sort();
-    return roots;
+    return volumes;
+}
+
+bool IsUnder(const QString& path, const QString& folder) {
+    return path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+// Where removable media appear; a read-only volume there (a CD, a locked card)
+// is still one to read PAT files from.
+bool IsRemovable(const MountedVolume& volume) {
+    return IsUnder(volume.root, QStringLiteral("/media")) ||
+           IsUnder(volume.root, QStringLiteral("/run/media")) || volume.fileSystem == "iso9660" ||
+           volume.fileSystem == "udf";
+}
+
+bool IsSystemFolder(const QString& root) {
+    for (const char* folder : {"/boot", "/proc", "/sys", "/dev", "/snap", "/var/snap", "/var/lib"}) {
+        if (IsUnder(root, QString::fromLatin1(folder))) {
+            return true;
+        }
+    }
+    return IsUnder(root, QStringLiteral("/run")) && !IsUnder(root, QStringLiteral("/run/media"));
+}
+
+bool IsPickable(const MountedVolume& volume) {
+    // Pseudo file systems have no device node; snaps are read-only squashfs loops.
+    if (!volume.ready || !volume.device.startsWith("/dev/") || volume.fileSystem == "squashfs" ||
+        IsSystemFolder(volume.root)) {
+        return false;
+    }
+    return !volume.readOnly || (IsRemovable(volume) && !volume.device.startsWith("/dev/loop"));
 }
 
 QPushButton* PlainButton(const QString& caption, QWidget* parent) {
@@ -47,7 +83,8 @@ QPushButton* PlainButton(const QString& caption, QWidget* parent) {
 } // namespace
 
 frmOption::frmOption(SettingsStore& settings, const DesktopSeams& seams, QWidget* parent)
-    : QDialog(parent), settings_(settings), seams_(seams), twips_(Twips::ForScreen()) {
+    : QDialog(parent), settings_(settings), seams_(seams), twips_(Twips::ForScreen()),
+      placement_(settings, kSection, {kDefaultLeft, kDefaultTop}) {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("ｵﾌﾟｼｮﾝ"));
     setModal(true);
@@ -67,7 +104,7 @@ void frmOption::BuildControls() {
 
     drvList_ = new QComboBox(folderFrame);
     drvList_->setObjectName(QStringLiteral("drvList"));
-    for (const QString& root : MountedVolumeRoots()) {
+    for (const QString& root : PickableVolumes(MountedVolumes(), QDir::homePath())) {
         drvList_->addItem(root, root);
     }
     twips_.Place(drvList_, 240, 840, 3015, 300);
@@ -82,6 +119,23 @@ void frmOption::BuildControls() {
         dirList_->hideColumn(column);
     }
     dirList_->header()->hide();
+    // Folders are read in the background, in no set order, and sorted after: the
+    // list scrolls to its current folder again once the rows settle, until the
+    // user takes over.
+    followTimer_ = new QTimer(this);
+    followTimer_->setSingleShot(true);
+    followTimer_->setInterval(kFollowSettle);
+    connect(followTimer_, &QTimer::timeout, this, &frmOption::ScrollToCurrentFolder);
+    auto rowsChanged = [this] {
+        if (following_) {
+            followTimer_->start();
+        }
+    };
+    connect(folders_, &QFileSystemModel::directoryLoaded, this, rowsChanged);
+    connect(folders_, &QFileSystemModel::rowsInserted, this, rowsChanged);
+    connect(folders_, &QFileSystemModel::layoutChanged, this, rowsChanged);
+    connect(dirList_, &QTreeView::pressed, this, &frmOption::StopFollowing);
+    connect(dirList_->verticalScrollBar(), &QScrollBar::actionTriggered, this, &frmOption::StopFollowing);
     twips_.Place(dirList_, 240, 1200, 3015, 1140);
 
     auto* btnOk = PlainButton(QStringLiteral("OK"), this);
@@ -125,9 +179,7 @@ void frmOption::BuildControls() {
 }
 
 void frmOption::Form_Load() {
-    WindowPosition position =
-        RestoreWindowPosition(settings_, kSection, {kDefaultLeft, kDefaultTop}, {kDefaultLeft, kDefaultTop});
-    MoveToTwips(this, position.left, position.top, twips_);
+    placement_.Restore(*this, twips_);
 
     txtPatFolder_->setText(QString::fromStdString(GetPatFolder(settings_)));
     {
@@ -135,7 +187,9 @@ void frmOption::Form_Load() {
         QSignalBlocker blocker(dirList_->selectionModel());
         dirList_->setCurrentIndex(folders_->index(QDir::currentPath()));
     }
-    OpenFolderList(txtPatFolder_->text());
+    if (!OpenFolderList(txtPatFolder_->text())) {
+        FollowCurrentFolder();
+    }
     // The drive list follows the stored folder without moving the folder list,
     // so the stored folder stays in the text box.
     SelectDriveOf(txtPatFolder_->text());
@@ -154,9 +208,34 @@ bool frmOption::OpenFolderList(const QString& path) {
         return false;
     }
     dirList_->setCurrentIndex(index); // reports through dirList_Change
-    dirList_->scrollTo(index);
-    dirList_->expand(index);
+    FollowCurrentFolder();
     return true;
+}
+
+void frmOption::FollowCurrentFolder() {
+    following_ = true;
+    ScrollToCurrentFolder();
+}
+
+void frmOption::ScrollToCurrentFolder() {
+    QModelIndex current = dirList_->currentIndex();
+    if (current.isValid()) {
+        // Scrolling opens the folders above it.
+        dirList_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+        dirList_->expand(current);
+    }
+}
+
+void frmOption::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (following_) {
+        followTimer_->start();
+    }
+}
+
+void frmOption::StopFollowing() {
+    following_ = false;
+    followTimer_->stop();
 }
 
 QString frmOption::FolderListPath() const {
@@ -190,6 +269,25 @@ QString frmOption::VolumeOf(const QString& path, const QStringList& volumeRoots)
         }
     }
     return best;
+}
+
+QStringList frmOption::PickableVolumes(const QList<MountedVolume>& volumes, const QString& home) {
+    QStringList roots{home};
+    QList<QByteArray> devices;
+    QList<MountedVolume> sorted = volumes;
+    // Shortest root first: a device bound again deeper (a sandbox's view of a
+    // folder) keeps its real mount point.
+    std::stable_sort(sorted.begin(), sorted.end(), [](const MountedVolume& a, const MountedVolume& b) {
+        return a.root.size() < b.root.size();
+    });
+    for (const MountedVolume& volume : sorted) {
+        if (IsPickable(volume) && !devices.contains(volume.device) && !roots.contains(volume.root)) {
+            devices.append(volume.device);
+            roots.append(volume.root);
+        }
+    }
+    std::sort(roots.begin() + 1, roots.end());
+    return roots;
 }
 
 void frmOption::SelectDriveOf(const QString& path) {
@@ -253,7 +351,7 @@ void frmOption::keyPressEvent(QKeyEvent* event) {
 }
 
 void frmOption::Form_Unload() {
-    StoreTwipsPositionOnce(unloaded_, settings_, kSection, *this, twips_);
+    placement_.StoreOnce(*this, twips_);
 }
 
 } // namespace velmora

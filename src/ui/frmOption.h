@@ -13,11 +13,21 @@ class QComboBox;
 class QFileSystemModel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 class QTreeView;
 
 namespace velmora {
 
 inline constexpr int kColorButtonCount = 18;
+
+// One mounted volume as the drive list sees it.
+struct MountedVolume {
+    QString root;
+    QByteArray device;
+    QByteArray fileSystem;
+    bool ready = false;
+    bool readOnly = false;
+};
 
 // The Options window: PAT folder and one colour per popularity rank. The
 // controls are the working copy; only OK writes them to the settings store.
@@ -30,6 +40,9 @@ public:
     std::int32_t FaceColor(int index) const { return faceColors_[static_cast<std::size_t>(index)]; }
     // Root of the volume holding `path`: the longest mount point that contains it.
     static QString VolumeOf(const QString& path, const QStringList& volumeRoots);
+    // The drive list's entries: the home folder, then the volumes a user would
+    // pick a folder on, one entry for each device.
+    static QStringList PickableVolumes(const QList<MountedVolume>& volumes, const QString& home);
 
 public slots:
     void btnOk_Click();
@@ -40,6 +53,7 @@ public slots:
 protected:
     void done(int result) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void BuildControls();
@@ -47,6 +61,11 @@ private:
     void dirList_Change();
     void drvList_Change(int index);
     bool OpenFolderList(const QString& path);
+    // Scrolls the folder list to its current folder, opened, and keeps doing so
+    // while the folders above it are still being read.
+    void FollowCurrentFolder();
+    void ScrollToCurrentFolder();
+    void StopFollowing();
     void SelectDriveOf(const QString& path);
     void SetFaceColor(int index, std::int32_t color);
     QString FolderListPath() const;
@@ -60,7 +79,9 @@ private:
     QFileSystemModel* folders_ = nullptr;
     std::array<QPushButton*, kColorButtonCount> btnColor_{};
     std::array<std::int32_t, kColorButtonCount> faceColors_{};
-    bool unloaded_ = false;
+    WindowPlacement placement_;
+    QTimer* followTimer_ = nullptr;
+    bool following_ = false;
 };
 
 } // namespace velmora

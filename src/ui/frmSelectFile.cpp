@@ -1,6 +1,7 @@
 #include "ui/frmSelectFile.h"
 
 #include "settings/window_position.h"
+#include "ui/sheet_widgets.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -16,19 +17,14 @@ constexpr float kDefaultLeft = 1500.0f;
 constexpr float kDefaultTop = 1000.0f;
 constexpr Qt::Alignment kCellAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 
-QPushButton* Button(const char* name, const QString& caption, QWidget* parent) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromUtf8(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 frmSelectFile::frmSelectFile(SettingsStore& settings, MessageSink& messages, LoadRace loadRace,
                              QWidget* owner)
-    : QWidget(owner, Qt::Window), settings_(settings), messages_(messages), loadRace_(std::move(loadRace)),
-      twips_(Twips::ForScreen()) {
+    // A dialog-type window: the window manager keeps it above its owner, unlike
+    // a plain window, without it being modal.
+    : QWidget(owner, Qt::Dialog), settings_(settings), messages_(messages), loadRace_(std::move(loadRace)),
+      twips_(Twips::ForScreen()), placement_(settings, kSection, {kDefaultLeft, kDefaultTop}) {
     setObjectName(QStringLiteral("frmSelectFile"));
     setWindowTitle(QStringLiteral("PATﾌｧｲﾙの選択"));
     BuildControls();
@@ -58,13 +54,13 @@ void frmSelectFile::BuildControls() {
     });
     connect(grdFileList_, &QTableWidget::cellDoubleClicked, this, &frmSelectFile::grdFileList_DblClick);
 
-    auto* btnUpdate = Button("btnUpdate", QStringLiteral("最新を反映"), this);
+    auto* btnUpdate = CommandButton("btnUpdate", QStringLiteral("最新を反映"), this);
     twips_.Place(btnUpdate, 360, 5280, 1335, 375);
     connect(btnUpdate, &QPushButton::clicked, this, &frmSelectFile::btnUpdate_Click);
-    auto* btnSelect = Button("btnSelect", QStringLiteral("決定"), this);
+    auto* btnSelect = CommandButton("btnSelect", QStringLiteral("決定"), this);
     twips_.Place(btnSelect, 3720, 5280, 1335, 375);
     connect(btnSelect, &QPushButton::clicked, this, &frmSelectFile::btnSelect_Click);
-    auto* btnClose = Button("btnClose", QStringLiteral("閉じる"), this);
+    auto* btnClose = CommandButton("btnClose", QStringLiteral("閉じる"), this);
     twips_.Place(btnClose, 5400, 5280, 1335, 375);
     connect(btnClose, &QPushButton::clicked, this, &frmSelectFile::btnClose_Click);
 
@@ -112,9 +108,7 @@ void frmSelectFile::ShowList() {
 }
 
 void frmSelectFile::Form_Load() {
-    WindowPosition position =
-        RestoreWindowPosition(settings_, kSection, {kDefaultLeft, kDefaultTop}, {kDefaultLeft, kDefaultTop});
-    MoveToTwips(this, position.left, position.top, twips_);
+    placement_.Restore(*this, twips_);
     UpdateList();
 }
 
@@ -154,7 +148,7 @@ void frmSelectFile::closeEvent(QCloseEvent* event) {
 }
 
 void frmSelectFile::Form_Unload() {
-    StoreTwipsPositionOnce(unloaded_, settings_, kSection, *this, twips_);
+    placement_.StoreOnce(*this, twips_);
 }
 
 } // namespace velmora

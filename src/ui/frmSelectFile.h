@@ -53,8 +53,8 @@ private:
     Twips twips_;
     FileList list_;
     QTableWidget* grdFileList_ = nullptr;
+    WindowPlacement placement_;
     bool showing_ = false;
-    bool unloaded_ = false;
 };
 
 } // namespace velmora

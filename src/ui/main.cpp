@@ -1,15 +1,46 @@
 #include "qtsettings/qsettings_store.h"
 #include "shell/remarks.h"
 #include "ui/frmMain.h"
+#include "ui/startup.h"
 
 #include <QApplication>
 #include <QPointer>
+#include <QTimer>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace {
+
+void OpenTestWindow(velmora::frmMain* window, const QString& name) {
+    // Queued: the Options window runs its own event loop.
+    if (name == QStringLiteral("browser")) {
+        QTimer::singleShot(0, window, &velmora::frmMain::mnuFileList_Click);
+    } else if (name == QStringLiteral("options")) {
+        QTimer::singleShot(0, window, &velmora::frmMain::mnuToolOption_Click);
+    } else if (name == QStringLiteral("backtest")) {
+        QTimer::singleShot(0, window, &velmora::frmMain::mnuFileBacktest_Click);
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    velmora::PreferXcbUnderWayland();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Velmora"));
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setDesktopFileName(QStringLiteral("velmora"));
+
+    QString error;
+    std::optional<velmora::TestSwitches> switches =
+        velmora::ParseTestSwitches(QApplication::arguments(), error);
+    if (!switches) {
+        std::fprintf(stderr, "velmora: %s\n", qPrintable(error));
+        return 2;
+    }
+    QTranslator qtTexts;
+    velmora::InstallJapaneseQtTexts(app, qtTexts);
 
     // The remarks are read before any window appears.
     velmora::LoadRemarks();
@@ -23,5 +54,9 @@ int main(int argc, char** argv) {
         }
     });
     window->show();
+    OpenTestWindow(window, switches->openWindow);
+    if (switches->quitAfterMs > 0) {
+        QTimer::singleShot(switches->quitAfterMs, window, &QWidget::close);
+    }
     return QApplication::exec();
 }

@@ -34,4 +34,21 @@ QSize TightRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
     return size;
 }
 
+void TightRowDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->text = WithYenSign(option->text);
+}
+
+QString WithYenSign(const QString& text) {
+    QString shown = text;
+    return shown.replace(QLatin1Char('\\'), QChar(0x00A5));
+}
+
+QPushButton* CommandButton(const char* name, const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromUtf8(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
 } // namespace velmora

@@ -2,22 +2,117 @@
 
 #include "settings/window_position.h"
 
+#include <QEvent>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QScreen>
 #include <QWidget>
 #include <QtMath>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace velmora {
 namespace {
 
 constexpr double kTwipsPerLogicalInch = 1440.0;
 constexpr double kFallbackDpi = 96.0;
-// The strip of the title bar that must lie on a screen for the window to be movable.
-constexpr int kGripWidth = 64;
-constexpr int kGripHeight = 24;
+// How much of a frame larger than the screen must stay on it to be dragged back.
+constexpr int kGrip = 64;
+
+QList<QRect> AvailableScreenAreas() {
+    QList<QRect> areas;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        areas.append(screen->availableGeometry());
+    }
+    return areas;
+}
+
+qint64 Area(const QRect& rect) {
+    return rect.isEmpty() ? 0 : qint64{rect.width()} * rect.height();
+}
+
+qint64 DistanceSquared(const QRect& area, QPoint point) {
+    qint64 dx = std::max({area.left() - point.x(), 0, point.x() - area.right()});
+    qint64 dy = std::max({area.top() - point.y(), 0, point.y() - area.bottom()});
+    return dx * dx + dy * dy;
+}
+
+// The screen that holds most of the frame; for a frame on none, the closest.
+QRect NearestScreen(const QRect& frame, const QList<QRect>& screens) {
+    QRect best = screens.constFirst();
+    qint64 bestOverlap = -1;
+    qint64 bestDistance = std::numeric_limits<qint64>::max();
+    for (const QRect& screen : screens) {
+        qint64 overlap = Area(screen.intersected(frame));
+        qint64 distance = DistanceSquared(screen, frame.center());
+        if (overlap > bestOverlap || (overlap == 0 && bestOverlap == 0 && distance < bestDistance)) {
+            best = screen;
+            bestOverlap = overlap;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+// A resizable window larger than the screen (a high DPI on a small screen)
+// shrinks so its whole frame fits.
+void FitOnScreen(QWidget& window, const QRect& screen) {
+    QSize frameExtra = window.frameGeometry().size() - window.size();
+    QSize fitting = window.size().boundedTo(screen.size() - frameExtra).expandedTo(window.minimumSize());
+    if (fitting != window.size() && window.minimumSize() != window.maximumSize()) {
+        window.resize(fitting);
+    }
+}
+
+// Finishes a restore once the window manager has framed the window: only then
+// is the frame's size known, and a frame placed by the client size alone can
+// overhang the screen or sit a title bar's height off.
+class FramePlacer : public QObject {
+public:
+    FramePlacer(QWidget& window, QPoint wanted) : QObject(&window), window_(window), wanted_(wanted) {
+        window.installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        bool geometryEvent =
+            event->type() == QEvent::Move || event->type() == QEvent::Resize || event->type() == QEvent::Show;
+        if (watched == &window_ && geometryEvent && IsFramed()) {
+            window_.removeEventFilter(this);
+            Place();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    bool IsFramed() const { return window_.isVisible() && window_.frameGeometry() != window_.geometry(); }
+
+    void Place() {
+        QList<QRect> screens = AvailableScreenAreas();
+        if (!screens.isEmpty()) {
+            FitOnScreen(window_, NearestScreen(QRect(wanted_, window_.frameGeometry().size()), screens));
+        }
+        QRect frame = window_.frameGeometry();
+        QPoint target = screens.isEmpty() ? wanted_ : BringOntoScreen(QRect(wanted_, frame.size()), screens);
+        if (frame.topLeft() != target) {
+            window_.move(target);
+        }
+    }
+
+    QWidget& window_;
+    QPoint wanted_;
+};
+
+// Along one axis: a frame that fits lies wholly on the screen; a larger one
+// keeps its start (the title bar, the left edge) on it.
+int ClampOnto(int start, int length, int screenStart, int screenLength) {
+    if (length <= screenLength) {
+        return std::clamp(start, screenStart, screenStart + screenLength - length);
+    }
+    return std::clamp(start, screenStart, std::max(screenStart, screenStart + screenLength - kGrip));
+}
 
 } // namespace
 
@@ -50,46 +145,48 @@ void Twips::Place(QWidget* widget, double left, double top, double width, double
     widget->setGeometry(Rect(left, top, width, height));
 }
 
-QPoint BringOntoScreen(const QRect& frame, const QList<QRect>& screens, const QRect& primary) {
-    QRect grip(frame.topLeft(),
-               QSize(std::max(frame.width(), 1), std::clamp(frame.height(), 1, kGripHeight)));
+QPoint BringOntoScreen(const QRect& frame, const QList<QRect>& screens) {
+    if (screens.isEmpty()) {
+        return frame.topLeft();
+    }
     for (const QRect& screen : screens) {
-        QRect common = screen.intersected(grip);
-        if (common.width() >= std::min(kGripWidth, grip.width()) && common.height() >= grip.height()) {
+        if (screen.contains(frame)) {
             return frame.topLeft();
         }
     }
-    int x = std::clamp(frame.left(), primary.left(),
-                       std::max(primary.left(), primary.right() + 1 - frame.width()));
-    int y = std::clamp(frame.top(), primary.top(),
-                       std::max(primary.top(), primary.bottom() + 1 - frame.height()));
-    return {x, y};
+    QRect screen = NearestScreen(frame, screens);
+    return {ClampOnto(frame.left(), frame.width(), screen.left(), screen.width()),
+            ClampOnto(frame.top(), frame.height(), screen.top(), screen.height())};
 }
 
-void MoveToTwips(QWidget* window, double left, double top, const Twips& twips) {
-    QPoint wanted(twips.ToPixels(left), twips.ToPixels(top));
-    QList<QRect> screens;
-    for (QScreen* screen : QGuiApplication::screens()) {
-        screens.append(screen->availableGeometry());
+void WindowPlacement::Restore(QWidget& window, const Twips& twips) {
+    restored_ = RestoreWindowPosition(settings_, section_, defaults_, defaults_);
+    restoredPixels_ = QPoint(twips.ToPixels(restored_.left), twips.ToPixels(restored_.top));
+    // The window's own size, not a default one, decides whether it fits.
+    window.ensurePolished();
+    if (QLayout* layout = window.layout()) {
+        layout->activate();
     }
-    QScreen* primary = QGuiApplication::primaryScreen();
-    if (primary == nullptr) {
-        window->move(wanted);
-        return;
+    QList<QRect> screens = AvailableScreenAreas();
+    if (!screens.isEmpty()) {
+        FitOnScreen(window, NearestScreen(QRect(restoredPixels_, window.frameGeometry().size()), screens));
     }
-    QRect frame(wanted, window->frameGeometry().size());
-    window->move(BringOntoScreen(frame, screens, primary->availableGeometry()));
+    window.move(BringOntoScreen(QRect(restoredPixels_, window.frameGeometry().size()), screens));
+    new FramePlacer(window, restoredPixels_);
 }
 
-void StoreTwipsPositionOnce(bool& stored, SettingsStore& settings, const std::string& section,
-                            const QWidget& window, const Twips& twips) {
-    if (stored) {
+void WindowPlacement::StoreOnce(const QWidget& window, const Twips& twips) {
+    if (stored_) {
         return;
     }
-    stored = true;
-    WindowPosition position{static_cast<float>(twips.FromPixels(window.x())),
-                            static_cast<float>(twips.FromPixels(window.y()))};
-    StoreWindowPosition(settings, section, position, window.isMinimized());
+    stored_ = true;
+    QPoint now = window.pos();
+    // Twips that were rounded to pixels on the way in go back out as they came.
+    WindowPosition position = now == restoredPixels_
+                                  ? restored_
+                                  : WindowPosition{static_cast<float>(twips.FromPixels(now.x())),
+                                                   static_cast<float>(twips.FromPixels(now.y()))};
+    StoreWindowPosition(settings_, section_, position, window.isMinimized());
 }
 
 } // namespace velmora

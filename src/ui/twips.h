@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/window_position.h"
+
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -31,18 +33,34 @@ private:
     double dpi_;
 };
 
-// Where a window of `frame` belongs so that its title bar can be reached: the
-// position unchanged when a usable part of its top edge lies on one of the
-// screens, else moved into the primary screen's available area.
-QPoint BringOntoScreen(const QRect& frame, const QList<QRect>& screens, const QRect& primary);
+// Where a window whose whole frame is `frame` belongs: unchanged when the frame
+// lies inside one screen's available area, else moved into the nearest one so
+// the title bar and the close box can be reached. A frame larger than the
+// screen keeps its top-left corner on it.
+QPoint BringOntoScreen(const QRect& frame, const QList<QRect>& screens);
 
-// Moves a top-level window to a stored twips position, brought onto a screen.
-void MoveToTwips(QWidget* window, double left, double top, const Twips& twips);
+// The stored position of one top-level window. Restoring places the window's
+// frame (title bar included) at the stored twips, once the window manager has
+// told the frame's size; storing writes the frame's position back. A window the
+// user did not move stores the very twips it was restored from, so positions
+// survive any number of restarts unchanged.
+class WindowPlacement {
+public:
+    WindowPlacement(SettingsStore& settings, std::string section, WindowPosition defaults)
+        : settings_(settings), section_(std::move(section)), defaults_(defaults) {}
 
-// Stores a top-level window's position, in twips, under `section` the first
-// time the window is unloaded; `stored` remembers that it was, so a window
-// unloaded twice (closed, then the program ending) stores nothing more.
-void StoreTwipsPositionOnce(bool& stored, SettingsStore& settings, const std::string& section,
-                            const QWidget& window, const Twips& twips);
+    void Restore(QWidget& window, const Twips& twips);
+    // Stores the position the first time only: a window unloaded twice (closed,
+    // then the program ending) keeps what it stored first.
+    void StoreOnce(const QWidget& window, const Twips& twips);
+
+private:
+    SettingsStore& settings_;
+    std::string section_;
+    WindowPosition defaults_;
+    WindowPosition restored_;
+    QPoint restoredPixels_;
+    bool stored_ = false;
+};
 
 } // namespace velmora

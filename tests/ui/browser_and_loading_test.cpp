@@ -202,9 +202,14 @@ TEST(ShutdownOrder, ClosingWhileTheOptionsWindowIsOpenUnloadsItFirst) {
 TEST_F(BrowserTest, OpenCommandLoadsTheChosenFileOrReportsAFailedRead) {
     Trigger("mnuTestData1");
     const QString before = Text(window.get(), "txtTanOdds_1");
-    fileChooser = [](QFileDialog&) { return QString::fromStdString(kSampleFolder + "/no-such-Zo-file.jra"); };
+    // The dialog lets a typed name of a missing file through to the loader's own message.
+    fileChooser = [](QFileDialog& dialog) {
+        EXPECT_NE(dialog.fileMode(), QFileDialog::ExistingFile);
+        return QString::fromStdString(kSampleFolder + "/no-such-Zo-file.jra");
+    };
     Trigger("Toolbar1_Open");
     ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "ファイルの読み込みに失敗しました。");
     EXPECT_EQ(messages[0].caption, "えらー");
     EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
     EXPECT_EQ(Text(window.get(), "txtTanOdds_1"), before);

@@ -4,6 +4,7 @@
 #include "ui_test_support.h"
 
 #include <QColorDialog>
+#include <QDir>
 #include <QFileSystemModel>
 #include <QPushButton>
 #include <QTest>
@@ -130,6 +131,58 @@ TEST_F(OptionWindowTest, OpeningAFolderInTheListPutsItInTheBox) {
     // Typing changes only the box.
     Find<QLineEdit>(&dialog, "txtPatFolder")->setText("/elsewhere");
     EXPECT_EQ(model->filePath(tree->currentIndex()), sub);
+}
+
+// True once the folder list shows `index` inside its viewport, its parents opened.
+bool ShownInList(QTreeView* tree, const QModelIndex& index) {
+    return QTest::qWaitFor(
+        [&] {
+            return tree->currentIndex() == index &&
+                   tree->viewport()->rect().intersects(tree->visualRect(index));
+        },
+        5000);
+}
+
+TEST_F(OptionWindowTest, FolderListOpensAtTheStoredFolderOrElseAtTheCurrentOne) {
+    TempDir folder;
+    const std::filesystem::path deep = folder.path() / "a" / "b" / "c" / "d";
+    std::filesystem::create_directories(deep);
+    SetPatFolder(settings, deep.string());
+    {
+        frmOption dialog(settings, window->Seams(), window.get());
+        dialog.show();
+        auto* tree = Find<QTreeView>(&dialog, "dirList");
+        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        ASSERT_NE(model, nullptr);
+        EXPECT_TRUE(ShownInList(tree, model->index(QString::fromStdString(deep.string()))));
+    }
+    SetPatFolder(settings, (folder.path() / "missing").string());
+    frmOption dialog(settings, window->Seams(), window.get());
+    dialog.show();
+    auto* tree = Find<QTreeView>(&dialog, "dirList");
+    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_TRUE(ShownInList(tree, model->index(QDir::currentPath())));
+}
+
+TEST(PickableVolumes, ListsTheHomeFolderAndRealVolumesOnly) {
+    const QList<MountedVolume> volumes{
+        {"/", "/dev/sda1", "ext4", true, false},
+        {"/proc", "proc", "proc", true, false},
+        {"/sys/fs/cgroup", "cgroup2", "cgroup2", true, false},
+        {"/dev/shm", "tmpfs", "tmpfs", true, false},
+        {"/run/user/1000", "tmpfs", "tmpfs", true, false},
+        {"/snap/core22/864", "/dev/loop3", "squashfs", true, true},
+        {"/etc/hosts", "/dev/sda1", "ext4", true, false}, // a sandbox's bind of the root device
+        {"/data", "/dev/sdb1", "xfs", true, false},
+        {"/media/user/CDROM", "/dev/sr0", "iso9660", true, true},
+        {"/mnt/archive", "/dev/sdc1", "ext4", true, true},          // read-only and fixed
+        {"/media/user/card", "/dev/sdd1", "vfat", false, false},    // not ready
+        {"/media/user/image", "/dev/loop5", "iso9660", true, true}, // a read-only loop
+        {"/boot/efi", "/dev/sda2", "vfat", true, false},
+    };
+    EXPECT_EQ(frmOption::PickableVolumes(volumes, "/home/user"),
+              QStringList({"/home/user", "/", "/data", "/media/user/CDROM"}));
 }
 
 TEST(VolumeOf, PicksTheLongestMountPointHoldingThePath) {

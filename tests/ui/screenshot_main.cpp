@@ -4,6 +4,10 @@
 //   velmora_screenshot OUT.png --windows     also OUT-options.png, OUT-about.png, OUT-browser.png
 //   velmora_screenshot OUT.png --backtest    the back-test window after a run over the sample
 //                                            folder, and OUT-chart.png with its chart page
+//   velmora_screenshot OUT.png --desktop ODDS-FILE
+//                                            under a window manager, frames included: the main
+//                                            window with a loaded race and its result, then
+//                                            OUT-browser.png, OUT-options.png, OUT-backtest.png
 #include "settings/settings_ops.h"
 #include "settings/settings_store.h"
 #include "shell/remarks.h"
@@ -18,6 +22,7 @@
 #include <QFileInfo>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -55,6 +60,41 @@ bool SaveBacktest(velmora::frmMain& window, const QString& output) {
     return saved && Save(*backtest, Sibling(output, "-chart"));
 }
 
+// Lets the window manager frame and place what was just shown.
+void Settle() {
+    QEventLoop loop;
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// What the screen shows of a window, the window manager's frame included.
+bool SaveFramed(QWidget& widget, const QString& path) {
+    Settle();
+    const QRect frame = widget.frameGeometry();
+    return widget.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(path);
+}
+
+bool SaveDesktop(velmora::frmMain& window, velmora::SettingsStore& settings, const QString& output) {
+    bool saved = SaveFramed(window, output);
+    window.mnuFileList_Click();
+    saved = SaveFramed(*window.SelectFileWindow(), Sibling(output, "-browser")) && saved;
+    window.SelectFileWindow()->hide();
+    {
+        velmora::frmOption options(settings, window.Seams(), &window);
+        options.show();
+        saved = SaveFramed(options, Sibling(output, "-options")) && saved;
+    }
+    window.mnuFileBacktest_Click();
+    velmora::frmBacktest* backtest = window.BacktestWindow();
+    QEventLoop loop;
+    QObject::connect(backtest, &velmora::frmBacktest::RunFinished, &loop, &QEventLoop::quit);
+    backtest->btnRun_Click();
+    if (backtest->IsRunning()) {
+        loop.exec();
+    }
+    return SaveFramed(*backtest, Sibling(output, "-backtest")) && saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -66,6 +106,7 @@ int main(int argc, char** argv) {
     const QString output = QString::fromLocal8Bit(argv[1]);
     const bool allWindows = argc >= 3 && std::strcmp(argv[2], "--windows") == 0;
     const bool backtestWindow = argc >= 3 && std::strcmp(argv[2], "--backtest") == 0;
+    const bool desktop = argc >= 4 && std::strcmp(argv[2], "--desktop") == 0;
     velmora::MemorySettingsStore settings;
     // A few rank colours, as a user would pick them in the Options window.
     const std::int32_t colors[] = {0x8080FF, 0x80C0FF, 0x80FFFF, 0x80FF80, 0xFFC080, 0xFF80C0};
@@ -76,7 +117,10 @@ int main(int argc, char** argv) {
     velmora::RemarkList remarks = {"本命サイドで堅く収まりそうです。"};
     velmora::frmMain window(settings, remarks);
     window.show();
-    if (argc >= 3 && !allWindows && !backtestWindow) {
+    if (desktop) {
+        window.UpdateFormFromSelection(argv[3]);
+        window.cmdResult_Click();
+    } else if (argc >= 3 && !allWindows && !backtestWindow) {
         window.UpdateFormFromSelection(argv[2]);
         window.cmdResult_Click();
     } else {
@@ -85,6 +129,12 @@ int main(int argc, char** argv) {
     }
     bool saved = false;
     QTimer::singleShot(300, [&] {
+        if (desktop) {
+            saved = SaveDesktop(window, settings, output);
+            window.close();
+            QApplication::quit();
+            return;
+        }
         if (backtestWindow) {
             saved = SaveBacktest(window, output);
             window.close();

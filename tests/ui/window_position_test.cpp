@@ -66,25 +66,72 @@ TEST_F(PositionTest, NonNumericPositionKeepsTheDesignPosition) {
     EXPECT_EQ(window.x(), Twips::ForScreen().ToPixels(1000));
 }
 
-TEST(BringOntoScreen, KeepsReachableWindowsAndMovesLostOnes) {
+TEST(BringOntoScreen, KeepsWholeFramesAndMovesTheOthersOntoTheNearestScreen) {
     const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
-    const QRect primary = screens[0];
     struct Case {
         QPoint wanted;
         QPoint expected;
     };
     const Case cases[] = {
-        {{100, 100}, {100, 100}},         // on the primary screen
-        {{2000, 50}, {2000, 50}},         // on the second screen
-        {{-700, 100}, {-700, 100}},       // partly off, title bar still reachable
-        {{5000, 100}, {1920 - 800, 100}}, // right of every screen
-        {{100, -300}, {100, 0}},          // title bar above the screen
+        {{100, 100}, {100, 100}},                // on the primary screen
+        {{2000, 50}, {2000, 50}},                // on the second screen
+        {{-700, 100}, {0, 100}},                 // partly off on the left
+        {{1700, 100}, {1920, 100}},              // mostly on the second screen
+        {{1300, 100}, {1920 - 800, 100}},        // mostly on the primary screen
+        {{5000, 100}, {1920 + 1280 - 800, 100}}, // right of every screen: the closest
+        {{100, -300}, {100, 0}},                 // title bar above the screen
         {{100, 5000}, {100, 1080 - 500}},
+        {{-100000, -100000}, {0, 0}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(BringOntoScreen(QRect(c.wanted, QSize(800, 500)), screens, primary), c.expected)
+        EXPECT_EQ(BringOntoScreen(QRect(c.wanted, QSize(800, 500)), screens), c.expected)
             << c.wanted.x() << "," << c.wanted.y();
     }
+    // A frame larger than the screen keeps its title bar on it, and where it was
+    // when that is on the screen.
+    EXPECT_EQ(BringOntoScreen(QRect(QPoint(10, -50), QSize(800, 2000)), screens), QPoint(10, 0));
+    EXPECT_EQ(BringOntoScreen(QRect(QPoint(100, 100), QSize(2000, 500)), screens), QPoint(100, 100));
+    EXPECT_EQ(BringOntoScreen(QRect(QPoint(-900, 100), QSize(2000, 500)), screens), QPoint(0, 100));
+}
+
+TEST_F(PositionTest, AResizableWindowLargerThanTheScreenShrinksToFitIt) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window;
+    window.resize(screen.width() + 300, screen.height() + 200);
+    WindowPlacement placement(store, "BacktestWindow", {1500, 1000});
+    placement.Restore(window, Twips(96));
+    EXPECT_TRUE(screen.contains(window.frameGeometry())) << window.width() << "x" << window.height();
+
+    QWidget fixed; // a fixed size is left alone, its corner kept on the screen
+    fixed.setFixedSize(screen.width() + 300, 200);
+    WindowPlacement fixedPlacement(store, "MainWindow", {1500, 1000});
+    fixedPlacement.Restore(fixed, Twips(96));
+    EXPECT_EQ(fixed.width(), screen.width() + 300);
+    EXPECT_TRUE(screen.contains(fixed.pos()));
+}
+
+TEST_F(PositionTest, RestoredTwipsGoBackUnroundedAndMovedWindowsStoreTheirFrame) {
+    // 1000 twips are 66.7 pixels at 96 DPI: a restart must not turn them into 1005.
+    store.Write("SelectFileWindow", "Left", "1000");
+    store.Write("SelectFileWindow", "Top", "1010");
+    QWidget window;
+    window.resize(300, 200);
+    Twips twips(96);
+    WindowPlacement first(store, "SelectFileWindow", {1500, 1000});
+    first.Restore(window, twips);
+    EXPECT_EQ(window.pos(), QPoint(67, 67));
+    first.StoreOnce(window, twips);
+    EXPECT_EQ(store.Read("SelectFileWindow", "Left"), "1000");
+    EXPECT_EQ(store.Read("SelectFileWindow", "Top"), "1010");
+
+    WindowPlacement second(store, "SelectFileWindow", {1500, 1000});
+    second.Restore(window, twips);
+    window.move(200, 100);
+    second.StoreOnce(window, twips);
+    window.move(300, 300); // a second unload stores nothing more
+    second.StoreOnce(window, twips);
+    EXPECT_EQ(store.Read("SelectFileWindow", "Left"), "3000");
+    EXPECT_EQ(store.Read("SelectFileWindow", "Top"), "1500");
 }
 
 TEST(QtNameFilter, TurnsDialogFiltersIntoQtFilters) {

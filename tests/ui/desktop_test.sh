@@ -1,0 +1,259 @@
+#!/bin/bash
+# Runs the built program as a user would, on its own X server with a window
+# manager: window positions must come back the same after any number of
+# restarts, stored positions off the screen must bring the whole frame back
+# onto it, and the file browser must belong to the main window.
+# Usage: desktop_test.sh <velmora> <PAT folder>
+# Exit status 77 (skipped) when Xvfb, openbox or the X tools are missing.
+set -u
+
+velmora="$1"
+pat_folder="$2"
+# How long to wait for a window to appear, in tenths of a second; slow builds raise it.
+patience="${VELMORA_DESKTOP_PATIENCE:-200}"
+screen_w=1280
+screen_h=1024
+
+for tool in Xvfb openbox xdotool xprop xwininfo timeout; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "desktop test skipped: $tool is not installed"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d)
+xvfb_pid=""
+wm_pid=""
+cleanup() {
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null && wait "$wm_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# Polls a command for up to $1 tenths of a second.
+wait_for() {
+    local tenths="$1"
+    shift
+    for _ in $(seq "$tenths"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+start_x() {
+    # A free display number from the server itself: other X servers may run here.
+    Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -dpi 96 -nolisten tcp \
+        3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    if ! wait_for 100 test -s "$work/display"; then
+        echo "Xvfb did not start" >&2
+        cat "$work/xvfb.log" >&2
+        exit 1
+    fi
+    export DISPLAY=":$(head -n 1 "$work/display")"
+}
+
+start_wm() {
+    openbox >"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    if ! wait_for 100 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; then
+        echo "openbox did not start" >&2
+        exit 1
+    fi
+}
+
+stop_wm() {
+    kill "$wm_pid" 2>/dev/null
+    wait "$wm_pid" 2>/dev/null
+    wm_pid=""
+}
+
+# The program's settings, as the user's config folder holds them.
+export XDG_CONFIG_HOME="$work/config"
+export HOME="$work/home"
+mkdir -p "$XDG_CONFIG_HOME/Velmora" "$HOME"
+conf="$XDG_CONFIG_HOME/Velmora/Velmora.conf"
+unset WAYLAND_DISPLAY
+export QT_QPA_PLATFORM=xcb
+
+# Settings with the sample PAT folder and one window's stored position.
+write_position() {
+    printf '[Option]\nPatFolder=%s\n\n[%s]\nLeft=%s\nTop=%s\n' "$pat_folder" "$1" "$2" "$3" >"$conf"
+}
+
+stored() {
+    sed -n "/^\[$1\]/,/^\[/p" "$conf" | sed -n "s/^$2=//p"
+}
+
+app_pid=""
+start_app() {
+    # The program closes itself should the test lose track of it.
+    "$velmora" --test-quit-after=$((patience * 300)) "$@" >"$work/app.log" 2>&1 &
+    app_pid=$!
+}
+
+# Closes a window as a user does, with the window manager's Alt+F4; without a
+# window manager the program's own Exit command (Alt+F, X) ends it.
+close_window() {
+    timeout 10 xdotool windowactivate --sync "$1" >/dev/null 2>&1 ||
+        timeout 10 xdotool windowfocus --sync "$1" >/dev/null 2>&1
+    if [ -n "$wm_pid" ]; then
+        xdotool key --clearmodifiers alt+F4
+    else
+        xdotool key --clearmodifiers alt+f x
+    fi
+}
+
+finish_app() {
+    local waited=0
+    while kill -0 "$app_pid" 2>/dev/null; do
+        if [ "$waited" -ge "$patience" ]; then
+            fail "the program did not close; killed"
+            kill -9 "$app_pid" 2>/dev/null
+            break
+        fi
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    wait "$app_pid" 2>/dev/null
+    local status=$?
+    [ "$status" -eq 0 ] || fail "the program ended with status $status: $(cat "$work/app.log")"
+}
+
+# The visible window of the program with this title.
+window_named() {
+    local id
+    for id in $(xdotool search --onlyvisible --pid "$app_pid" 2>/dev/null); do
+        if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ]; then
+            echo "$id"
+            return 0
+        fi
+    done
+    return 1
+}
+
+find_window() {
+    local id
+    for _ in $(seq "$patience"); do
+        id=$(window_named "$1") && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Left, top, right and bottom (exclusive) of a window's frame, title bar included.
+frame_of() {
+    local id="$1" x y w h extents
+    x=$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left X: *//p')
+    y=$(xwininfo -id "$id" | sed -n 's/.*Absolute upper-left Y: *//p')
+    w=$(xwininfo -id "$id" | sed -n 's/.*Width: *//p')
+    h=$(xwininfo -id "$id" | sed -n 's/.*Height: *//p')
+    extents=$(xprop -id "$id" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
+    [ -n "$extents" ] || extents="0,0,0,0"
+    IFS=, read -r el er et eb <<<"$extents"
+    echo "$((x - el)) $((y - et)) $((x + w + er)) $((y + h + eb))"
+}
+
+# Waits until the window manager has framed the window and left it in place.
+settled_frame() {
+    local id="$1" previous="" current
+    for _ in $(seq 20); do
+        current=$(frame_of "$id")
+        if [ "$current" = "$previous" ]; then
+            [ -z "$wm_pid" ] && break
+            xprop -id "$id" _NET_FRAME_EXTENTS | grep -q "=" && break
+        fi
+        previous="$current"
+        sleep 0.1
+    done
+    echo "$current"
+}
+
+# Starts from a stored position ($4 times, five by default): the twips stay
+# exactly as stored and the frame's corner is where they say.
+round_trip() {
+    local section="$1" title="$2" switch="$3" starts="${4:-5}" left=1500 top=1500 cycle id main
+    write_position "$section" "$left" "$top"
+    for cycle in $(seq "$starts"); do
+        start_app $switch
+        if id=$(find_window "$title"); then
+            read -r fl ft _ _ <<<"$(settled_frame "$id")"
+            # 1500 twips are 100 pixels at 96 DPI.
+            [ "$fl $ft" = "100 100" ] || fail "$section start $cycle: frame at $fl,$ft, not 100,100"
+            # The modal Options window closes first; the browser goes with the main window.
+            [ "$title" = "ｵﾌﾟｼｮﾝ" ] && close_window "$id"
+        else
+            fail "$section start $cycle: no window \"$title\""
+        fi
+        if main=$(find_window Velmora); then
+            close_window "$main"
+        fi
+        finish_app
+        [ "$(stored "$section" Left)" = "$left" ] && [ "$(stored "$section" Top)" = "$top" ] ||
+            fail "$section start $cycle stored $(stored "$section" Left)/$(stored "$section" Top)"
+    done
+}
+
+# A stored position off the screen brings the whole frame back onto it, and
+# what is stored then is where the frame was.
+off_screen() {
+    local left="$1" top="$2" id l t r b
+    write_position MainWindow "$left" "$top"
+    start_app
+    if id=$(find_window Velmora); then
+        read -r l t r b <<<"$(settled_frame "$id")"
+        if [ "$l" -lt 0 ] || [ "$t" -lt 0 ] || [ "$r" -gt "$screen_w" ] || [ "$b" -gt "$screen_h" ]; then
+            fail "stored $left/$top: frame $l,$t-$r,$b is not inside the screen"
+        fi
+        close_window "$id"
+    else
+        fail "stored $left/$top: no main window"
+    fi
+    finish_app
+    local stored_left stored_top
+    stored_left=$(stored MainWindow Left)
+    stored_top=$(stored MainWindow Top)
+    [ "$stored_left" = "$((l * 15))" ] && [ "$stored_top" = "$((t * 15))" ] ||
+        fail "stored $left/$top: stored $stored_left/$stored_top for a frame at $l,$t"
+}
+
+transient_for_main() {
+    write_position SelectFileWindow 1500 1500
+    start_app --test-open=browser
+    local main browser owner
+    main=$(find_window Velmora) || fail "no main window"
+    browser=$(find_window "PATﾌｧｲﾙの選択") || fail "no file browser"
+    if [ -n "$main" ] && [ -n "$browser" ]; then
+        owner=$(xprop -id "$browser" WM_TRANSIENT_FOR | sed -n 's/.*window id # *//p')
+        [ "$((owner))" = "$main" ] || fail "the browser's WM_TRANSIENT_FOR is '$owner', not $main"
+        close_window "$main"
+    fi
+    finish_app
+}
+
+start_x
+start_wm
+round_trip MainWindow Velmora ""
+round_trip SelectFileWindow "PATﾌｧｲﾙの選択" --test-open=browser
+round_trip OptionWindow "ｵﾌﾟｼｮﾝ" --test-open=options
+off_screen 100000 100000
+off_screen -50000 -50000
+transient_for_main
+
+# Without a window manager the frame is the window itself.
+stop_wm
+round_trip MainWindow Velmora "" 2
+
+if [ "$failures" -gt 0 ]; then
+    echo "desktop test: $failures failure(s)" >&2
+    exit 1
+fi
+echo "desktop test: passed"
