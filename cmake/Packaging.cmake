@@ -13,9 +13,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://velmora.example.org/")
+# CPack puts the summary above this as the synopsis line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Velmora is a desktop tool for Japanese horse-race bettors. For one race of
+    "Velmora is a desktop tool for Japanese horse-race bettors. For one race of
 8 to 18 runners it turns the public's win and place odds into support rates,
 popularity ranks, four reliability grades and up to nine recommended quinella
 pairs. Races loaded from the data files of the PAT betting software show each

@@ -74,14 +74,23 @@ for program in "$@"; do
     fi
 done
 
-# The owner of a file as dpkg knows it: the path itself, the file a symbolic
+# The owners of a file as dpkg knows it: the path itself, the file a symbolic
 # link (an alternative) leads to, and for /usr the path from before the merge
-# of /usr, under which some packages still ship (/bin/gzip).
-owners_of() {
+# of /usr, under which some packages still ship (/bin/gzip). One dpkg call for
+# all of them: each call reads the whole package database.
+candidates() {
     real=$(readlink -f "$1")
-    for candidate in "$1" "$real" "/${real#/usr/}"; do
-        owners=$(dpkg -S "$candidate" 2>/dev/null |
-            sed -n 's/^\([^:]*\(:[a-z0-9]*\)*\): .*$/\1/p' | grep -v '^diversion' |
+    printf '%s\n' "$1" "$real" "/${real#/usr/}"
+}
+cut -f1 "$scratch/needed" | while read -r path; do candidates "$path"; done |
+    sort -u >"$scratch/candidates"
+# shellcheck disable=SC2046
+dpkg -S $(cat "$scratch/candidates") 2>/dev/null | grep -v '^diversion' |
+    sed -n 's/^\(.*\): \(\/.*\)$/\2\t\1/p' >"$scratch/owned" || true
+
+owners_of() {
+    for candidate in $(candidates "$1"); do
+        owners=$(awk -F '\t' -v path="$candidate" '$1 == path { print $2 }' "$scratch/owned" |
             tr ',' '\n' | sed 's/^ *//; s/:.*//' | sort -u)
         if [ -n "$owners" ]; then
             printf '%s\n' "$owners"
