@@ -18,14 +18,15 @@
 # Debian archive. It takes long (the test command builds the program twice):
 # run it when a dependency changes.
 #
-# usage: fresh-machine.sh [--ccache]
-#   --ccache  share this machine's compiler cache with the first chroot, to
-#             save build time on repeated runs. ccache is installed there
-#             before the README's commands run; nothing else is.
+# usage: fresh-machine.sh [--ccache | --package FILE.deb]
+#   --ccache   share this machine's compiler cache with the first chroot, to
+#              save build time on repeated runs. ccache is installed there
+#              before the README's commands run; nothing else is.
+#   --package  only step 3, with a package built elsewhere.
 #
 # The minbase system is kept in /var/cache/velmora-fresh-machine between runs
 # (VELMORA_FRESH_CACHE to move it); remove it to start from the archive again.
-# The log of the last run stays in /var/tmp/velmora-fresh-machine.log.
+# The log of each run stays in /var/tmp/velmora-fresh-machine-<time>.log.
 set -euo pipefail
 
 readonly SUITE=bookworm
@@ -34,11 +35,16 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 cache_dir=${VELMORA_FRESH_CACHE:-/var/cache/velmora-fresh-machine}
 system_tar="$cache_dir/$SUITE-minbase.tar"
 use_ccache=no
+given_package=""
 
 case "${1:-}" in
     "") ;;
     --ccache) use_ccache=yes ;;
-    *) echo "usage: $0 [--ccache]" >&2; exit 2 ;;
+    --package)
+        given_package=$(realpath -e "${2:-}" 2>/dev/null) || { echo "$0: no package file '${2:-}'" >&2; exit 2; }
+        case "$given_package" in *.deb) ;; *) echo "$0: $given_package is no .deb" >&2; exit 2 ;; esac
+        ;;
+    *) echo "usage: $0 [--ccache | --package FILE.deb]" >&2; exit 2 ;;
 esac
 
 say() { printf '\n== %s\n' "$*"; }
@@ -64,7 +70,7 @@ readonly MIRROR
 work=$(mktemp -d /var/tmp/velmora-fresh.XXXXXX)
 build_root="$work/build-machine"
 install_root="$work/install-machine"
-log=/var/tmp/velmora-fresh-machine.log
+log=/var/tmp/velmora-fresh-machine-$(date +%Y%m%d-%H%M%S).log
 declare -a step_names=() step_seconds=() step_results=()
 
 print_summary() {
@@ -268,15 +274,19 @@ run_installed_cli() {
 
 say "work folder $work, mirror $MIRROR"
 : >"$log"
-step "minbase for building" make_minbase "$build_root"
-step "clone the committed tree" clone_tree
-if [ "$use_ccache" = yes ]; then
-    step "share the compiler cache (--ccache)" share_ccache
+if [ -z "$given_package" ]; then
+    step "minbase for building" make_minbase "$build_root"
+    step "clone the committed tree" clone_tree
+    if [ "$use_ccache" = yes ]; then
+        step "share the compiler cache (--ccache)" share_ccache
+    fi
+    step "README command 1 (install, build, start velmora)" run_first_command
+    step "README command 2 (install, test.sh)" run_second_command
+    grep -E 'tests passed|tests failed' "$log" | sed 's/^/  ctest: /' || true
+    step "package (scripts/package.sh)" build_package
+else
+    cp "$given_package" "$work/"
 fi
-step "README command 1 (install, build, start velmora)" run_first_command
-step "README command 2 (install, test.sh)" run_second_command
-grep -E 'tests passed|tests failed' "$log" | sed 's/^/  ctest: /' || true
-step "package (scripts/package.sh)" build_package
 step "minbase for installing" make_minbase "$install_root"
 step "apt install ./$(basename "$work"/velmora_*.deb)" install_package
 step "velmora-cli sample 1, velmora-cli --version" run_installed_cli
