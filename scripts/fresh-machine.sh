@@ -51,6 +51,7 @@ say() { printf '\n== %s\n' "$*"; }
 die() { printf 'fresh-machine: %s\n' "$*" >&2; exit 1; }
 
 [ "$(id -u)" -eq 0 ] || die "must run as root (debootstrap, chroot and mount need it)"
+command -v debootstrap >/dev/null || die "needs debootstrap: apt-get install debootstrap"
 git -C "$source_dir" rev-parse --git-dir >/dev/null 2>&1 || die "$source_dir is not a git checkout"
 if [ -n "$(git -C "$source_dir" status --porcelain)" ]; then
     echo "fresh-machine: note: uncommitted changes are not part of the run (it clones HEAD)" >&2
