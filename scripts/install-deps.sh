@@ -1,6 +1,11 @@
 #!/bin/sh
-# Installs what building, running and testing Velmora needs on Debian 12.
-# Run as root (or through sudo); packages already present are left alone.
+# Installs what building, running, testing and packaging Velmora needs on
+# Debian 12. Run as root (or through sudo); packages already present are left
+# alone. `install-deps.sh --list` only prints the list.
+#
+# The install runs without Recommends, so every package a step needs must be
+# here or be reached from here through Depends; the dependency_list test
+# checks that.
 set -eu
 
 PACKAGES="
@@ -13,7 +18,13 @@ xvfb xauth openbox xdotool x11-utils
 qt6-translations-l10n
 nlohmann-json3-dev
 desktop-file-utils appstream
+dpkg-dev file lintian
 "
+
+if [ "${1:-}" = "--list" ]; then
+    printf '%s\n' $PACKAGES
+    exit 0
+fi
 
 missing=""
 for package in $PACKAGES; do

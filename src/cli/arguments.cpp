@@ -19,6 +19,7 @@ const std::string_view kUsage =
     "                                     PAT folder of the settings)\n"
     "  backtest [--json | --csv] [FOLDER] back-test the recommendations over a PAT\n"
     "                                     folder: hit rates and returns\n"
+    "  --version                          print the program's version\n"
     "\n"
     "exit status: 0 done, 1 the program showed a message, 2 usage error\n";
 

@@ -4,8 +4,13 @@
 
 #include <exception>
 #include <iostream>
+#include <string_view>
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::cout << "velmora-cli " VELMORA_VERSION "\n";
+        return velmora::cli::kExitDone;
+    }
     try {
         velmora::LoadRemarks();
         velmora::QSettingsStore settings;

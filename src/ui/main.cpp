@@ -9,6 +9,8 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <iostream>
+#include <string_view>
 
 namespace {
 
@@ -26,10 +28,16 @@ void OpenTestWindow(velmora::frmMain* window, const QString& name) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so that it works without a display.
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::cout << "velmora " VELMORA_VERSION "\n";
+        return 0;
+    }
     velmora::PreferXcbUnderWayland();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Velmora"));
     QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("velmora"));
 
     QString error;
