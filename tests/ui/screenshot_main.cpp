@@ -41,9 +41,8 @@ bool Save(QWidget& widget, const QString& path) {
     return widget.grab().save(path);
 }
 
-// Runs the back-test window over the PAT folder of the settings and saves it
-// with its figures page, then with its chart page.
-bool SaveBacktest(velmora::frmMain& window, const QString& output) {
+// Opens the back-test window and runs it over the PAT folder of the settings.
+velmora::frmBacktest* RunBacktestWindow(velmora::frmMain& window) {
     window.mnuFileBacktest_Click();
     velmora::frmBacktest* backtest = window.BacktestWindow();
     QEventLoop loop;
@@ -52,6 +51,13 @@ bool SaveBacktest(velmora::frmMain& window, const QString& output) {
     if (backtest->IsRunning()) {
         loop.exec();
     }
+    return backtest;
+}
+
+// Runs the back-test window over the PAT folder of the settings and saves it
+// with its figures page, then with its chart page.
+bool SaveBacktest(velmora::frmMain& window, const QString& output) {
+    velmora::frmBacktest* backtest = RunBacktestWindow(window);
     auto* tabs = backtest->findChild<QTabWidget*>(QStringLiteral("tabResults"));
     QApplication::processEvents();
     bool saved = Save(*backtest, output);
@@ -84,14 +90,7 @@ bool SaveDesktop(velmora::frmMain& window, velmora::SettingsStore& settings, con
         options.show();
         saved = SaveFramed(options, Sibling(output, "-options")) && saved;
     }
-    window.mnuFileBacktest_Click();
-    velmora::frmBacktest* backtest = window.BacktestWindow();
-    QEventLoop loop;
-    QObject::connect(backtest, &velmora::frmBacktest::RunFinished, &loop, &QEventLoop::quit);
-    backtest->btnRun_Click();
-    if (backtest->IsRunning()) {
-        loop.exec();
-    }
+    velmora::frmBacktest* backtest = RunBacktestWindow(window);
     return SaveFramed(*backtest, Sibling(output, "-backtest")) && saved;
 }
 
