@@ -6,10 +6,10 @@
 #include "common/random.h"
 #include "engine/calculation.h"
 #include "pat_fixture.h"
-#include "patdata/race_loader.h"
+#include "race/race_loader.h"
 #include "results/result_display.h"
 #include "settings/settings_store.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 #include "shell/services.h"
 
 #include <benchmark/benchmark.h>

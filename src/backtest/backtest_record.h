@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/recommendations.h" // kWideOddsSeparator, which the wide odds texts hold
+#include "sheet/quinella_table.h" // kWideOddsSeparator, which the wide odds texts hold
 
 #include <array>
 #include <cstdint>

@@ -7,11 +7,10 @@
 #include "cli/hand_race.h"
 #include "cli/report.h"
 #include "common/text.h"
-#include "engine/calculation.h"
-#include "patdata/race_loader.h"
+#include "race/race_loader.h"
 #include "results/result_display.h"
 #include "settings/settings_ops.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 #include "shell/sample_races.h"
 #include "shell/services.h"
 

@@ -1,7 +1,7 @@
 #include "cli/hand_race.h"
 
 #include "common/utf8.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 
 namespace velmora::cli {
 namespace {

@@ -3,7 +3,7 @@
 #include "common/display_width.h"
 #include "common/json.h"
 #include "common/text.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 
 #include <algorithm>
 

@@ -4,11 +4,7 @@
 #include "common/messages.h"
 #include "engine/grades.h"
 #include "engine/recommendations.h"
-#include "patdata/file_naming.h"
-#include "patdata/quinella_odds.h"
-#include "shell/race_sheet.h"
-#include "shell/remarks.h"
-#include "shell/services.h"
+#include "sheet/race_sheet.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,21 +98,13 @@ void WritePlaceSupport(RaceSheet& sheet, int n) {
     }
 }
 
-// Re-read at every calculation so that odds the PAT software updated are
-// picked up; a race whose quinella odds can't be read is forgotten.
-void ReadRaceQuinellaOdds(RaceSheet& sheet, MessageSink& messages) {
-    if (!ReadQuinellaOdds(GetQuinellaFileName(sheet.sOddsFileName), sheet.tUmaOdds, messages)) {
-        sheet.sOddsFileName.clear();
-    }
-}
-
 } // namespace
 
-void btnCalc_Click(RaceSheet& sheet, Services& services) {
+bool ComputeRunnerFigures(RaceSheet& sheet, MessageSink& messages) {
     sheet.ClearResults();
     if (sheet.GetActiveRunnerCount() < kMinimumActiveRunners) {
-        services.messages.ShowMessage(kTooFewRunnersMessage, kAppTitle, MessageIcon::None);
-        return;
+        messages.ShowMessage(kTooFewRunnersMessage, kAppTitle, MessageIcon::None);
+        return false;
     }
     const int n = sheet.GetRunnerCount();
     RankWinPopularity(sheet, n);
@@ -124,11 +112,13 @@ void btnCalc_Click(RaceSheet& sheet, Services& services) {
     WriteAveragePlaceOdds(sheet, n);
     RankPlacePopularity(sheet, n);
     WritePlaceSupport(sheet, n);
-    ReadRaceQuinellaOdds(sheet, services.messages);
+    return true;
+}
+
+void ComputeRecommendations(RaceSheet& sheet, MessageSink& messages) {
     RateReliability(sheet);
-    ListRecommendations(sheet, services.messages);
+    ListRecommendations(sheet, messages);
     sheet.ColorPopularity();
-    ShowRandomRemark(sheet, services.remarks, services.random, services.clock);
 }
 
 } // namespace velmora

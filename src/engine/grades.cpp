@@ -1,7 +1,7 @@
 #include "engine/grades.h"
 
 #include "common/conversions.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 
 namespace velmora {
 namespace {

@@ -3,7 +3,7 @@
 #include "common/conversions.h"
 #include "common/messages.h"
 #include "common/text.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 
 #include <algorithm>
 #include <array>

@@ -7,9 +7,6 @@ namespace velmora {
 class MessageSink;
 class RaceSheet;
 
-// Joins the lower and upper wide odds in the wide odds list.
-inline constexpr const char* kWideOddsSeparator = "～";
-
 // The message shown when a pair would join a runner with itself.
 inline constexpr const char* kSameRunnerMessage = "おかしいよ。馬番が２個同じだよ。馬連にならないよ";
 

@@ -3,7 +3,7 @@
 #include "common/messages.h"
 #include "common/text.h"
 #include "results/result_file.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 #include "shell/services.h"
 
 #include <string>

@@ -2,8 +2,8 @@
 
 #include "common/conversions.h"
 #include "common/platform.h"
+#include "sheet/race_sheet.h"
 #include "shell/ini_file.h"
-#include "shell/race_sheet.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "shell/sample_races.h"
 
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,6 @@
 #include "ui/frmMain.h"
 
-#include "engine/calculation.h"
-#include "patdata/race_loader.h"
+#include "race/race_loader.h"
 #include "results/result_display.h"
 #include "settings/settings_ops.h"
 #include "settings/window_position.h"

@@ -2,7 +2,7 @@
 
 #include "common/random.h"
 #include "settings/settings_store.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 #include "shell/remarks.h"
 #include "shell/services.h"
 #include "ui/desktop_seams.h"

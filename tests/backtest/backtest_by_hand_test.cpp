@@ -6,9 +6,9 @@
 #include "common/random.h"
 #include "common/text.h"
 #include "patdata/file_naming.h"
-#include "patdata/race_loader.h"
+#include "race/race_loader.h"
 #include "results/result_display.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 #include "shell/services.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 #include "cli/hand_race.h"
 #include "settings/settings_store.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "common/display_width.h"
 #include "common/json.h"
 #include "settings/settings_ops.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 
 #include <gtest/gtest.h>
 

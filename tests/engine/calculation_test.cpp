@@ -2,6 +2,7 @@
 
 #include "common/conversions.h"
 #include "engine/engine_harness.h"
+#include "race/race_loader.h"
 #include "settings/settings_ops.h"
 #include "shell/sample_races.h"
 

@@ -1,8 +1,7 @@
 #include "results/result_display.h"
 
-#include "engine/calculation.h"
 #include "engine/worked_pat_race.h"
-#include "patdata/race_loader.h"
+#include "race/race_loader.h"
 #include "shell/sample_races.h"
 #include "support/temp_dir.h"
 

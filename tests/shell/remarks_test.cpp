@@ -1,7 +1,7 @@
 #include "common/cp932.h"
 #include "settings/settings_store.h"
+#include "sheet/race_sheet.h"
 #include "shell/ini_file.h"
-#include "shell/race_sheet.h"
 #include "shell/remarks.h"
 #include "support/temp_dir.h"
 

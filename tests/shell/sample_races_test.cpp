@@ -1,5 +1,5 @@
 #include "settings/settings_store.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 #include "shell/sample_races.h"
 
 #include <gtest/gtest.h>

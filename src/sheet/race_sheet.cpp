@@ -1,4 +1,4 @@
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 
 #include "common/conversions.h"
 #include "common/text.h"

@@ -1,5 +1,5 @@
 #include "settings/settings_ops.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
 
 #include <gtest/gtest.h>
 

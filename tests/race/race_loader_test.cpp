@@ -1,4 +1,4 @@
-#include "patdata/race_loader.h"
+#include "race/race_loader.h"
 
 #include "common/text.h"
 #include "engine/calculation.h"

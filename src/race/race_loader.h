@@ -13,6 +13,11 @@ struct Services;
 
 inline constexpr const char* kTooSmallRaceMessage = "７頭立て以下は対応していません。";
 
+// The compute command "買い目算出！": the figures of every runner, the race's
+// quinella odds read afresh, then the grades, the recommended pairs with their
+// odds, the colouring and a remark.
+void btnCalc_Click(RaceSheet& sheet, Services& services);
+
 // Clears the sheet and copies the race onto it: runner count, meeting and race
 // lines (untrimmed, as the fields stand), and the trimmed odds of every runner.
 // False, with the sheet left cleared, when the race is refused: fewer than 8

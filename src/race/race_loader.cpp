@@ -1,4 +1,4 @@
-#include "patdata/race_loader.h"
+#include "race/race_loader.h"
 
 #include "common/conversions.h"
 #include "common/messages.h"
@@ -6,8 +6,10 @@
 #include "engine/calculation.h"
 #include "patdata/entry_file.h"
 #include "patdata/file_naming.h"
+#include "patdata/quinella_odds.h"
 #include "patdata/win_place_odds.h"
-#include "shell/race_sheet.h"
+#include "sheet/race_sheet.h"
+#include "shell/remarks.h"
 #include "shell/services.h"
 
 #include <algorithm>
@@ -64,7 +66,24 @@ void FinishLoad(RaceSheet& sheet, Services& services, const std::string& path) {
     btnCalc_Click(sheet, services);
 }
 
+// Re-read at every calculation so that odds the PAT software updated are
+// picked up; a race whose quinella odds can't be read is forgotten.
+void ReadRaceQuinellaOdds(RaceSheet& sheet, MessageSink& messages) {
+    if (!ReadQuinellaOdds(GetQuinellaFileName(sheet.sOddsFileName), sheet.tUmaOdds, messages)) {
+        sheet.sOddsFileName.clear();
+    }
+}
+
 } // namespace
+
+void btnCalc_Click(RaceSheet& sheet, Services& services) {
+    if (!ComputeRunnerFigures(sheet, services.messages)) {
+        return;
+    }
+    ReadRaceQuinellaOdds(sheet, services.messages);
+    ComputeRecommendations(sheet, services.messages);
+    ShowRandomRemark(sheet, services.remarks, services.random, services.clock);
+}
 
 bool FillSheetFromRace(RaceSheet& sheet, const RaceRecord& race, MessageSink& messages) {
     sheet.ClearSheet();

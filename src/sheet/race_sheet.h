@@ -1,7 +1,7 @@
 #pragma once
 
-#include "patdata/records.h"
 #include "settings/settings_store.h"
+#include "sheet/quinella_table.h"
 
 #include <array>
 #include <cstdint>
