@@ -521,9 +521,12 @@ TEST_F(BacktestWindowTest, ClosingTheMainWindowMidRunIsSafe) {
         StartRun(backtest, folder);
         if (underWay) {
             // Races are taken one by one while the worker keeps posting more.
+            // On a quick, idle machine the worker may have posted its end by
+            // then as well; closing must be safe in either case.
             ASSERT_TRUE(QTest::qWaitFor([progress] { return progress->value() > 0; }, 120000));
+        } else {
+            EXPECT_TRUE(backtest->IsRunning());
         }
-        EXPECT_TRUE(backtest->IsRunning());
         window->close();
         EXPECT_EQ(window->BacktestWindow(), nullptr);
         window.reset();
