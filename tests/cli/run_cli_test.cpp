@@ -29,11 +29,6 @@ std::string Rows(int count, const std::string& line) {
     return text;
 }
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class RunCliTest : public ::testing::Test {
 protected:
     MemorySettingsStore settings;
@@ -201,7 +196,7 @@ TEST_F(RunCliTest, ListDefaultsToThePatFolderOfTheSettings) {
 
 TEST_F(RunCliTest, ListStopsAtAFileOfTheWrongFormatAndSaysSo) {
     test::TempDir dir;
-    std::string good = ReadBytes(kSamplePat + "/Zo-06050201.jra");
+    std::string good = test::ReadFileBytes(kSamplePat + "/Zo-06050201.jra");
     ASSERT_GT(good.size(), 142U);
     std::string bad = good;
     bad[43] = '9';

@@ -51,11 +51,6 @@ private:
     std::optional<std::string> old_;
 };
 
-std::string Contents(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class QSettingsStoreTest : public ::testing::Test {
 protected:
     TemporaryConfigHome home;
@@ -82,7 +77,7 @@ TEST_F(QSettingsStoreTest, PersistsUnderVelmoraWithNestedSections) {
     EXPECT_EQ(GetPatFolder(again), "/srv/パット/");
     EXPECT_EQ(again.Get("MainWindow", "Left", "1000"), "1440");
     EXPECT_EQ(again.Read("Option", "Note"), "@Variant(a text that only looks like one)");
-    EXPECT_NE(Contents(home.SettingsFile()).find("PopularColor\\1=255"), std::string::npos);
+    EXPECT_NE(test::ReadFileBytes(home.SettingsFile()).find("PopularColor\\1=255"), std::string::npos);
     EXPECT_TRUE(problems.empty()) << problems.front();
 }
 
@@ -92,7 +87,7 @@ void ExpectLeftAlone(const fs::path& file, std::vector<std::string>& problems,
                      const std::function<void(QSettingsStore&)>& listen) {
     struct stat before {};
     ASSERT_EQ(::lstat(file.c_str(), &before), 0);
-    std::string bytes = S_ISREG(before.st_mode) ? Contents(file) : std::string();
+    std::string bytes = S_ISREG(before.st_mode) ? test::ReadFileBytes(file) : std::string();
     {
         QSettingsStore store;
         listen(store);
@@ -110,7 +105,7 @@ void ExpectLeftAlone(const fs::path& file, std::vector<std::string>& problems,
     EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_EQ(after.st_ino, before.st_ino);
     if (S_ISREG(before.st_mode)) {
-        EXPECT_EQ(Contents(file), bytes);
+        EXPECT_EQ(test::ReadFileBytes(file), bytes);
     }
 }
 
@@ -141,7 +136,7 @@ TEST_F(QSettingsStoreTest, AVariantClaimingAHugeSizeIsLeftAlone) {
 // the store reads the settings but saves nothing, and says so once.
 TEST_F(QSettingsStoreTest, ALockThatIsAFolderStopsWritesNotReads) {
     home.WriteSettings("[MainWindow]\nLeft=1440\n");
-    const std::string bytes = Contents(home.SettingsFile());
+    const std::string bytes = test::ReadFileBytes(home.SettingsFile());
     fs::path lock = home.SettingsFile().string() + ".lock";
     fs::create_directories(lock);
     {
@@ -155,13 +150,13 @@ TEST_F(QSettingsStoreTest, ALockThatIsAFolderStopsWritesNotReads) {
     ASSERT_EQ(problems.size(), 1U);
     EXPECT_NE(problems.front().find(lock.string()), std::string::npos) << problems.front();
     EXPECT_TRUE(fs::is_directory(lock));
-    EXPECT_EQ(Contents(home.SettingsFile()), bytes);
+    EXPECT_EQ(test::ReadFileBytes(home.SettingsFile()), bytes);
 }
 
 // Another program holding the lock delays a write a little, not for ever.
 TEST_F(QSettingsStoreTest, ALockHeldElsewhereStopsTheWriteAfterAWhile) {
     home.WriteSettings("[MainWindow]\nLeft=1440\n");
-    const std::string bytes = Contents(home.SettingsFile());
+    const std::string bytes = test::ReadFileBytes(home.SettingsFile());
     QLockFile held(QString::fromStdString(home.SettingsFile().string() + ".lock"));
     held.setStaleLockTime(0);
     ASSERT_TRUE(held.tryLock(0));
@@ -173,7 +168,7 @@ TEST_F(QSettingsStoreTest, ALockHeldElsewhereStopsTheWriteAfterAWhile) {
     }
     ASSERT_EQ(problems.size(), 1U);
     EXPECT_NE(problems.front().find("locked"), std::string::npos) << problems.front();
-    EXPECT_EQ(Contents(home.SettingsFile()), bytes);
+    EXPECT_EQ(test::ReadFileBytes(home.SettingsFile()), bytes);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <stdexcept>
 
@@ -33,6 +34,11 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return file.string();
+}
+
+std::string ReadFileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace velmora::test

@@ -22,4 +22,7 @@ private:
     std::filesystem::path path_;
 };
 
+// The whole content of a file, as bytes; empty when it can't be read.
+std::string ReadFileBytes(const std::filesystem::path& file);
+
 } // namespace velmora::test
