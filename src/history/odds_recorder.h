@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace velmora {
+
+// One reading of a race's win/place ("Zo-") or quinella ("Uo-") odds file: its
+// bytes as they stood, the file's modification time and the time the program
+// read it, both in milliseconds since the Unix epoch.
+struct SeenFile {
+    std::string path;
+    std::string bytes;
+    std::int64_t modifiedMs = 0;
+    std::int64_t seenMs = 0;
+};
+
+enum class RecordOutcome {
+    Added,      // a version not held before
+    Unchanged,  // the same bytes as the race's latest version of that file
+    NotRecorded // not an odds file, unreadable, or the history is unavailable
+};
+
+// Where every version of the odds files goes; the front ends hand one to
+// whatever reads odds files, so that a missing or broken history never stops
+// them from working.
+class OddsRecorder {
+public:
+    virtual ~OddsRecorder() = default;
+    virtual RecordOutcome Record(const SeenFile& file) = 0;
+};
+
+// Keeps nothing: for front ends run without a history.
+class NullRecorder : public OddsRecorder {
+public:
+    RecordOutcome Record(const SeenFile&) override { return RecordOutcome::NotRecorded; }
+};
+
+// Reads the file at `path` with its modification time; nothing when it can't be read.
+std::optional<SeenFile> ReadSeenFile(const std::string& path, std::int64_t seenMs);
+
+// Records the win/place odds file at `oddsPath` and the race's quinella odds
+// file beside it, each when it can be read.
+void RecordRaceFiles(OddsRecorder& recorder, const std::string& oddsPath, std::int64_t seenMs);
+
+// Milliseconds since the Unix epoch now, for `seenMs`.
+std::int64_t WallClockMs();
+
+} // namespace velmora
