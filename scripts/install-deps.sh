@@ -17,6 +17,7 @@ clang libclang-rt-14-dev
 xvfb xauth openbox xdotool x11-utils
 qt6-translations-l10n
 nlohmann-json3-dev
+libsqlite3-dev zlib1g-dev
 desktop-file-utils appstream
 dpkg-dev file lintian
 "
