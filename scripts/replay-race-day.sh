@@ -70,31 +70,27 @@ for dir in "$source"/versions/*; do
 done
 [ "$count" -gt 0 ] || fail "$source is not a race day: versions/ holds no version"
 
-# Seconds to wait between two version times at this speed, 0 for no wait.
-wait_between() {
-    awk -v from="$1" -v to="$2" -v speed="$speed" '
-        function seconds(t) { return substr(t, 1, 2) * 3600 + substr(t, 3, 2) * 60 + substr(t, 5, 2) }
-        BEGIN {
-            gap = from == "" ? 0 : seconds(to) - seconds(from)
-            if (speed == 0 || gap <= 0) print 0; else printf "%.3f\n", gap / speed
-        }'
-}
+# Each version's time and the seconds to wait before it at this speed, worked out
+# in one pass: a process per version would slow a fast replay down.
+schedule=$(for dir in "$source"/versions/*; do echo "${dir##*/}"; done | awk -v speed="$speed" '
+    function seconds(t) { return substr(t, 1, 2) * 3600 + substr(t, 3, 2) * 60 + substr(t, 5, 2) }
+    {
+        gap = NR == 1 ? 0 : seconds($1) - seconds(previous)
+        previous = $1
+        if (speed == 0 || gap <= 0) print $1, 0; else printf "%s %.3f\n", $1, gap / speed
+    }')
 
 partial=""
 trap 'if [ -n "$partial" ]; then rm -f "$partial"; fi' EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-previous=""
-for dir in "$source"/versions/*; do
-    name=${dir##*/}
-    pause=$(wait_between "$previous" "$name")
+while read -r name pause; do
     if [ "$pause" != 0 ]; then
         sleep "$pause"
     fi
-    previous=$name
     written=""
-    for file in "$dir"/*; do
+    for file in "$source/versions/$name"/*; do
         [ -f "$file" ] || continue
         base=${file##*/}
         # A dot name, so that nothing looking for Zo-/Uo- files takes the half-written copy.
@@ -104,5 +100,8 @@ for dir in "$source"/versions/*; do
         partial=""
         written="$written $base"
     done
-    echo "$(echo "$name" | sed 's/^\(..\)\(..\)\(..\)$/\1:\2:\3/')$written"
-done
+    minutes=${name%??}
+    echo "${name%????}:${minutes#??}:${name#????}$written"
+done <<SCHEDULE
+$schedule
+SCHEDULE
