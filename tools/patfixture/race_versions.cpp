@@ -3,6 +3,7 @@
 #include "common/conversions.h"
 #include "common/random.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -135,23 +136,16 @@ Race VersionRace(const Race& opening, const std::vector<double>& odds, int secon
 
 // "HH:MM" or "HH:MM:SS" into seconds since midnight.
 int ParseClock(std::string_view text) {
+    // "HH:MM" is five characters, "HH:MM:SS" eight; every part two digits.
+    bool shape =
+        (text.size() == 5 || text.size() == 8) && text[2] == ':' && (text.size() == 5 || text[5] == ':');
     int parts[3] = {0, 0, 0};
-    int count = 0;
-    const char* pos = text.data();
-    const char* end = text.data() + text.size();
-    while (count < 3) {
-        auto [next, error] = std::from_chars(pos, end, parts[count]);
-        if (error != std::errc() || next - pos != 2) {
-            break;
-        }
-        ++count;
-        pos = next;
-        if (pos == end || *pos != ':') {
-            break;
-        }
-        ++pos;
+    for (std::size_t k = 0; shape && k * 3 < text.size(); ++k) {
+        const char* first = text.data() + k * 3;
+        auto [next, error] = std::from_chars(first, first + 2, parts[k]);
+        shape = error == std::errc() && next == first + 2 && parts[k] >= 0;
     }
-    if (count < 2 || pos != end || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) {
+    if (!shape || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) {
         throw FixtureError("a time is written HH:MM or HH:MM:SS, not \"" + std::string(text) + "\"");
     }
     return parts[0] * 3600 + parts[1] * 60 + parts[2];
@@ -179,8 +173,8 @@ double ParseNumber(std::string_view text, std::string_view what) {
     return NumericValue(text);
 }
 
-int ParseWhole(std::string_view text, std::string_view what) {
-    int value = 0;
+template <typename Whole = int> Whole ParseWhole(std::string_view text, std::string_view what) {
+    Whole value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) {
         throw FixtureError(std::string(what) + " must be a whole number, not \"" + std::string(text) + "\"");
@@ -203,7 +197,7 @@ struct PlanKeys {
         } else if (key == "noise") {
             plan.noise = ParseNumber(One(words, "noise"), "noise");
         } else if (key == "seed") {
-            plan.seed = static_cast<std::uint64_t>(ParseWhole(One(words, "seed"), "seed"));
+            plan.seed = ParseWhole<std::uint64_t>(One(words, "seed"), "seed");
         } else if (key == "result-at") {
             resultSecond = ParseClock(One(words, "result-at"));
         } else {
