@@ -58,6 +58,7 @@ esac
 [ -d "$source" ] || fail "no race day folder $source"
 [ -d "$source/versions" ] || fail "$source is not a race day: it has no versions/ folder (see samples/README.md)"
 [ -d "$dest" ] || fail "no folder $dest to replay into; create it first"
+[ -w "$dest" ] || fail "cannot write into $dest"
 count=0
 for dir in "$source"/versions/*; do
     [ -e "$dir" ] || continue
