@@ -3,7 +3,7 @@
 // its size after 1,000 changes within one second. Prints the figures; run by
 // hand (the build passes the path of velmora-cli):
 //
-//     build/ci/bench/velmora_watch_bench [RACES] [IDLE_SECONDS]
+//     build/ci/bin/velmora_watch_bench [RACES] [IDLE_SECONDS]
 #include "pat_fixture.h"
 
 #include <fcntl.h>
@@ -67,12 +67,6 @@ Race BenchRace(int index, const std::string& favouriteOdds) {
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// A new version the way PAT writes it: a new file renamed over the old one.
-void ReplaceByRename(const fs::path& folder, const std::string& name, const std::string& bytes) {
-    WriteFile(folder / (name + ".new"), bytes);
-    fs::rename(folder / (name + ".new"), folder / name);
 }
 
 long StatusKb(pid_t pid, const std::string& key) {
@@ -160,11 +154,15 @@ int main(int argc, char** argv) {
         WriteFile(folder / velmora::patfixture::QuinellaFileName(race),
                   velmora::patfixture::QuinellaOddsBytes(race));
     }
-    std::vector<std::pair<std::string, std::string>> changes;
+    // The new versions are written beforehand beside the folder, so that the
+    // burst is only the renames over the old files, the way PAT ends a write.
+    const fs::path staged = scratch.path() / "staged";
+    std::vector<std::string> changes;
     for (int i = 0; i < kChanges; ++i) {
         const Race race = BenchRace(i % races, std::to_string(3 + i / races) + ".0");
-        changes.emplace_back(velmora::patfixture::OddsFileName(race),
-                             velmora::patfixture::WinPlaceOddsBytes(race));
+        changes.push_back(std::to_string(i) + "/" + velmora::patfixture::OddsFileName(race));
+        fs::create_directories(staged / std::to_string(i));
+        WriteFile(staged / changes.back(), velmora::patfixture::WinPlaceOddsBytes(race));
     }
 
     const auto started = std::chrono::steady_clock::now();
@@ -178,14 +176,15 @@ int main(int argc, char** argv) {
     const double startSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const long startRss = StatusKb(pid, "VmRSS");
+    const long startTicks = CpuTicks(pid);
 
     const long idleFrom = CpuTicks(pid);
     std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
     const long idleTicks = CpuTicks(pid) - idleFrom;
 
     const auto burstStart = std::chrono::steady_clock::now();
-    for (const auto& [name, bytes] : changes) {
-        ReplaceByRename(folder, name, bytes);
+    for (const std::string& change : changes) {
+        fs::rename(staged / change, folder / fs::path(change).filename());
     }
     const double burstSeconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - burstStart).count();
@@ -204,10 +203,12 @@ int main(int argc, char** argv) {
     waitpid(pid, &status, 0);
 
     std::printf("races: %d (%d odds files)\n", races, 2 * races);
-    std::printf("start-up scan: %.2f s\n", startSeconds);
+    const double tick = 1.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+    std::printf("start-up scan: %.2f s (%.2f s of CPU)\n", startSeconds,
+                static_cast<double>(startTicks) * tick);
     std::printf("resident after start: %.1f MB\n", static_cast<double>(startRss) / 1024.0);
     std::printf("CPU over %d s idle: %ld ticks (%.3f s)\n", idleSeconds, idleTicks,
-                static_cast<double>(idleTicks) / static_cast<double>(sysconf(_SC_CLK_TCK)));
+                static_cast<double>(idleTicks) * tick);
     std::printf("%d changes written in %.2f s, %zu lines reported\n", kChanges, burstSeconds, reported);
     std::printf("resident after the changes: %.1f MB (peak %.1f MB)\n",
                 static_cast<double>(afterRss) / 1024.0, static_cast<double>(peakRss) / 1024.0);
