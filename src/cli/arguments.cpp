@@ -19,6 +19,8 @@ const std::string_view kUsage =
     "                                     PAT folder of the settings)\n"
     "  backtest [--json | --csv] [FOLDER] back-test the recommendations over a PAT\n"
     "                                     folder: hit rates and returns\n"
+    "  watch [--json] [FOLDER]            follow a PAT folder: one line per new version\n"
+    "                                     of a race's odds files, until SIGINT or SIGTERM\n"
     "  --version                          print the program's version\n"
     "\n"
     "exit status: 0 done, 1 the program showed a message, 2 usage error\n";
@@ -29,12 +31,13 @@ constexpr int kMinRunners = 8;
 constexpr int kMaxRunners = 18;
 
 std::optional<CommandKind> CommandFromName(std::string_view name) {
-    static constexpr std::array<std::pair<std::string_view, CommandKind>, 5> kCommands = {{
+    static constexpr std::array<std::pair<std::string_view, CommandKind>, 6> kCommands = {{
         {"calc", CommandKind::Calc},
         {"load", CommandKind::Load},
         {"result", CommandKind::Result},
         {"sample", CommandKind::Sample},
         {"list", CommandKind::List},
+        {"watch", CommandKind::Watch},
     }};
     for (const auto& [commandName, kind] : kCommands) {
         if (commandName == name) {
@@ -80,6 +83,7 @@ std::string OperandName(CommandKind command) {
     case CommandKind::Sample:
         return "K";
     case CommandKind::List:
+    case CommandKind::Watch:
         return "FOLDER";
     }
     return "operand";
@@ -137,7 +141,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
             return Error("unknown option '" + arg + "' for " + args[0]);
         }
     }
-    bool operandOptional = *command == CommandKind::List;
+    bool operandOptional = *command == CommandKind::List || *command == CommandKind::Watch;
     if (operands.empty() && !operandOptional) {
         return Error(args[0] + " needs " + OperandName(*command));
     }

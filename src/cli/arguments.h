@@ -7,7 +7,7 @@
 
 namespace velmora::cli {
 
-enum class CommandKind { Calc, Load, Result, Sample, List };
+enum class CommandKind { Calc, Load, Result, Sample, List, Watch };
 
 struct Invocation {
     CommandKind command = CommandKind::Calc;

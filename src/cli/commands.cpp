@@ -6,6 +6,7 @@
 #include "cli/arguments.h"
 #include "cli/hand_race.h"
 #include "cli/report.h"
+#include "cli/watch_command.h"
 #include "common/text.h"
 #include "race/race_loader.h"
 #include "results/result_display.h"
@@ -104,6 +105,7 @@ int RunSheetCommand(const Invocation& invocation, CliContext& context) {
         btnCalc_Click(sheet, services);
         break;
     case CommandKind::List:
+    case CommandKind::Watch:
         break;
     }
     return PrintSheet(context, invocation, sheet, messages);
@@ -135,6 +137,9 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
     }
     if (parsed.invocation->command == CommandKind::List) {
         return RunList(*parsed.invocation, context);
+    }
+    if (parsed.invocation->command == CommandKind::Watch) {
+        return RunWatch(*parsed.invocation, context);
     }
     return RunSheetCommand(*parsed.invocation, context);
 }

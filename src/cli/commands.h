@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/random.h"
+#include "history/odds_recorder.h"
 #include "settings/settings_store.h"
 #include "shell/remarks.h"
 
@@ -23,6 +24,8 @@ struct CliContext {
     std::istream& input;
     std::ostream& out;
     std::ostream& err;
+    // Takes every version of the odds files a command reads.
+    OddsRecorder& recorder;
 };
 
 // Runs the command line (the arguments after the program name) and returns the

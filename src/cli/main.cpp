@@ -18,8 +18,9 @@ int main(int argc, char** argv) {
             [](const std::string& problem) { std::cerr << "velmora-cli: " << problem << "\n"; });
         velmora::StandardRandomSource random;
         velmora::SystemClock clock;
-        velmora::cli::CliContext context{settings, velmora::GetRemarks(), random, clock, std::cin, std::cout,
-                                         std::cerr};
+        velmora::NullRecorder recorder;
+        velmora::cli::CliContext context{
+            settings, velmora::GetRemarks(), random, clock, std::cin, std::cout, std::cerr, recorder};
         return velmora::cli::RunCli({argv + 1, argv + argc}, context);
     } catch (const std::exception& error) {
         std::cerr << "velmora-cli: " << error.what() << "\n";

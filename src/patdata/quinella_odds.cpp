@@ -114,6 +114,10 @@ bool ReadCells(PatFile& file, QuinellaRecord& record, int runnerCount) {
 
 bool ReadQuinellaOdds(const std::string& path, QuinellaRecord& record, MessageSink& messages) {
     PatFile file(path);
+    return ReadQuinellaOdds(file, record, messages);
+}
+
+bool ReadQuinellaOdds(PatFile& file, QuinellaRecord& record, MessageSink& messages) {
     if (!file.IsOpen()) {
         return false;
     }

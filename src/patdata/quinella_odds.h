@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/messages.h"
+#include "patdata/pat_file.h"
 #include "patdata/records.h"
 
 #include <string>
@@ -13,5 +14,7 @@ namespace velmora {
 // completely, has a wrong format (reported through `messages`) or counts more
 // than 18 runners.
 bool ReadQuinellaOdds(const std::string& path, QuinellaRecord& record, MessageSink& messages);
+// The same from a file opened already, read from its start.
+bool ReadQuinellaOdds(PatFile& file, QuinellaRecord& record, MessageSink& messages);
 
 } // namespace velmora

@@ -33,6 +33,8 @@ TEST(ArgumentsTest, AcceptedCommandLines) {
         {{"sample", "--json", "3"}, CommandKind::Sample, true, std::nullopt, "3", true, 3},
         {{"list"}, CommandKind::List, false, std::nullopt, "", false, 0},
         {{"list", "--json", "--json", "pat"}, CommandKind::List, true, std::nullopt, "pat", true, 0},
+        {{"watch"}, CommandKind::Watch, false, std::nullopt, "", false, 0},
+        {{"watch", "pat", "--json"}, CommandKind::Watch, true, std::nullopt, "pat", true, 0},
     };
     for (const auto& c : cases) {
         ParsedArguments parsed = ParseArguments(c.args);
@@ -71,6 +73,8 @@ TEST(ArgumentsTest, UsageErrors) {
         {"sample", " 1"},
         {"list", "a", "b"},
         {"list", "-x"},
+        {"watch", "a", "b"},
+        {"watch", "--runners", "9"},
         {"--json", "list"},
     };
     for (const auto& args : cases) {

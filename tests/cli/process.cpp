@@ -5,8 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <stdexcept>
@@ -132,6 +134,133 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     }
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+} // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+int MsUntil(SteadyClock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
+    return static_cast<int>(std::max<long long>(left, 0));
+}
+
+} // namespace
+
+RunningProcess::RunningProcess(const std::string& program, const std::vector<std::string>& args,
+                               const std::vector<std::string>& environment) {
+    Pipe in, out, err;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in.fds[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, out.fds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err.fds[1], 2);
+    for (int fd : {in.fds[0], in.fds[1], out.fds[0], out.fds[1], err.fds[0], err.fds[1]}) {
+        posix_spawn_file_actions_addclose(&actions, fd);
+    }
+    std::vector<std::string> argv = {program};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> envp = MergedEnvironment(environment);
+    auto argPointers = Pointers(argv);
+    auto envPointers = Pointers(envp);
+    int spawned =
+        posix_spawn(&pid_, program.c_str(), &actions, nullptr, argPointers.data(), envPointers.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        throw std::runtime_error("cannot start " + program + ": " + std::strerror(spawned));
+    }
+    std::swap(outFd_, out.fds[0]);
+    std::swap(errFd_, err.fds[0]);
+}
+
+RunningProcess::~RunningProcess() {
+    if (!reaped_) {
+        kill(pid_, SIGKILL);
+        while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    Pipe::Close(outFd_);
+    Pipe::Close(errFd_);
+}
+
+void RunningProcess::Pump(int timeoutMs) {
+    std::array<pollfd, 2> polls{{{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}}};
+    if (outFd_ < 0 && errFd_ < 0) {
+        return;
+    }
+    if (poll(polls.data(), polls.size(), timeoutMs) <= 0) {
+        return;
+    }
+    std::array<char, 4096> buffer{};
+    for (std::size_t i = 0; i < polls.size(); ++i) {
+        if (polls[i].revents == 0) {
+            continue;
+        }
+        int& fd = i == 0 ? outFd_ : errFd_;
+        ssize_t n = read(fd, buffer.data(), buffer.size());
+        if (n <= 0) {
+            Pipe::Close(fd);
+        } else {
+            (i == 0 ? out_ : err_).append(buffer.data(), static_cast<std::size_t>(n));
+        }
+    }
+}
+
+std::optional<std::string> RunningProcess::ReadLine(int timeoutMs) {
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        std::size_t end = out_.find('\n');
+        if (end != std::string::npos) {
+            std::string line = out_.substr(0, end);
+            out_.erase(0, end + 1);
+            return line;
+        }
+        if (outFd_ < 0 || SteadyClock::now() >= deadline) {
+            return std::nullopt;
+        }
+        Pump(MsUntil(deadline));
+    }
+}
+
+bool RunningProcess::WaitForError(std::string_view text, int timeoutMs) {
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+    while (err_.find(text) == std::string::npos) {
+        if (errFd_ < 0 || SteadyClock::now() >= deadline) {
+            return false;
+        }
+        Pump(MsUntil(deadline));
+    }
+    return true;
+}
+
+void RunningProcess::Signal(int signal) {
+    if (!reaped_) {
+        kill(pid_, signal);
+    }
+}
+
+int RunningProcess::Wait(int timeoutMs) {
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(timeoutMs);
+    while ((outFd_ >= 0 || errFd_ >= 0) && SteadyClock::now() < deadline) {
+        Pump(MsUntil(deadline));
+    }
+    if (reaped_) {
+        return exitCode_;
+    }
+    int status = 0;
+    pid_t done = 0;
+    while ((done = waitpid(pid_, &status, WNOHANG)) == 0 && SteadyClock::now() < deadline) {
+        poll(nullptr, 0, 10);
+    }
+    if (done != pid_) {
+        return -1;
+    }
+    reaped_ = true;
+    exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return exitCode_;
 }
 
 } // namespace velmora::test

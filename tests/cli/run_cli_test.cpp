@@ -35,6 +35,7 @@ protected:
     RemarkList remarks = {"ひとこと"};
     StandardRandomSource random;
     FixedClock clock;
+    NullRecorder recorder;
 
     struct Outcome {
         int code;
@@ -46,7 +47,7 @@ protected:
     Outcome Run(const std::vector<std::string>& args, const std::string& input = {}) {
         std::istringstream in(input);
         std::ostringstream out, err;
-        CliContext context{settings, remarks, random, clock, in, out, err};
+        CliContext context{settings, remarks, random, clock, in, out, err, recorder};
         int code = RunCli(args, context);
         return {code, out.str(), err.str(), Json::parse(out.str(), nullptr, false)};
     }

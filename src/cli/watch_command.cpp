@@ -1,0 +1,150 @@
+#include "cli/watch_command.h"
+
+#include "backtest/backtest.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "common/json.h"
+#include "common/text.h"
+#include "settings/settings_ops.h"
+#include "watch/follow_loop.h"
+#include "watch/stop_signals.h"
+#include "watch/watch_clock.h"
+
+#include <ctime>
+#include <ostream>
+
+namespace velmora::cli {
+namespace {
+
+constexpr const char* kPrefix = "velmora-cli watch: ";
+
+// Local time of day, as the desktop's status bar shows it.
+std::string ClockText(std::int64_t epochMs) {
+    const std::time_t seconds = static_cast<std::time_t>(epochMs / 1000);
+    std::tm local{};
+    if (localtime_r(&seconds, &local) == nullptr) {
+        return "--:--:--";
+    }
+    char text[16];
+    std::strftime(text, sizeof text, "%H:%M:%S", &local);
+    return text;
+}
+
+std::string RaceText(const OddsChange& change) {
+    return change.course + " " + change.meeting + " " + change.race;
+}
+
+std::string PairText(const std::pair<int, int>& pair) {
+    return std::to_string(pair.first) + "-" + std::to_string(pair.second);
+}
+
+std::string WhatChanged(const OddsChange& change) {
+    if (change.isNew) {
+        return "new";
+    }
+    if (change.runners.empty()) {
+        return "no runner's odds moved";
+    }
+    std::string text = "runners";
+    for (int runner : change.runners) {
+        text += " " + std::to_string(runner);
+    }
+    return text;
+}
+
+// Writes each change and notice as it comes, flushed at once for whoever
+// reads the pipe.
+class StreamSink : public WatchSink {
+public:
+    StreamSink(std::ostream& out, std::ostream& err, bool json) : out_(out), err_(err), json_(json) {}
+
+    void OnChange(const OddsChange& change) override {
+        out_ << (json_ ? ChangeJson(change) : ChangeLine(change)) << '\n';
+        out_.flush();
+    }
+    void OnNotice(const std::string& text) override {
+        err_ << kPrefix << VisibleText(text) << '\n';
+        err_.flush();
+    }
+
+private:
+    std::ostream& out_;
+    std::ostream& err_;
+    bool json_;
+};
+
+int FolderError(CliContext& context, const std::string& reason, const std::string& folder) {
+    context.err << kPrefix << reason << VisibleText(folder) << '\n';
+    return kExitMessage;
+}
+
+} // namespace
+
+std::string ChangeLine(const OddsChange& change) {
+    return ClockText(change.seenMs) + "  " + VisibleText(RaceText(change)) + "  " + VisibleText(change.file) +
+           "  " + WhatChanged(change);
+}
+
+std::string ChangeJson(const OddsChange& change) {
+    Json runners = Json::array();
+    for (int runner : change.runners) {
+        runners.push_back(runner);
+    }
+    Json json = {{"time", ClockText(change.seenMs)},
+                 {"seen_ms", change.seenMs},
+                 {"modified_ms", change.modifiedMs},
+                 {"course", JsonText(change.course)},
+                 {"meeting", JsonText(change.meeting)},
+                 {"race", JsonText(change.race)},
+                 {"race_name", JsonText(change.raceName)},
+                 {"file", JsonText(change.file)},
+                 {"kind", change.kind == OddsFileKind::WinPlace ? "win_place" : "quinella"},
+                 {"new", change.isNew},
+                 {"runners", std::move(runners)}};
+    if (change.kind == OddsFileKind::Quinella) {
+        Json pairs = Json::array();
+        for (const auto& pair : change.pairs) {
+            pairs.push_back(PairText(pair));
+        }
+        json["pairs"] = std::move(pairs);
+    }
+    return DumpJson(json);
+}
+
+int RunWatch(const Invocation& invocation, CliContext& context) {
+    const std::string folder = invocation.hasOperand ? invocation.operand : GetPatFolder(context.settings);
+    switch (CheckBacktestFolder(folder)) {
+    case BacktestFolderState::Missing:
+        return FolderError(context, "no such folder: ", folder);
+    case BacktestFolderState::Unreadable:
+        return FolderError(context, "cannot read the folder: ", folder);
+    case BacktestFolderState::Ready:
+        break;
+    }
+    // Before anything else, so that a signal in the start-up scan waits too.
+    StopSignals stop;
+    if (!stop.IsOpen()) {
+        context.err << kPrefix << "cannot catch SIGINT and SIGTERM\n";
+        return kExitMessage;
+    }
+    SystemWatchClock clock;
+    StreamSink sink(context.out, context.err, invocation.json);
+    FolderFollower follower(folder, context.recorder, clock, sink);
+    std::string error;
+    if (!follower.Start(error)) {
+        context.err << kPrefix << VisibleText(error) << '\n';
+        return kExitMessage;
+    }
+    context.err << kPrefix << "following " << VisibleText(follower.Folder().string()) << " ("
+                << follower.KnownFileCount() << " odds files)\n";
+    context.err.flush();
+    const FollowEnd end = RunFollowLoop(follower, stop.Fd());
+    context.out.flush();
+    if (end == FollowEnd::Failed) {
+        context.err << kPrefix << "waiting for changes failed\n";
+        return kExitMessage;
+    }
+    return kExitDone;
+}
+
+} // namespace velmora::cli

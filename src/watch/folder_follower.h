@@ -1,0 +1,122 @@
+#pragma once
+
+#include "history/odds_recorder.h"
+#include "watch/debounce_queue.h"
+#include "watch/inotify.h"
+#include "watch/odds_version.h"
+#include "watch/watch_clock.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace velmora {
+
+// A new version of a race's odds file, as a watch reports it.
+struct OddsChange {
+    std::int64_t seenMs = 0;
+    std::int64_t modifiedMs = 0;
+    std::string file; // bare name
+    OddsFileKind kind = OddsFileKind::WinPlace;
+    // First seen since the watch started: there is nothing to compare with,
+    // so no runners are named.
+    bool isNew = false;
+    // The race as the race list names it, padding trimmed.
+    std::string course;
+    std::string meeting; // "第1回 1日"
+    std::string race;    // "11R"
+    std::string raceName;
+    // Runners whose odds moved: win or place odds, or for a quinella file
+    // those of the pairs whose quinella odds moved.
+    std::vector<int> runners;
+    std::vector<std::pair<int, int>> pairs; // quinella files only
+};
+
+// Where a watch sends what it finds.
+class WatchSink {
+public:
+    virtual ~WatchSink() = default;
+    virtual void OnChange(const OddsChange& change) = 0;
+    // Something the user should know that is not a change: the folder went
+    // away or came back, a file that stays unreadable.
+    virtual void OnNotice(const std::string& text) = 0;
+};
+
+// Follows one PAT folder with inotify. Every race odds file that is written,
+// replaced by a rename or appears is read once its writes have settled,
+// handed to the recorder, and reported when its bytes differ from the last
+// version this watch has seen. While the folder is missing its nearest
+// existing parent is watched, so that following resumes when it is back.
+//
+// The owner waits on Fd() with poll(), for at most WaitTimeoutMs(), then calls
+// TakeEvents() and HandleSettled(). Nothing is polled: with no file waiting to
+// settle the wait has no timeout.
+class FolderFollower {
+public:
+    // How long a file must stay untouched before it is read.
+    static constexpr std::int64_t kSettleMs = 300;
+    // Reads of a file that stays incomplete without being written again
+    // before it is given up (and reported once).
+    static constexpr int kMaxRetries = 10;
+    // No odds file comes near this; a larger file is not read at all.
+    static constexpr std::uintmax_t kMaxFileBytes = 1024 * 1024;
+
+    FolderFollower(const std::string& folder, OddsRecorder& recorder, const WatchClock& clock,
+                   WatchSink& sink);
+
+    // Starts watching and records every race file in the folder now, without
+    // reporting them. False, with the reason in `error`, when the folder can't
+    // be watched at all.
+    bool Start(std::string& error);
+
+    int Fd() const { return inotify_.Fd(); }
+    // Milliseconds until the next file settles; -1 when none is waiting.
+    int WaitTimeoutMs() const;
+
+    // Takes in the events queued now, without waiting.
+    void TakeEvents();
+    // Reads the files whose writes have settled by now.
+    void HandleSettled();
+    // Reads every waiting file at once, settled or not: for ending the watch
+    // without losing a version that was just written.
+    void HandleAllWaiting();
+
+    const std::filesystem::path& Folder() const { return folder_; }
+    // False while the folder is missing and its parent is watched instead.
+    bool IsFollowingFolder() const { return folderWatch_ >= 0; }
+    std::size_t WaitingCount() const { return waiting_.Size(); }
+    std::size_t KnownFileCount() const { return versions_.size(); }
+
+private:
+    bool Attach(std::string& error);
+    void ReattachOrTell();
+    bool WatchNearestParent(std::string& error);
+    void DropParentWatch();
+    void LoseFolder();
+    void OnFolderEvent(const FolderEvent& event);
+    void OnEvent(const FolderEvent& event);
+    void Rescan();
+    void Touch(const std::string& name);
+    void HandleFile(const std::string& name, bool report);
+    void Retry(const std::string& name, const std::string& reason);
+    bool IsReadableSize(const std::string& name, const std::string& path);
+    OddsChange MakeChange(const std::string& name, OddsFileKind kind, const SeenFile& seen,
+                          const ParsedOddsFile& parsed, const OddsVersion* before) const;
+
+    std::filesystem::path folder_;
+    OddsRecorder& recorder_;
+    const WatchClock& clock_;
+    WatchSink& sink_;
+    Inotify inotify_;
+    int folderWatch_ = -1;
+    int parentWatch_ = -1;
+    bool started_ = false;
+    DebounceQueue waiting_{kSettleMs};
+    std::unordered_map<std::string, int> retries_;
+    std::unordered_map<std::string, OddsVersion> versions_;
+};
+
+} // namespace velmora

@@ -1,0 +1,114 @@
+// The built velmora-cli following a folder while versions of a race are
+// written into it the way the PAT software writes them.
+#include "common/json.h"
+#include "process.h"
+#include "support/temp_dir.h"
+#include "watch/race_versions.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <memory>
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kTimeoutMs = 20000; // generous: the machine may be busy
+
+class WatchEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directory(folder); }
+
+    std::unique_ptr<test::RunningProcess> StartWatch(std::vector<std::string> args) {
+        auto process = std::make_unique<test::RunningProcess>(
+            VELMORA_CLI_EXECUTABLE, args,
+            std::vector<std::string>{"XDG_CONFIG_HOME=" + config.path().string(),
+                                     "HOME=" + config.path().string()});
+        EXPECT_TRUE(process->WaitForError("following", kTimeoutMs)) << process->ErrorText();
+        return process;
+    }
+
+    void WriteOdds() const {
+        test::ReplaceByRename(folder, patfixture::OddsFileName(race), patfixture::WinPlaceOddsBytes(race));
+    }
+
+    static Json NextJson(test::RunningProcess& process) {
+        std::optional<std::string> line = process.ReadLine(kTimeoutMs);
+        EXPECT_TRUE(line.has_value()) << process.ErrorText();
+        return Json::parse(line.value_or(""), nullptr, false);
+    }
+
+    test::TempDir config;
+    test::TempDir dir;
+    fs::path folder = dir.path() / "pat";
+    patfixture::Race race = test::WatchedRace();
+};
+
+TEST_F(WatchEndToEndTest, ReportsEveryVersionAsOneJsonLineAndEndsCleanlyOnSigterm) {
+    WriteOdds();
+    auto watch = StartWatch({"watch", "--json", folder.string()});
+    const std::vector<std::string> odds = {"2.6", "2.9", "3.4", "3.1"};
+    for (const std::string& winOdds : odds) {
+        race.runners[0].winOdds = winOdds;
+        WriteOdds();
+        const Json change = NextJson(*watch);
+        EXPECT_EQ(change.at("file"), "Zo-05050211.jra");
+        EXPECT_EQ(change.at("kind"), "win_place");
+        EXPECT_EQ(change.at("course"), "中山");
+        EXPECT_EQ(change.at("meeting"), "第5回 2日");
+        EXPECT_EQ(change.at("race"), "11R");
+        EXPECT_EQ(change.at("new"), false);
+        EXPECT_EQ(change.at("runners"), Json::array({1}));
+        EXPECT_EQ(change.at("time").get<std::string>().size(), 8U);
+    }
+    test::ReplaceByRename(folder, patfixture::QuinellaFileName(race), patfixture::QuinellaOddsBytes(race));
+    const Json first = NextJson(*watch);
+    EXPECT_EQ(first.at("kind"), "quinella");
+    EXPECT_EQ(first.at("new"), true);
+    EXPECT_EQ(first.at("pairs"), Json::array());
+
+    watch->Signal(SIGTERM);
+    EXPECT_EQ(watch->Wait(kTimeoutMs), 0) << watch->ErrorText();
+    EXPECT_FALSE(watch->ReadLine(0).has_value());
+}
+
+TEST_F(WatchEndToEndTest, AVersionWrittenJustBeforeSigintIsStillReported) {
+    WriteOdds();
+    auto watch = StartWatch({"watch", folder.string()});
+    race.runners[3].placeOddsMin = "1.3";
+    WriteOdds();
+    watch->Signal(SIGINT); // well inside the wait for the writes to settle
+    EXPECT_EQ(watch->Wait(kTimeoutMs), 0) << watch->ErrorText();
+    const std::optional<std::string> line = watch->ReadLine(0);
+    ASSERT_TRUE(line.has_value());
+    EXPECT_NE(line->find("  中山 第5回 2日 11R  Zo-05050211.jra  runners 4"), std::string::npos) << *line;
+}
+
+TEST_F(WatchEndToEndTest, FollowsTheFolderAgainAfterItWasRemoved) {
+    auto watch = StartWatch({"watch", "--json", folder.string()});
+    fs::remove_all(folder);
+    EXPECT_TRUE(watch->WaitForError("gone", kTimeoutMs));
+    fs::create_directory(folder);
+    EXPECT_TRUE(watch->WaitForError("back", kTimeoutMs));
+    WriteOdds();
+    EXPECT_EQ(NextJson(*watch).at("new"), true);
+    watch->Signal(SIGTERM);
+    EXPECT_EQ(watch->Wait(kTimeoutMs), 0);
+}
+
+TEST_F(WatchEndToEndTest, AFolderThatIsNotThereIsAnErrorAtOnce) {
+    const fs::path file = dir.path() / "file";
+    dir.Write("file", "x");
+    for (const fs::path& path : {dir.path() / "missing", file}) {
+        test::RunningProcess watch(VELMORA_CLI_EXECUTABLE, {"watch", path.string()},
+                                   {"XDG_CONFIG_HOME=" + config.path().string()});
+        EXPECT_EQ(watch.Wait(kTimeoutMs), 1) << path;
+        EXPECT_NE(watch.ErrorText().find("no such folder: " + path.string()), std::string::npos);
+    }
+}
+
+} // namespace
+} // namespace velmora
