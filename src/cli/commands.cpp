@@ -8,6 +8,7 @@
 #include "cli/report.h"
 #include "cli/watch_command.h"
 #include "common/text.h"
+#include "engine/anomalies.h"
 #include "race/race_loader.h"
 #include "results/result_display.h"
 #include "settings/settings_ops.h"
@@ -64,10 +65,24 @@ int Finish(CliContext& context, const std::string& output, const RecordingMessag
     return messages.messages.empty() ? kExitDone : kExitMessage;
 }
 
+// A race loaded from its files carries the anomaly marks of its odds.
+bool ShowsAnomalies(CommandKind command) {
+    return command == CommandKind::Load || command == CommandKind::Result;
+}
+
+std::string SheetJsonOf(const Invocation& invocation, const RaceSheet& sheet,
+                        const RecordingMessageSink& messages, const SettingsStore& settings) {
+    if (!ShowsAnomalies(invocation.command)) {
+        return SheetJson(sheet, messages.messages);
+    }
+    AnomalyThresholds thresholds{GetRankGap(settings), GetQuinellaRatio(settings)};
+    return SheetJson(sheet, messages.messages, thresholds);
+}
+
 int PrintSheet(CliContext& context, const Invocation& invocation, const RaceSheet& sheet,
                const RecordingMessageSink& messages) {
-    std::string output =
-        invocation.json ? SheetJson(sheet, messages.messages) : SheetTable(sheet, messages.messages);
+    std::string output = invocation.json ? SheetJsonOf(invocation, sheet, messages, context.settings)
+                                         : SheetTable(sheet, messages.messages);
     return Finish(context, output, messages);
 }
 

@@ -3,9 +3,12 @@
 #include "common/display_width.h"
 #include "common/json.h"
 #include "common/text.h"
+#include "engine/anomalies.h"
 #include "sheet/race_sheet.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 namespace velmora::cli {
 namespace {
@@ -46,6 +49,38 @@ Json RunnerRowJson(const RaceSheet& sheet, int row) {
             {"place_rate", JsonText(sheet.Text(Column::FukuRatio, row))},
             {"win_rank_color", sheet.Colors(Column::TanPopular, row).background},
             {"place_rank_color", sheet.Colors(Column::FukuPopular, row).background}};
+}
+
+// Shares and ratios to a few decimals: the last digits of a double say nothing here.
+double Rounded(double value, double scale) {
+    return std::round(value * scale) / scale;
+}
+
+// The pair text of the recommendations (" 3-12"), so a mark can be matched to a pair.
+std::string PairText(int a, int b) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%2d-%2d", a, b);
+    return text;
+}
+
+Json AnomaliesJson(const RaceSheet& sheet, const AnomalyThresholds& thresholds) {
+    Anomalies anomalies = ComputeAnomalies(FiguresFromSheet(sheet), thresholds);
+    Json runners = Json::array();
+    for (const RankGap& gap : anomalies.rankGaps) {
+        runners.push_back({{"no", gap.no}, {"win_rank", gap.winRank}, {"place_rank", gap.placeRank}});
+    }
+    Json pairs = Json::array();
+    for (const PairShare& pair : anomalies.oversoldPairs) {
+        pairs.push_back({{"pair", PairText(pair.a, pair.b)},
+                         {"quinella_odds", pair.odds},
+                         {"market_share", Rounded(pair.marketShare, 1e5)},
+                         {"model_share", Rounded(pair.modelShare, 1e5)},
+                         {"ratio", Rounded(pair.ratio, 1e3)}});
+    }
+    return {{"rank_gap", thresholds.rankGap},
+            {"quinella_ratio", thresholds.quinellaRatio},
+            {"rank_gaps", std::move(runners)},
+            {"oversold_pairs", std::move(pairs)}};
 }
 
 // Trailing field padding only widens a terminal table.
@@ -120,9 +155,7 @@ std::string RaceResultBlock(const RaceSheet& sheet) {
     return out;
 }
 
-} // namespace
-
-std::string SheetJson(const RaceSheet& sheet, const std::vector<Message>& messages) {
+Json SheetObject(const RaceSheet& sheet, const std::vector<Message>& messages) {
     Json rows = Json::array();
     for (int row = 1; row <= sheet.GetMaxRunners(); ++row) {
         rows.push_back(RunnerRowJson(sheet, row));
@@ -143,6 +176,19 @@ std::string SheetJson(const RaceSheet& sheet, const std::vector<Message>& messag
                  {"race_result", TextsJson(sheet.Items(SheetList::RaceResult))},
                  {"status", JsonText(sheet.StatusText())},
                  {"messages", MessagesJson(messages)}};
+    return json;
+}
+
+} // namespace
+
+std::string SheetJson(const RaceSheet& sheet, const std::vector<Message>& messages) {
+    return DumpJson(SheetObject(sheet, messages)) + "\n";
+}
+
+std::string SheetJson(const RaceSheet& sheet, const std::vector<Message>& messages,
+                      const AnomalyThresholds& thresholds) {
+    Json json = SheetObject(sheet, messages);
+    json["anomalies"] = AnomaliesJson(sheet, thresholds);
     return DumpJson(json) + "\n";
 }
 

@@ -8,13 +8,17 @@
 
 namespace velmora {
 class RaceSheet;
-}
+struct AnomalyThresholds;
+} // namespace velmora
 
 namespace velmora::cli {
 
 // What the sheet shows after a command, as one JSON object (texts exactly as
 // the sheet holds them, colours as their background values).
 std::string SheetJson(const RaceSheet& sheet, const std::vector<Message>& messages);
+// The same with an "anomalies" member last: the anomaly marks of the sheet's odds.
+std::string SheetJson(const RaceSheet& sheet, const std::vector<Message>& messages,
+                      const AnomalyThresholds& thresholds);
 
 // The browser's listing of a folder as one JSON object.
 std::string ListJson(const std::string& folder, const std::vector<FileListRow>& rows,

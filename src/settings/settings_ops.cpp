@@ -2,6 +2,7 @@
 
 #include "common/conversions.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <string_view>
@@ -10,6 +11,25 @@ namespace velmora {
 namespace {
 const std::string kOptionSection = "Option";
 const std::string kColorSection = "Option\\PopularColor";
+
+// The stored number when it is one and lies within [low, high], else nothing.
+std::optional<double> StoredNumber(const SettingsStore& store, const std::string& key, double low,
+                                   double high) {
+    std::optional<std::string> stored = store.Read(kOptionSection, key);
+    if (!stored || !IsNumericText(*stored)) {
+        return std::nullopt;
+    }
+    double value = NumericValue(*stored);
+    if (!(value >= low && value <= high)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Two decimals are all the Options window shows and stores.
+std::string FactorText(double factor) {
+    return FormatFixed(factor, 2);
+}
 } // namespace
 
 std::string DefaultPatFolder(const char* winePrefix, const char* home) {
@@ -68,6 +88,35 @@ std::int32_t GetPopularColor(const SettingsStore& store, int rank) {
 
 void SetPopularColor(SettingsStore& store, int rank, std::int32_t color) {
     store.Write(kColorSection, std::to_string(rank), std::to_string(color));
+}
+
+double GetMoveFactor(const SettingsStore& store) {
+    return StoredNumber(store, "MoveFactor", kMinFactor, kMaxFactor).value_or(kDefaultMoveFactor);
+}
+
+void SetMoveFactor(SettingsStore& store, double factor) {
+    store.Write(kOptionSection, "MoveFactor", FactorText(factor));
+}
+
+int GetRankGap(const SettingsStore& store) {
+    std::optional<double> gap = StoredNumber(store, "RankGap", kMinRankGap, kMaxRankGap);
+    // A rank difference is whole; "2.5" is no setting this program wrote.
+    if (!gap || *gap != std::floor(*gap)) {
+        return kDefaultRankGap;
+    }
+    return static_cast<int>(*gap);
+}
+
+void SetRankGap(SettingsStore& store, int gap) {
+    store.Write(kOptionSection, "RankGap", std::to_string(gap));
+}
+
+double GetQuinellaRatio(const SettingsStore& store) {
+    return StoredNumber(store, "QuinellaRatio", kMinFactor, kMaxFactor).value_or(kDefaultQuinellaRatio);
+}
+
+void SetQuinellaRatio(SettingsStore& store, double ratio) {
+    store.Write(kOptionSection, "QuinellaRatio", FactorText(ratio));
 }
 
 } // namespace velmora

@@ -24,6 +24,23 @@ std::string PatFilePath(const SettingsStore& store, const std::string& fileName)
 std::int32_t GetPopularColor(const SettingsStore& store, int rank);
 void SetPopularColor(SettingsStore& store, int rank, std::int32_t color);
 
+// Thresholds of the odds-movement and anomaly marks. A stored value that is not
+// a number or lies outside its range reads as the default.
+inline constexpr double kDefaultMoveFactor = 1.3;    // support risen or fallen by this factor
+inline constexpr int kDefaultRankGap = 3;            // win and place rank this far apart
+inline constexpr double kDefaultQuinellaRatio = 1.5; // pair bought this many times its model share
+inline constexpr double kMinFactor = 1.01;
+inline constexpr double kMaxFactor = 10.0;
+inline constexpr int kMinRankGap = 1;
+inline constexpr int kMaxRankGap = 17;
+
+double GetMoveFactor(const SettingsStore& store);
+void SetMoveFactor(SettingsStore& store, double factor);
+int GetRankGap(const SettingsStore& store);
+void SetRankGap(SettingsStore& store, int gap);
+double GetQuinellaRatio(const SettingsStore& store);
+void SetQuinellaRatio(SettingsStore& store, double ratio);
+
 // Text colour that stands out on a background: each channel c becomes 255 - c.
 inline std::int32_t ComplementColor(std::int32_t color) {
     return color ^ kWhite;

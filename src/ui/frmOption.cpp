@@ -6,6 +6,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QStorageInfo>
 #include <QTimer>
 #include <QTreeView>
@@ -72,6 +74,24 @@ bool IsPickable(const MountedVolume& volume) {
     return !volume.readOnly || (IsRemovable(volume) && !volume.device.startsWith("/dev/loop"));
 }
 
+QDoubleSpinBox* FactorBox(const char* name, QWidget* parent) {
+    auto* box = new QDoubleSpinBox(parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setDecimals(2);
+    box->setRange(kMinFactor, kMaxFactor);
+    box->setSingleStep(0.05);
+    box->setAlignment(Qt::AlignRight);
+    return box;
+}
+
+QLabel* MarkLabel(const QString& text, const QString& name, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setBuddy(buddy);
+    return label;
+}
+
 QPushButton* PlainButton(const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     // Neither Enter nor Escape has a meaning of its own in this window.
@@ -94,7 +114,7 @@ frmOption::frmOption(SettingsStore& settings, const DesktopSeams& seams, QWidget
 }
 
 void frmOption::BuildControls() {
-    resize(twips_.ToPixels(5130), twips_.ToPixels(6015));
+    resize(twips_.ToPixels(5130), twips_.ToPixels(7635));
 
     auto* folderFrame = new QGroupBox(QStringLiteral("PAT ﾌｫﾙﾀﾞ"), this);
     twips_.Place(folderFrame, 240, 240, 3495, 2535);
@@ -173,9 +193,38 @@ void frmOption::BuildControls() {
         previous = button;
     }
 
+    BuildMarkControls();
+    setTabOrder(previous, spnMoveFactor_);
+    setTabOrder(spnMoveFactor_, spnRankGap_);
+    setTabOrder(spnRankGap_, spnQuinellaRatio_);
+
     connect(dirList_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &frmOption::dirList_Change);
     connect(drvList_, &QComboBox::currentIndexChanged, this, &frmOption::drvList_Change);
+}
+
+void frmOption::BuildMarkControls() {
+    auto* markFrame = new QGroupBox(QStringLiteral("ｵｯｽﾞの動きと異常"), this);
+    markFrame->setObjectName(QStringLiteral("fraMarks"));
+    twips_.Place(markFrame, 240, 6015, 4635, 1500);
+    spnMoveFactor_ = FactorBox("spnMoveFactor", markFrame);
+    spnRankGap_ = new QSpinBox(markFrame);
+    spnRankGap_->setObjectName(QStringLiteral("spnRankGap"));
+    spnRankGap_->setRange(kMinRankGap, kMaxRankGap);
+    spnRankGap_->setAlignment(Qt::AlignRight);
+    spnQuinellaRatio_ = FactorBox("spnQuinellaRatio", markFrame);
+    const std::array<std::pair<QString, QWidget*>, 3> rows = {{
+        {QStringLiteral("支持率の変化 ↑↓ (倍)"), spnMoveFactor_},
+        {QStringLiteral("単複人気のずれ (人気差)"), spnRankGap_},
+        {QStringLiteral("馬連の売れすぎ (倍)"), spnQuinellaRatio_},
+    }};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        double top = 330.0 + 375.0 * static_cast<double>(i);
+        auto* label =
+            MarkLabel(rows[i].first, QStringLiteral("lblMark_%1").arg(i), rows[i].second, markFrame);
+        twips_.Place(label, 180, top, 2955, 315);
+        twips_.Place(rows[i].second, 3255, top, 1200, 315);
+    }
 }
 
 void frmOption::Form_Load() {
@@ -196,6 +245,9 @@ void frmOption::Form_Load() {
     for (int rank = 1; rank <= kColorButtonCount; ++rank) {
         SetFaceColor(rank - 1, GetPopularColor(settings_, rank));
     }
+    spnMoveFactor_->setValue(GetMoveFactor(settings_));
+    spnRankGap_->setValue(GetRankGap(settings_));
+    spnQuinellaRatio_->setValue(GetQuinellaRatio(settings_));
 }
 
 bool frmOption::OpenFolderList(const QString& path) {
@@ -330,6 +382,9 @@ void frmOption::btnOk_Click() {
     for (int rank = 1; rank <= kColorButtonCount; ++rank) {
         SetPopularColor(settings_, rank, FaceColor(rank - 1));
     }
+    SetMoveFactor(settings_, spnMoveFactor_->value());
+    SetRankGap(settings_, spnRankGap_->value());
+    SetQuinellaRatio(settings_, spnQuinellaRatio_->value());
     accept();
 }
 

@@ -10,9 +10,11 @@
 #include <cstdint>
 
 class QComboBox;
+class QDoubleSpinBox;
 class QFileSystemModel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTimer;
 class QTreeView;
 
@@ -29,7 +31,8 @@ struct MountedVolume {
     bool readOnly = false;
 };
 
-// The Options window: PAT folder and one colour per popularity rank. The
+// The Options window: PAT folder, one colour per popularity rank and the
+// thresholds of the odds-movement and anomaly marks. The
 // controls are the working copy; only OK writes them to the settings store.
 class frmOption : public QDialog {
     Q_OBJECT
@@ -57,6 +60,7 @@ protected:
 
 private:
     void BuildControls();
+    void BuildMarkControls();
     void Form_Load();
     void dirList_Change();
     void drvList_Change(int index);
@@ -79,6 +83,9 @@ private:
     QFileSystemModel* folders_ = nullptr;
     std::array<QPushButton*, kColorButtonCount> btnColor_{};
     std::array<std::int32_t, kColorButtonCount> faceColors_{};
+    QDoubleSpinBox* spnMoveFactor_ = nullptr;
+    QSpinBox* spnRankGap_ = nullptr;
+    QDoubleSpinBox* spnQuinellaRatio_ = nullptr;
     WindowPlacement placement_;
     QTimer* followTimer_ = nullptr;
     bool following_ = false;

@@ -100,5 +100,40 @@ TEST(WindowPosition, MinimisedWindowsStoreNothing) {
               (WindowPosition{1200, 900.5f}));
 }
 
+TEST(MarkThresholds, DefaultsRoundTripAndStayOutOfOtherKeys) {
+    MemorySettingsStore store;
+    EXPECT_EQ(GetMoveFactor(store), 1.3);
+    EXPECT_EQ(GetRankGap(store), 3);
+    EXPECT_EQ(GetQuinellaRatio(store), 1.5);
+    SetMoveFactor(store, 1.75);
+    SetRankGap(store, 5);
+    SetQuinellaRatio(store, 2.0);
+    EXPECT_EQ(*store.Read("Option", "MoveFactor"), "1.75");
+    EXPECT_EQ(*store.Read("Option", "QuinellaRatio"), "2.00");
+    EXPECT_EQ(GetMoveFactor(store), 1.75);
+    EXPECT_EQ(GetRankGap(store), 5);
+    EXPECT_EQ(GetQuinellaRatio(store), 2.0);
+    EXPECT_EQ(GetPatFolder(store), DefaultPatFolder() + "/");
+}
+
+TEST(MarkThresholds, StoredTextsOutsideTheirRangeReadAsTheDefault) {
+    MemorySettingsStore store;
+    // A factor of 1 or less would mark unchanged support, a gap of 0 every runner.
+    for (const char* text : {"abc", "", "1", "0.5", "-1.3", "10.5", "1e999", "nan", "inf", "1.3x"}) {
+        store.Write("Option", "MoveFactor", text);
+        store.Write("Option", "QuinellaRatio", text);
+        EXPECT_EQ(GetMoveFactor(store), 1.3) << text;
+        EXPECT_EQ(GetQuinellaRatio(store), 1.5) << text;
+    }
+    for (const char* text : {"abc", "0", "-3", "18", "2.5", "1e9"}) {
+        store.Write("Option", "RankGap", text);
+        EXPECT_EQ(GetRankGap(store), 3) << text;
+    }
+    store.Write("Option", "RankGap", " 17 ");
+    EXPECT_EQ(GetRankGap(store), 17);
+    store.Write("Option", "MoveFactor", "10");
+    EXPECT_EQ(GetMoveFactor(store), 10.0);
+}
+
 } // namespace
 } // namespace velmora

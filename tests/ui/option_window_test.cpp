@@ -5,8 +5,10 @@
 
 #include <QColorDialog>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileSystemModel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTreeView>
 
@@ -219,6 +221,46 @@ TEST_F(OptionWindowTest, ColourGridHasThreeColumnsOfSixWithLabels) {
     QTest::keyClick(&dialog, Qt::Key_Return);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(settings.Read("Option", "PatFolder").has_value());
+}
+
+TEST_F(OptionWindowTest, MarkThresholdsShowTheStoredValuesAndOnlyOkStoresThem) {
+    SetRankGap(settings, 5);
+    settings.Write("Option", "QuinellaRatio", "0.2"); // out of range: shown as the default
+    {
+        frmOption dialog(settings, window->Seams(), window.get());
+        EXPECT_EQ(Find<QDoubleSpinBox>(&dialog, "spnMoveFactor")->value(), 1.3);
+        EXPECT_EQ(Find<QSpinBox>(&dialog, "spnRankGap")->value(), 5);
+        EXPECT_EQ(Find<QDoubleSpinBox>(&dialog, "spnQuinellaRatio")->value(), 1.5);
+        // The boxes refuse what the settings would not keep.
+        Find<QSpinBox>(&dialog, "spnRankGap")->setValue(0);
+        EXPECT_EQ(Find<QSpinBox>(&dialog, "spnRankGap")->value(), 1);
+        Find<QDoubleSpinBox>(&dialog, "spnMoveFactor")->setValue(1.0);
+        EXPECT_EQ(Find<QDoubleSpinBox>(&dialog, "spnMoveFactor")->value(), 1.01);
+        Find<QPushButton>(&dialog, "btnCancel")->click();
+    }
+    EXPECT_FALSE(settings.Read("Option", "MoveFactor").has_value());
+    EXPECT_EQ(GetRankGap(settings), 5);
+
+    frmOption dialog(settings, window->Seams(), window.get());
+    Find<QDoubleSpinBox>(&dialog, "spnMoveFactor")->setValue(1.45);
+    Find<QSpinBox>(&dialog, "spnRankGap")->setValue(4);
+    Find<QDoubleSpinBox>(&dialog, "spnQuinellaRatio")->setValue(2.25);
+    Find<QPushButton>(&dialog, "btnOk")->click();
+    EXPECT_EQ(GetMoveFactor(settings), 1.45);
+    EXPECT_EQ(GetRankGap(settings), 4);
+    EXPECT_EQ(GetQuinellaRatio(settings), 2.25);
+}
+
+TEST_F(OptionWindowTest, MarkLabelsAreShownWholeBelowTheColours) {
+    frmOption dialog(settings, window->Seams(), window.get());
+    dialog.show();
+    auto* colours = Find<QPushButton>(&dialog, "btnColor_5");
+    for (int i = 0; i < 3; ++i) {
+        auto* label = Find<QLabel>(&dialog, QStringLiteral("lblMark_%1").arg(i));
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        EXPECT_GT(label->mapTo(&dialog, QPoint()).y(), colours->mapTo(&dialog, QPoint()).y());
+        EXPECT_LE(label->buddy()->mapTo(&dialog, QPoint(label->buddy()->width(), 0)).x(), dialog.width());
+    }
 }
 
 } // namespace
