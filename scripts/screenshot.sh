@@ -17,10 +17,11 @@ if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
 fi
 cmake --build "$build" --target velmora_screenshot -j2 >/dev/null
 
-# Settings of the run go to a throw-away folder, never the user's.
+# Settings and history of the run go to a throw-away folder, never the user's.
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
 export XDG_CONFIG_HOME="$config"
+export XDG_DATA_HOME="$config/data"
 
 shoot() {
     mkdir -p "$(dirname "$1")"

@@ -1,5 +1,6 @@
 // velmora-cli: the headless front end over the same core as the desktop program.
 #include "cli/commands.h"
+#include "history/history_on_demand.h"
 #include "qtsettings/qsettings_store.h"
 
 #include <exception>
@@ -18,7 +19,9 @@ int main(int argc, char** argv) {
             [](const std::string& problem) { std::cerr << "velmora-cli: " << problem << "\n"; });
         velmora::StandardRandomSource random;
         velmora::SystemClock clock;
-        velmora::NullRecorder recorder;
+        velmora::HistoryOnDemand recorder(velmora::DefaultHistoryPath(), [](const std::string& problem) {
+            std::cerr << "velmora-cli: " << problem << "\n";
+        });
         velmora::cli::CliContext context{
             settings, velmora::GetRemarks(), random, clock, std::cin, std::cout, std::cerr, recorder};
         return velmora::cli::RunCli({argv + 1, argv + argc}, context);

@@ -24,9 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Real odds files hold a few kilobytes; anything far bigger is not one, and
-// reading it back must never ask for an absurd amount of memory.
-constexpr std::size_t kMaxFileBytes = 1 << 20;
+// Reading a version back must never ask for an absurd amount of memory.
+constexpr std::size_t kMaxFileBytes = kMaxOddsFileBytes;
 
 // Each step takes the schema from its index to the next version.
 constexpr std::array<const char*, 1> kMigrations{{

@@ -2,45 +2,79 @@
 
 #include "patdata/file_naming.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include <cstdint>
 
 namespace velmora {
 
 namespace {
 
-std::optional<std::int64_t> ModifiedMs(const std::string& path) {
-    std::error_code error;
-    const auto written = std::filesystem::last_write_time(path, error);
-    if (error) {
-        return std::nullopt;
+// Closes the file however the read ends.
+class OpenFile {
+public:
+    explicit OpenFile(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+    ~OpenFile() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
     }
-    const auto onSystemClock = std::chrono::file_clock::to_sys(written);
-    return std::chrono::duration_cast<std::chrono::milliseconds>(onSystemClock.time_since_epoch()).count();
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+std::int64_t ModifiedMs(const struct stat& status) {
+    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000;
+}
+
+bool ReadAll(int fd, std::string& bytes) {
+    char buffer[8192];
+    for (;;) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got == 0) {
+            return true;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+        if (bytes.size() > kMaxOddsFileBytes) {
+            return false; // grew while being read
+        }
+    }
 }
 
 } // namespace
 
 std::optional<SeenFile> ReadSeenFile(const std::string& path, std::int64_t seenMs) {
-    // The time first: a write landing between the two reads then shows up as a
-    // newer version next time instead of hiding behind an older time.
-    const auto modified = ModifiedMs(path);
-    std::ifstream in(path, std::ios::binary);
-    if (!modified || !in) {
+    const OpenFile file(path);
+    struct stat status {};
+    // The time is taken before the bytes: a write landing between the two
+    // then shows up as a newer version next time instead of hiding behind an
+    // older time.
+    if (file.fd() < 0 || fstat(file.fd(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        static_cast<std::uintmax_t>(status.st_size) > kMaxOddsFileBytes) {
         return std::nullopt;
     }
-    SeenFile file;
-    file.path = path;
-    file.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
+    SeenFile seen;
+    seen.path = path;
+    seen.modifiedMs = ModifiedMs(status);
+    seen.seenMs = seenMs;
+    if (!ReadAll(file.fd(), seen.bytes)) {
         return std::nullopt;
     }
-    file.modifiedMs = *modified;
-    file.seenMs = seenMs;
-    return file;
+    return seen;
 }
 
 void RecordRaceFiles(OddsRecorder& recorder, const std::string& oddsPath, std::int64_t seenMs) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,7 +38,12 @@ public:
     RecordOutcome Record(const SeenFile&) override { return RecordOutcome::NotRecorded; }
 };
 
-// Reads the file at `path` with its modification time; nothing when it can't be read.
+// Real odds files hold a few kilobytes; anything far bigger is not one.
+inline constexpr std::size_t kMaxOddsFileBytes = 1 << 20;
+
+// Reads the file at `path` with its modification time; nothing when it can't
+// be read, is no ordinary file (a pipe would block the read) or is larger than
+// kMaxOddsFileBytes.
 std::optional<SeenFile> ReadSeenFile(const std::string& path, std::int64_t seenMs);
 
 // Records the win/place odds file at `oddsPath` and the race's quinella odds

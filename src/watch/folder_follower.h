@@ -61,8 +61,7 @@ public:
     // Reads of a file that stays incomplete without being written again
     // before it is given up (and reported once).
     static constexpr int kMaxRetries = 10;
-    // No odds file comes near this; a larger file is not read at all.
-    static constexpr std::uintmax_t kMaxFileBytes = 1024 * 1024;
+    static constexpr std::uintmax_t kMaxFileBytes = kMaxOddsFileBytes;
 
     FolderFollower(const std::string& folder, OddsRecorder& recorder, const WatchClock& clock,
                    WatchSink& sink);

@@ -50,7 +50,8 @@ protected:
     Json Run(const std::vector<std::string>& args) {
         std::istringstream in;
         std::ostringstream out, err;
-        CliContext context{settings, remarks, random, clock, in, out, err};
+        NullRecorder recorder;
+        CliContext context{settings, remarks, random, clock, in, out, err, recorder};
         RunCli(args, context);
         Json json = Json::parse(out.str(), nullptr, false);
         EXPECT_FALSE(json.is_discarded()) << out.str() << err.str();

@@ -1,6 +1,7 @@
 // The built velmora-cli following a folder while versions of a race are
 // written into it the way the PAT software writes them.
 #include "common/json.h"
+#include "history/history_store.h"
 #include "process.h"
 #include "support/temp_dir.h"
 #include "watch/race_versions.h"
@@ -26,6 +27,7 @@ protected:
         auto process = std::make_unique<test::RunningProcess>(
             VELMORA_CLI_EXECUTABLE, args,
             std::vector<std::string>{"XDG_CONFIG_HOME=" + config.path().string(),
+                                     "XDG_DATA_HOME=" + config.path().string(),
                                      "HOME=" + config.path().string()});
         EXPECT_TRUE(process->WaitForError("following", kTimeoutMs)) << process->ErrorText();
         return process;
@@ -73,6 +75,12 @@ TEST_F(WatchEndToEndTest, ReportsEveryVersionAsOneJsonLineAndEndsCleanlyOnSigter
     watch->Signal(SIGTERM);
     EXPECT_EQ(watch->Wait(kTimeoutMs), 0) << watch->ErrorText();
     EXPECT_FALSE(watch->ReadLine(0).has_value());
+
+    // The opening version, the four changes and the quinella file, all kept.
+    HistoryStore history((config.path() / "Velmora" / "history.sqlite").string());
+    const auto held = history.FindRace((folder / patfixture::OddsFileName(race)).string());
+    ASSERT_TRUE(held);
+    EXPECT_EQ(history.Versions(held->id).size(), 6U);
 }
 
 TEST_F(WatchEndToEndTest, AVersionWrittenJustBeforeSigintIsStillReported) {
@@ -103,8 +111,9 @@ TEST_F(WatchEndToEndTest, AFolderThatIsNotThereIsAnErrorAtOnce) {
     const fs::path file = dir.path() / "file";
     dir.Write("file", "x");
     for (const fs::path& path : {dir.path() / "missing", file}) {
-        test::RunningProcess watch(VELMORA_CLI_EXECUTABLE, {"watch", path.string()},
-                                   {"XDG_CONFIG_HOME=" + config.path().string()});
+        test::RunningProcess watch(
+            VELMORA_CLI_EXECUTABLE, {"watch", path.string()},
+            {"XDG_CONFIG_HOME=" + config.path().string(), "XDG_DATA_HOME=" + config.path().string()});
         EXPECT_EQ(watch.Wait(kTimeoutMs), 1) << path;
         EXPECT_NE(watch.ErrorText().find("no such folder: " + path.string()), std::string::npos);
     }

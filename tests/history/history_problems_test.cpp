@@ -1,3 +1,4 @@
+#include "history/history_on_demand.h"
 #include "history/history_store.h"
 #include "history/sqlite.h"
 
@@ -9,6 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -132,6 +135,27 @@ TEST_F(HistoryProblemTest, RunsOffWhereNothingCanBeWritten) {
     }
     EXPECT_EQ(found, 3);
     EXPECT_FALSE(fs::exists(asidePath)); // unwritable is not corrupt
+}
+
+TEST_F(HistoryProblemTest, OnDemandOpensWithTheFirstVersionAndPassesItsTroubleOnOnce) {
+    std::vector<std::string> problems;
+    HistoryOnDemand idle(databasePath.string(),
+                         [&](const std::string& problem) { problems.push_back(problem); });
+    EXPECT_FALSE(fs::exists(databasePath)); // a command that reads no odds leaves nothing
+    EXPECT_EQ(idle.store(), nullptr);
+    EXPECT_EQ(idle.Record(OddsVersion(pat.path(), 1, 0)), RecordOutcome::Added);
+    EXPECT_TRUE(fs::exists(databasePath));
+    ASSERT_NE(idle.store(), nullptr);
+    EXPECT_EQ(idle.store()->ListRaces().size(), 1u);
+
+    data.Write("not-a-folder", "x");
+    HistoryOnDemand broken((data.path() / "not-a-folder" / "history.sqlite").string(),
+                           [&](const std::string& problem) { problems.push_back(problem); });
+    for (int version = 0; version < 3; ++version) {
+        EXPECT_EQ(broken.Record(OddsVersion(pat.path(), 1, version)), RecordOutcome::NotRecorded);
+    }
+    EXPECT_EQ(broken.store(), nullptr);
+    EXPECT_EQ(problems.size(), 1u);
 }
 
 TEST_F(HistoryProblemTest, MigratesAnEmptySchemaAndLeavesANewerOneAlone) {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
 
 namespace velmora {
@@ -134,6 +137,24 @@ TEST_F(HistoryStoreTest, RecordsAFileReadFromThePatFolderWithoutWritingThere) {
         ++entries;
     }
     EXPECT_EQ(entries, 1);
+}
+
+TEST_F(HistoryStoreTest, ReadsOnlyOrdinaryFilesOfAnOddsFileSizeWithTheirTime) {
+    const std::string plain = pat.Write("Zo-05050101.jra", "bytes");
+    fs::last_write_time(plain, fs::file_time_type::clock::now() - std::chrono::hours(2));
+    const auto seen = ReadSeenFile(plain, 42);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->bytes, "bytes");
+    EXPECT_EQ(seen->seenMs, 42);
+    EXPECT_NEAR(static_cast<double>(WallClockMs() - seen->modifiedMs), 2.0 * 3600 * 1000, 60 * 1000);
+
+    // A pipe named like an odds file would block a plain read for good.
+    const std::string pipe = (pat.path() / "Zo-05050102.jra").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(ReadSeenFile(pipe, 0));
+    EXPECT_FALSE(ReadSeenFile(pat.Write("Zo-05050103.jra", std::string(kMaxOddsFileBytes + 1, 'x')), 0));
+    EXPECT_FALSE(ReadSeenFile((pat.path() / "missing").string(), 0));
+    EXPECT_FALSE(ReadSeenFile(pat.path().string(), 0));
 }
 
 TEST_F(HistoryStoreTest, KeepsTheHistoryAcrossStoresAndSharesItBetweenTwoAtOnce) {

@@ -79,6 +79,7 @@ stop_wm() {
 # The program's settings, as the user's config folder holds them.
 export XDG_CONFIG_HOME="$work/config"
 export HOME="$work/home"
+export XDG_DATA_HOME="$work/data"
 mkdir -p "$XDG_CONFIG_HOME/Velmora" "$HOME"
 conf="$XDG_CONFIG_HOME/Velmora/Velmora.conf"
 unset WAYLAND_DISPLAY
