@@ -1,7 +1,8 @@
 #!/bin/sh
 # Regenerates the sample PAT folder samples/pat/ from the race descriptions in
-# samples/descriptions/. The test suite checks that the checked-in files are
-# exactly what this makes, so run it after editing a description and commit both.
+# samples/descriptions/, and the race day samples/raceday/versions/ from those in
+# samples/raceday/descriptions/. The test suite checks that the checked-in files
+# are exactly what this makes, so run it after editing a description and commit both.
 #
 #   scripts/make-samples.sh [path/to/velmora-patfixture]
 #
@@ -23,9 +24,14 @@ fi
 # checked-in samples as they were.
 staging="$(mktemp -d)"
 trap 'rm -rf "$staging"' EXIT
-"$tool" "$staging" samples/descriptions/*.txt
+"$tool" "$staging/pat" samples/descriptions/*.txt
+"$tool" --versions "$staging/raceday" samples/raceday/descriptions/*.txt
 
 mkdir -p samples/pat
 rm -f samples/pat/Zo-* samples/pat/Uo-* samples/pat/De-* samples/pat/Ks-*
-cp "$staging"/* samples/pat/
-echo "make-samples: $(ls samples/pat | wc -l) files in samples/pat"
+cp "$staging"/pat/* samples/pat/
+echo "make-samples: $(find samples/pat -type f | wc -l) files in samples/pat"
+
+rm -rf samples/raceday/versions
+cp -R "$staging/raceday/versions" samples/raceday/
+echo "make-samples: $(find samples/raceday/versions -mindepth 1 -maxdepth 1 -type d | wc -l) versions in samples/raceday"

@@ -270,7 +270,7 @@ std::vector<int> Brackets(int runners) {
 
 void HeaderFields(FieldWriter& out, const Race& race, std::string_view runnerCount) {
     out.Text(race.date, 8, "date");
-    out.Text("09:30:00", 8, "odds time");
+    out.Text(race.oddsTime, 8, "odds time");
     out.Text(race.courseCode, 2, "course code");
     out.Text(race.date, 8, "race date");
     out.Text("00", 2, "header field 5");

@@ -101,6 +101,7 @@ struct Race {
     int raceNo = 1;
     std::string formatMarker = "3";
     std::string postTime = "1000";
+    std::string oddsTime = "09:30:00"; // when the odds files were written, HH:MM:SS
     std::string raceName = "テストレース";
     std::string conditions = "３歳以上１勝クラス　芝１６００ｍ";
 
