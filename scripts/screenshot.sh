@@ -7,6 +7,8 @@
 # QT_SCALE_FACTOR=2 scripts/screenshot.sh /tmp/shot-2x.png checks high-DPI scaling.
 # scripts/screenshot.sh --desktop shoots the windows as a user sees them, under
 # Xvfb and openbox at 96 and 144 DPI, frames included, into docs/desktop-<dpi>*.png.
+# scripts/screenshot.sh --race-day shoots the main window under Xvfb and openbox
+# following 11R of samples/raceday while it is replayed, into docs/race-day.png.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -52,8 +54,34 @@ shoot_desktop() {
     echo "wrote $out and its -browser, -options, -backtest siblings"
 }
 
+# The main window following a race while the sample race day is replayed into a
+# scratch folder.
+shoot_race_day() {
+    out="$root/docs/race-day.png"
+    day="$config/raceday"
+    mkdir -p "$day"
+    display_file="$config/display-race-day"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$display_file" 2>/dev/null &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+    display=":$(head -n 1 "$display_file")"
+    DISPLAY="$display" openbox >/dev/null 2>&1 &
+    wm=$!
+    "$root/scripts/replay-race-day.sh" "$root/samples/raceday" "$day" --speed 300 >/dev/null &
+    replay=$!
+    for _ in $(seq 300); do [ -f "$day/Zo-06050411.jra" ] && break; sleep 0.1; done
+    DISPLAY="$display" QT_QPA_PLATFORM=xcb QT_FONT_DPI=96 \
+        "$build/bin/velmora_screenshot" "$out" --follow "$day/Zo-06050411.jra" || status=1
+    kill "$replay" "$wm" "$xvfb" 2>/dev/null || true
+    wait "$replay" "$wm" "$xvfb" 2>/dev/null || true
+    echo "wrote $out"
+}
+
 status=0
-if [ "${1:-}" = "--desktop" ]; then
+if [ "${1:-}" = "--race-day" ]; then
+    shoot_race_day
+    exit "$status"
+elif [ "${1:-}" = "--desktop" ]; then
     shoot_desktop 96
     shoot_desktop 144
     exit "$status"

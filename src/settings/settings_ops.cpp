@@ -69,6 +69,14 @@ std::string PatFilePath(const SettingsStore& store, const std::string& fileName)
     return GetPatFolder(store) + fileName;
 }
 
+bool GetAutoFollow(const SettingsStore& store) {
+    return store.Read(kOptionSection, "AutoFollow").value_or("1") != "0";
+}
+
+void SetAutoFollow(SettingsStore& store, bool on) {
+    store.Write(kOptionSection, "AutoFollow", on ? "1" : "0");
+}
+
 std::int32_t GetPopularColor(const SettingsStore& store, int rank) {
     // No entry reads as white, the default colour.
     std::optional<std::string> stored = store.Read(kColorSection, std::to_string(rank));

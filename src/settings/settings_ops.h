@@ -19,6 +19,11 @@ std::string GetPatFolder(const SettingsStore& store);
 void SetPatFolder(SettingsStore& store, const std::string& folder);
 std::string PatFilePath(const SettingsStore& store, const std::string& fileName);
 
+// Whether the main window follows the shown race's files as they change; on
+// unless the user turned it off ("0"). Any other stored text reads as on.
+bool GetAutoFollow(const SettingsStore& store);
+void SetAutoFollow(SettingsStore& store, bool on);
+
 // Colour of a popularity rank; white when none is stored or the stored text is
 // not a colour (not a number, or outside 0 ... 16777215).
 std::int32_t GetPopularColor(const SettingsStore& store, int rank);

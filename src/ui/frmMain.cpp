@@ -202,14 +202,17 @@ QString ListFontFamily() {
     return QStringLiteral("Noto Sans Mono CJK JP");
 }
 
-frmMain::frmMain(SettingsStore& settings, const RemarkList& remarks, QWidget* parent)
+frmMain::frmMain(SettingsStore& settings, const RemarkList& remarks, OddsRecorder& recorder, QWidget* parent)
     : QMainWindow(parent), settings_(settings), seams_(DesktopSeams::Interactive()), messages_(seams_, this),
-      sheet_(settings), services_{settings, messages_, random_, clock_, remarks}, twips_(Twips::ForScreen()),
+      sheet_(settings), services_{settings, messages_, random_, clock_, remarks},
+      follow_(sheet_, services_, recorder, followClock_), twips_(Twips::ForScreen()),
       placement_(settings, kSection, {kDefaultPosition, kDefaultPosition}) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Velmora"));
     setWindowIcon(ProgramIcon());
 
+    watch_ = new FolderWatch(this);
+    connect(watch_, &FolderWatch::Settled, this, &frmMain::FilesSettled);
     BuildMenus();
     BuildToolbar();
     auto* sheet = new QWidget(this);
@@ -250,6 +253,8 @@ void frmMain::BuildMenus() {
     addItem(file, "mnuFileOpen", "PATﾃﾞｰﾀを開く(&O)", &frmMain::mnuFileOpen_Click);
     addItem(file, "mnuFileList", "PATﾃﾞｰﾀ一覧(&L)", &frmMain::mnuFileList_Click);
     addItem(file, "mnuFileBacktest", "成績集計(&R)...", &frmMain::mnuFileBacktest_Click);
+    addItem(file, "mnuFileReload", "最新に更新(&U)", &frmMain::mnuFileReload_Click)
+        ->setShortcut(QKeySequence(Qt::Key_F5));
     file->addSeparator()->setObjectName(QStringLiteral("mnuFileBar1"));
     addItem(file, "mnuFileExit", "終了(&X)", &frmMain::mnuFileExit_Click);
 
@@ -260,6 +265,11 @@ void frmMain::BuildMenus() {
 
     QMenu* tool = addMenu("mnuTool", "ﾂｰﾙ(&T)");
     addItem(tool, "mnuToolOption", "ｵﾌﾟｼｮﾝ(&O)", &frmMain::mnuToolOption_Click);
+    autoFollow_ = tool->addAction(QStringLiteral("自動更新(&A)"));
+    autoFollow_->setObjectName(QStringLiteral("mnuToolAutoFollow"));
+    autoFollow_->setCheckable(true);
+    autoFollow_->setChecked(GetAutoFollow(settings_));
+    connect(autoFollow_, &QAction::toggled, this, &frmMain::mnuToolAutoFollow_Click);
 
     QMenu* help = addMenu("mnuHelp", "ﾍﾙﾌﾟ(&H)");
     addItem(help, "mnuHelpAbout", "ﾊﾞｰｼﾞｮﾝ情報(&A)Velmora...", &frmMain::mnuHelpAbout_Click);
@@ -425,6 +435,8 @@ void frmMain::BuildStatusBar() {
         return label;
     };
     statusText_ = panel("sbStatusBar_1");
+    statusFollow_ = panel("sbStatusBar_Follow");
+    statusFollow_->setAlignment(Qt::AlignCenter);
     statusDate_ = panel("sbStatusBar_2");
     statusTime_ = panel("sbStatusBar_3");
     statusDate_->setAlignment(Qt::AlignCenter);
@@ -432,8 +444,13 @@ void frmMain::BuildStatusBar() {
     statusDate_->setFixedWidth(twips_.ToPixels(kClockPanelWidth));
     statusTime_->setFixedWidth(twips_.ToPixels(kClockPanelWidth));
     // Sized before they join the bar, so the bar's own layout counts them whole.
-    FitPanelHeights({statusText_, statusDate_, statusTime_});
+    FitPanelHeights({statusText_, statusFollow_, statusDate_, statusTime_});
+    // Wide enough for the longest text it shows, so nothing is cut.
+    statusFollow_->setMinimumWidth(
+        statusFollow_->fontMetrics().horizontalAdvance(QStringLiteral("更新 00:00:00")) +
+        statusFollow_->fontMetrics().averageCharWidth() * 2);
     bar->addPermanentWidget(statusText_, 1);
+    bar->addPermanentWidget(statusFollow_);
     bar->addPermanentWidget(statusDate_);
     bar->addPermanentWidget(statusTime_);
     // At least the classic height; taller when the font needs it, so no text is cut.
@@ -556,13 +573,64 @@ void frmMain::cmdResult_Click() {
 }
 
 void frmMain::UpdateFormFromSelection(const std::string& sFileName) {
-    velmora::UpdateFormFromSelection(sheet_, services_, sFileName);
+    follow_.LoadSelection(sFileName);
+    FollowTheSheet();
     Refresh();
 }
 
 void frmMain::mnuFileNew_Click() {
     sheet_.ClearSheet();
+    follow_.Forget();
+    FollowTheSheet();
     Refresh();
+}
+
+void frmMain::mnuFileReload_Click() {
+    follow_.Reload();
+    FollowTheSheet();
+    Refresh();
+}
+
+void frmMain::mnuToolAutoFollow_Click(bool on) {
+    SetAutoFollow(settings_, on);
+    FollowTheSheet();
+    if (on) {
+        // Catches up with whatever changed while it was off.
+        watch_->SettleAgain();
+    }
+}
+
+// Watches the shown race's folder and files while following is on.
+void frmMain::FollowTheSheet() {
+    if (follow_.IsFollowing() && autoFollow_->isChecked()) {
+        QStringList files;
+        for (const std::string& file : follow_.WatchedFiles()) {
+            files.append(Q(file));
+        }
+        watch_->Watch(Q(follow_.Folder()), files);
+    } else {
+        watch_->Stop();
+    }
+    ShowFollowPanel();
+}
+
+void frmMain::FilesSettled() {
+    if (!autoFollow_->isChecked()) {
+        return;
+    }
+    const FollowStep step = follow_.FilesSettled();
+    if (step == FollowStep::RetryLater) {
+        watch_->SettleAgain();
+    }
+    ShowFollowPanel();
+    Refresh();
+    if (step == FollowStep::Reloaded && onReloaded_) {
+        onReloaded_();
+    }
+}
+
+void frmMain::ShowFollowPanel() {
+    statusFollow_->setText(Q(follow_.PanelText()));
 }
 
 void frmMain::mnuFileOpen_Click() {
@@ -580,7 +648,8 @@ void frmMain::mnuFileOpen_Click() {
     if (chosen.isEmpty()) {
         return;
     }
-    OpenOddsFile(sheet_, services_, chosen.toStdString());
+    follow_.OpenFile(chosen.toStdString());
+    FollowTheSheet();
     Refresh();
 }
 
@@ -613,6 +682,8 @@ void frmMain::mnuFileExit_Click() {
 
 void frmMain::RunTestData(int number) {
     ShowSampleRace(sheet_, number);
+    follow_.Forget();
+    FollowTheSheet();
     Refresh();
 }
 

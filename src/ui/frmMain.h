@@ -1,11 +1,14 @@
 #pragma once
 
 #include "common/random.h"
+#include "history/odds_recorder.h"
+#include "race/race_follow.h"
 #include "settings/settings_store.h"
 #include "sheet/race_sheet.h"
 #include "shell/remarks.h"
 #include "shell/services.h"
 #include "ui/desktop_seams.h"
+#include "ui/folder_watch.h"
 #include "ui/frmBacktest.h"
 #include "ui/frmSelectFile.h"
 #include "ui/twips.h"
@@ -17,6 +20,7 @@
 #include <functional>
 #include <vector>
 
+class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -35,7 +39,9 @@ class frmSelectFile;
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    frmMain(SettingsStore& settings, const RemarkList& remarks, QWidget* parent = nullptr);
+    // Every version of the odds files the window reads goes to `recorder`.
+    frmMain(SettingsStore& settings, const RemarkList& remarks, OddsRecorder& recorder,
+            QWidget* parent = nullptr);
     ~frmMain() override;
 
     RaceSheet& Sheet() { return sheet_; }
@@ -49,6 +55,10 @@ public:
     // Brings the widgets in line with the model now, if it changed.
     void Refresh();
     frmSelectFile* SelectFileWindow() const { return browser_; }
+    RaceFollow& Follow() { return follow_; }
+    FolderWatch* Watch() const { return watch_; }
+    // Called after each reload the race's files brought, for the live test.
+    void OnReloaded(std::function<void()> listener) { onReloaded_ = std::move(listener); }
     frmBacktest* BacktestWindow() const { return backtest_; }
 
 public slots:
@@ -59,6 +69,8 @@ public slots:
     void mnuFileList_Click();
     void mnuFileBacktest_Click();
     void mnuFileExit_Click();
+    void mnuFileReload_Click();
+    void mnuToolAutoFollow_Click(bool on);
     void mnuTestData1_Click();
     void mnuTestData2_Click();
     void mnuTestData3_Click();
@@ -79,6 +91,9 @@ private:
     void Form_Unload();
     void ScheduleRefresh();
     void UpdateClockPanels();
+    void FollowTheSheet();
+    void FilesSettled();
+    void ShowFollowPanel();
     QLineEdit* Cell(Column column, int row) const;
     void RunTestData(int number);
     // Every window the main window loads has its own Form_Unload.
@@ -91,8 +106,10 @@ private:
     QtMessageSink messages_;
     StandardRandomSource random_;
     SystemClock clock_;
+    LocalFollowClock followClock_;
     RaceSheet sheet_;
     Services services_;
+    RaceFollow follow_;
     Twips twips_;
     WindowPlacement placement_;
 
@@ -107,7 +124,11 @@ private:
     QLabel* statusText_ = nullptr;
     QLabel* statusDate_ = nullptr;
     QLabel* statusTime_ = nullptr;
+    QLabel* statusFollow_ = nullptr;
     QTimer* clockTimer_ = nullptr;
+    QAction* autoFollow_ = nullptr;
+    FolderWatch* watch_ = nullptr;
+    std::function<void()> onReloaded_;
 
     QPointer<frmSelectFile> browser_;
     QPointer<frmBacktest> backtest_;

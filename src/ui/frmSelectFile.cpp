@@ -1,9 +1,11 @@
 #include "ui/frmSelectFile.h"
 
+#include "settings/settings_ops.h"
 #include "settings/window_position.h"
 #include "ui/sheet_widgets.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -16,6 +18,18 @@ const char* const kSection = "SelectFileWindow";
 constexpr float kDefaultLeft = 1500.0f;
 constexpr float kDefaultTop = 1000.0f;
 constexpr Qt::Alignment kCellAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+// A race file caught half-written is listed again after this many pauses at most.
+constexpr int kRefreshRetryLimit = 3;
+
+// The row of the list that holds `file`; 0 when none does.
+int RowOfFile(const FileList& list, const std::string& file) {
+    for (int row = 1; row <= list.ListedCount(); ++row) {
+        if (list.Row(row).file == file) {
+            return row;
+        }
+    }
+    return 0;
+}
 
 } // namespace
 
@@ -27,6 +41,8 @@ frmSelectFile::frmSelectFile(SettingsStore& settings, MessageSink& messages, Loa
       twips_(Twips::ForScreen()), placement_(settings, kSection, {kDefaultLeft, kDefaultTop}) {
     setObjectName(QStringLiteral("frmSelectFile"));
     setWindowTitle(QStringLiteral("PATﾌｧｲﾙの選択"));
+    watch_ = new FolderWatch(this);
+    connect(watch_, &FolderWatch::Settled, this, &frmSelectFile::RefreshKeepingSelection);
     BuildControls();
     Form_Load();
 }
@@ -116,6 +132,10 @@ void frmSelectFile::UpdateList() {
     list_.UpdateList(settings_, messages_);
     SetupGridHeader();
     ShowList();
+    if (isVisible()) {
+        // The PAT folder may have been changed in the Options window.
+        watch_->Watch(QString::fromStdString(GetPatFolder(settings_)), {});
+    }
 }
 
 void frmSelectFile::SelectRace() {
@@ -145,6 +165,42 @@ void frmSelectFile::closeEvent(QCloseEvent* event) {
     // The close box only hides the browser; it stays loaded with its list.
     event->ignore();
     hide();
+}
+
+void frmSelectFile::RefreshKeepingSelection() {
+    RecordingMessageSink quiet;
+    FileList fresh;
+    fresh.UpdateList(settings_, quiet);
+    if (!quiet.messages.empty() && refreshRetries_ < kRefreshRetryLimit) {
+        ++refreshRetries_;
+        watch_->SettleAgain();
+        return;
+    }
+    refreshRetries_ = 0;
+    if (fresh.Rows() == list_.Rows()) {
+        return;
+    }
+    const int current = list_.CurrentRow();
+    const std::string chosen = current > 0 && current <= list_.ListedCount() ? list_.Row(current).file : "";
+    list_ = std::move(fresh);
+    if (!chosen.empty()) {
+        list_.SetCurrentRow(RowOfFile(list_, chosen));
+    }
+    ShowList();
+    if (onRefreshed_) {
+        onRefreshed_();
+    }
+}
+
+// The folder is followed only while the list can be seen.
+void frmSelectFile::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    watch_->Watch(QString::fromStdString(GetPatFolder(settings_)), {});
+}
+
+void frmSelectFile::hideEvent(QHideEvent* event) {
+    watch_->Stop();
+    QWidget::hideEvent(event);
 }
 
 void frmSelectFile::Form_Unload() {

@@ -3,6 +3,7 @@
 #include "browser/file_list.h"
 #include "common/messages.h"
 #include "settings/settings_store.h"
+#include "ui/folder_watch.h"
 #include "ui/twips.h"
 
 #include <QWidget>
@@ -30,6 +31,11 @@ public:
 
     void UpdateList();
     void SelectRace();
+    // Lists the folder again without a word, keeping the chosen race chosen.
+    void RefreshKeepingSelection();
+    FolderWatch* Watch() const { return watch_; }
+    // Called after each refresh that changed the list, for the live test.
+    void OnRefreshed(std::function<void()> listener) { onRefreshed_ = std::move(listener); }
 
 public slots:
     void btnSelect_Click();
@@ -40,6 +46,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void BuildControls();
@@ -54,6 +62,9 @@ private:
     FileList list_;
     QTableWidget* grdFileList_ = nullptr;
     WindowPlacement placement_;
+    FolderWatch* watch_ = nullptr;
+    std::function<void()> onRefreshed_;
+    int refreshRetries_ = 0;
     bool showing_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include "ui/startup.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPointer>
 #include <QTimer>
 #include <QTranslator>
@@ -23,6 +24,50 @@ void OpenTestWindow(velmora::frmMain* window, const QString& name) {
     } else if (name == QStringLiteral("backtest")) {
         QTimer::singleShot(0, window, &velmora::frmMain::mnuFileBacktest_Click);
     }
+}
+
+// Lines the live test reads: the win odds the sheet shows after each load and
+// reload, and the browser's race count after each change of its list.
+class FollowLog {
+public:
+    explicit FollowLog(const QString& path) : file_(path) {
+        if (!path.isEmpty() && !file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+            std::fprintf(stderr, "velmora: cannot write %s\n", qPrintable(path));
+        }
+    }
+    bool IsOpen() const { return file_.isOpen(); }
+    void Line(const QString& line) {
+        if (file_.isOpen()) {
+            file_.write((line + QLatin1Char('\n')).toUtf8());
+            file_.flush();
+        }
+    }
+
+private:
+    QFile file_;
+};
+
+QString SheetOdds(velmora::frmMain& window) {
+    velmora::RaceSheet& sheet = window.Sheet();
+    QStringList odds;
+    for (int row = 1; row <= sheet.GetRunnerCount(); ++row) {
+        odds.append(QString::fromStdString(sheet.Text(velmora::Column::TanOdds, row)));
+    }
+    return QStringLiteral("sheet ") + odds.join(QLatin1Char(' '));
+}
+
+void LogFollowing(velmora::frmMain* window, FollowLog& log) {
+    window->OnReloaded([window, &log] { log.Line(SheetOdds(*window)); });
+    // Queued behind the browser's own opening.
+    QTimer::singleShot(0, window, [window, &log] {
+        if (velmora::frmSelectFile* browser = window->SelectFileWindow()) {
+            auto logCount = [browser, &log] {
+                log.Line(QStringLiteral("browser %1").arg(browser->List().ListedCount()));
+            };
+            browser->OnRefreshed(logCount);
+            logCount();
+        }
+    });
 }
 
 } // namespace
@@ -53,7 +98,8 @@ int main(int argc, char** argv) {
     // The remarks are read before any window appears.
     velmora::LoadRemarks();
     velmora::QSettingsStore settings;
-    auto* window = new velmora::frmMain(settings, velmora::GetRemarks());
+    velmora::NullRecorder history;
+    auto* window = new velmora::frmMain(settings, velmora::GetRemarks(), history);
     window->setAttribute(Qt::WA_DeleteOnClose);
     // Why the settings are not being saved shows in the status bar, once.
     settings.OnProblem([shown = QPointer<velmora::frmMain>(window)](const std::string& problem) {
@@ -62,7 +108,15 @@ int main(int argc, char** argv) {
         }
     });
     window->show();
+    FollowLog log(switches->followLog);
+    if (!switches->loadRace.isEmpty()) {
+        window->UpdateFormFromSelection(switches->loadRace.toStdString());
+        log.Line(SheetOdds(*window));
+    }
     OpenTestWindow(window, switches->openWindow);
+    if (log.IsOpen()) {
+        LogFollowing(window, log);
+    }
     if (switches->quitAfterMs > 0) {
         QTimer::singleShot(switches->quitAfterMs, window, &QWidget::close);
     }

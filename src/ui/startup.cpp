@@ -34,7 +34,13 @@ std::optional<TestSwitches> ParseTestSwitches(const QStringList& arguments, QStr
     QCommandLineOption quit(QStringLiteral("test-quit-after"),
                             QStringLiteral("Test only: closes the program after this many milliseconds."),
                             QStringLiteral("ms"));
-    parser.addOptions({open, quit});
+    QCommandLineOption load(QStringLiteral("test-load"),
+                            QStringLiteral("Test only: loads the race of this odds file at start."),
+                            QStringLiteral("file"));
+    QCommandLineOption log(QStringLiteral("test-follow-log"),
+                           QStringLiteral("Test only: appends a line per reload and list change."),
+                           QStringLiteral("file"));
+    parser.addOptions({open, quit, load, log});
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return std::nullopt;
@@ -45,6 +51,8 @@ std::optional<TestSwitches> ParseTestSwitches(const QStringList& arguments, QStr
     }
     TestSwitches switches;
     switches.openWindow = parser.value(open);
+    switches.loadRace = parser.value(load);
+    switches.followLog = parser.value(log);
     const QStringList windows{QString(), QStringLiteral("browser"), QStringLiteral("options"),
                               QStringLiteral("backtest")};
     if (!windows.contains(switches.openWindow)) {

@@ -23,10 +23,13 @@ void PreferXcbUnderWayland();
 bool InstallJapaneseQtTexts(QCoreApplication& app, QTranslator& translator);
 
 // Switches only the desktop test uses: open one more window at start, and close
-// the main window after a delay, as a user would.
+// the main window after a delay, as a user would; load a race at start and log
+// what following it does.
 struct TestSwitches {
     QString openWindow;  // "browser", "options", "backtest" or empty
     int quitAfterMs = 0; // 0: stay open
+    QString loadRace;    // an odds file loaded at start, as the browser loads it
+    QString followLog;   // a file that gets a line per load, reload and list change
 };
 
 // The switches of a command line (program name first); nothing, with `error`

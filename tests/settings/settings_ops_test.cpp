@@ -64,6 +64,18 @@ TEST(PopularColor, RoundTripsUnderTheBareRankKey) {
     EXPECT_EQ(ComplementColor(kWhite), kBlack);
 }
 
+TEST(AutoFollow, OnUnlessTurnedOffAndStoredUnderOption) {
+    MemorySettingsStore store;
+    EXPECT_TRUE(GetAutoFollow(store));
+    SetAutoFollow(store, false);
+    EXPECT_EQ(*store.Read("Option", "AutoFollow"), "0");
+    EXPECT_FALSE(GetAutoFollow(store));
+    SetAutoFollow(store, true);
+    EXPECT_TRUE(GetAutoFollow(store));
+    store.Write("Option", "AutoFollow", "garbage");
+    EXPECT_TRUE(GetAutoFollow(store));
+}
+
 TEST(WindowPosition, ReadsDefaultsStoredValuesAndKeepsDesignOnBadText) {
     MemorySettingsStore store;
     const WindowPosition defaults{1500, 1000};

@@ -156,8 +156,8 @@ TEST_F(BacktestWindowTest, MenuAndToolbarOpenOneModelessWindowAtTheirPlaces) {
     for (QAction* action : menu->actions()) {
         names.append(action->isSeparator() ? QStringLiteral("-") : action->objectName());
     }
-    EXPECT_EQ(names, QStringList({"mnuFileNew", "mnuFileOpen", "mnuFileList", "mnuFileBacktest", "-",
-                                  "mnuFileExit"}));
+    EXPECT_EQ(names, QStringList({"mnuFileNew", "mnuFileOpen", "mnuFileList", "mnuFileBacktest",
+                                  "mnuFileReload", "-", "mnuFileExit"}));
     EXPECT_EQ(Find<QAction>(window.get(), "mnuFileBacktest")->text(), "成績集計(&R)...");
 
     auto* toolbar = Find<QToolBar>(window.get(), "Toolbar1");
@@ -574,9 +574,10 @@ QPoint OnScreen(QPoint wanted, const QWidget& window) {
 TEST(BacktestWindowPosition, StoredInTwipsAtShutdownAndRestoredNextTime) {
     OrderRecordingStore store;
     RemarkList remarks;
+    NullRecorder noHistory;
     Twips twips = Twips::ForScreen();
     {
-        frmMain window(store, remarks);
+        frmMain window(store, remarks, noHistory);
         window.show();
         window.mnuFileBacktest_Click();
         EXPECT_EQ(window.BacktestWindow()->pos(),
@@ -588,7 +589,7 @@ TEST(BacktestWindowPosition, StoredInTwipsAtShutdownAndRestoredNextTime) {
     // Unloaded last-loaded first, then the main window.
     EXPECT_EQ(store.sections, (std::vector<std::string>{"SelectFileWindow", "BacktestWindow", "MainWindow"}));
     EXPECT_EQ(store.Read("BacktestWindow", "Left"), std::to_string(static_cast<int>(twips.FromPixels(60))));
-    frmMain again(store, remarks);
+    frmMain again(store, remarks, noHistory);
     again.mnuFileBacktest_Click();
     EXPECT_EQ(again.BacktestWindow()->pos(), OnScreen(QPoint(60, 45), *again.BacktestWindow()));
     again.close();

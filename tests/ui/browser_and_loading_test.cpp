@@ -170,7 +170,8 @@ public:
 TEST(ShutdownOrder, BrowserStoresItsPositionBeforeTheMainWindow) {
     OrderRecordingStore store;
     RemarkList remarks;
-    frmMain window(store, remarks);
+    NullRecorder noHistory;
+    frmMain window(store, remarks, noHistory);
     window.show();
     window.mnuFileList_Click();
     window.SelectFileWindow()->move(40, 30);
@@ -178,7 +179,7 @@ TEST(ShutdownOrder, BrowserStoresItsPositionBeforeTheMainWindow) {
     EXPECT_EQ(store.sections, (std::vector<std::string>{"SelectFileWindow", "MainWindow"}));
     EXPECT_EQ(window.SelectFileWindow(), nullptr);
 
-    frmMain again(store, remarks);
+    frmMain again(store, remarks, noHistory);
     again.mnuFileList_Click();
     EXPECT_EQ(again.SelectFileWindow()->pos(), QPoint(40, 30));
     again.close();
@@ -187,7 +188,8 @@ TEST(ShutdownOrder, BrowserStoresItsPositionBeforeTheMainWindow) {
 TEST(ShutdownOrder, ClosingWhileTheOptionsWindowIsOpenUnloadsItFirst) {
     OrderRecordingStore store;
     RemarkList remarks;
-    auto* window = new frmMain(store, remarks);
+    NullRecorder noHistory;
+    auto* window = new frmMain(store, remarks, noHistory);
     window->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<frmMain> guard = window;
     window->show();

@@ -76,7 +76,8 @@ TEST(StatusBar, FitsItsFontAtEveryScaleAndKeepsOneHeight) {
         ScaledFont font(scale);
         MemorySettingsStore settings;
         RemarkList remarks;
-        frmMain window(settings, remarks);
+        NullRecorder noHistory;
+        frmMain window(settings, remarks, noHistory);
         window.show();
         window.Sheet().SetStatusText("Ready");
         window.Refresh();

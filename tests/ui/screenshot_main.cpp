@@ -8,6 +8,9 @@
 //                                            under a window manager, frames included: the main
 //                                            window with a loaded race and its result, then
 //                                            OUT-browser.png, OUT-options.png, OUT-backtest.png
+//   velmora_screenshot OUT.png --follow ODDS-FILE
+//                                            under a window manager: the main window once it
+//                                            has followed the race to a new version
 #include "settings/settings_ops.h"
 #include "settings/settings_store.h"
 #include "shell/remarks.h"
@@ -94,6 +97,26 @@ bool SaveDesktop(velmora::frmMain& window, velmora::SettingsStore& settings, con
     return SaveFramed(*backtest, Sibling(output, "-backtest")) && saved;
 }
 
+// Loads the race, waits for the next version of its files to be followed, and
+// saves the framed window; false when none came within two minutes.
+bool SaveFollowed(velmora::frmMain& window, const char* oddsFile, const QString& output) {
+    window.UpdateFormFromSelection(oddsFile);
+    QEventLoop loop;
+    bool reloaded = false;
+    window.OnReloaded([&] {
+        reloaded = true;
+        loop.quit();
+    });
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    loop.exec();
+    window.OnReloaded({});
+    if (!reloaded) {
+        std::fprintf(stderr, "no new version of %s came\n", oddsFile);
+        return false;
+    }
+    return SaveFramed(window, output);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -106,6 +129,7 @@ int main(int argc, char** argv) {
     const bool allWindows = argc >= 3 && std::strcmp(argv[2], "--windows") == 0;
     const bool backtestWindow = argc >= 3 && std::strcmp(argv[2], "--backtest") == 0;
     const bool desktop = argc >= 4 && std::strcmp(argv[2], "--desktop") == 0;
+    const bool follow = argc >= 4 && std::strcmp(argv[2], "--follow") == 0;
     velmora::MemorySettingsStore settings;
     // A few rank colours, as a user would pick them in the Options window.
     const std::int32_t colors[] = {0x8080FF, 0x80C0FF, 0x80FFFF, 0x80FF80, 0xFFC080, 0xFF80C0};
@@ -114,8 +138,12 @@ int main(int argc, char** argv) {
     }
     velmora::SetPatFolder(settings, VELMORA_SOURCE_DIR "/samples/pat");
     velmora::RemarkList remarks = {"本命サイドで堅く収まりそうです。"};
-    velmora::frmMain window(settings, remarks);
+    velmora::NullRecorder noHistory;
+    velmora::frmMain window(settings, remarks, noHistory);
     window.show();
+    if (follow) {
+        return SaveFollowed(window, argv[3], output) ? 0 : 1;
+    }
     if (desktop) {
         window.UpdateFormFromSelection(argv[3]);
         window.cmdResult_Click();

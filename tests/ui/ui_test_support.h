@@ -3,6 +3,7 @@
 #include "common/messages.h"
 #include "settings/settings_store.h"
 #include "shell/remarks.h"
+#include "support/recording_recorder.h"
 #include "ui/frmMain.h"
 
 #include <QAction>
@@ -82,7 +83,7 @@ protected:
     void SetUp() override { Open(); }
 
     void Open() {
-        window = std::make_unique<frmMain>(settings, remarks);
+        window = std::make_unique<frmMain>(settings, remarks, recorder);
         window->Seams().showMessage = [this](QMessageBox& box) {
             messages.push_back({box.windowTitle(), box.text(), box.icon(), box.standardButtons()});
         };
@@ -104,6 +105,7 @@ protected:
 
     MemorySettingsStore settings;
     RemarkList remarks{"remark one"};
+    RecordingRecorder recorder;
     std::unique_ptr<frmMain> window;
     std::vector<ShownMessage> messages;
     std::function<QString(QFileDialog&)> fileChooser;

@@ -18,23 +18,24 @@ protected:
     void SetUp() override { QSettings(QStringLiteral("Velmora"), QStringLiteral("Velmora")).clear(); }
     QSettingsStore store;
     RemarkList remarks;
+    NullRecorder noHistory;
 };
 
 TEST_F(PositionTest, MainWindowPositionSurvivesARestart) {
     {
-        frmMain first(store, remarks);
+        frmMain first(store, remarks, noHistory);
         first.show();
         first.move(120, 90);
         first.close();
     }
     Twips twips = Twips::ForScreen();
     EXPECT_EQ(store.Read("MainWindow", "Left"), std::to_string(static_cast<int>(twips.FromPixels(120))));
-    frmMain second(store, remarks);
+    frmMain second(store, remarks, noHistory);
     EXPECT_EQ(second.pos(), QPoint(120, 90));
 }
 
 TEST_F(PositionTest, FirstStartOpensAtTheDefaultPosition) {
-    frmMain window(store, remarks);
+    frmMain window(store, remarks, noHistory);
     Twips twips = Twips::ForScreen();
     EXPECT_EQ(window.pos(), QPoint(twips.ToPixels(1000), twips.ToPixels(1000)));
 }
@@ -42,7 +43,7 @@ TEST_F(PositionTest, FirstStartOpensAtTheDefaultPosition) {
 TEST_F(PositionTest, MinimisedCloseKeepsTheStoredPosition) {
     store.Write("MainWindow", "Left", "1500");
     store.Write("MainWindow", "Top", "1500");
-    frmMain window(store, remarks);
+    frmMain window(store, remarks, noHistory);
     window.show();
     window.move(10, 10);
     window.showMinimized();
@@ -55,14 +56,14 @@ TEST_F(PositionTest, MinimisedCloseKeepsTheStoredPosition) {
 TEST_F(PositionTest, AStoredPositionOffEveryScreenComesBackOntoThePrimaryScreen) {
     store.Write("MainWindow", "Left", "-2000000");
     store.Write("MainWindow", "Top", "3000000");
-    frmMain window(store, remarks);
+    frmMain window(store, remarks, noHistory);
     QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.contains(window.pos())) << window.x() << "," << window.y();
 }
 
 TEST_F(PositionTest, NonNumericPositionKeepsTheDesignPosition) {
     store.Write("MainWindow", "Left", "abc");
-    frmMain window(store, remarks);
+    frmMain window(store, remarks, noHistory);
     EXPECT_EQ(window.x(), Twips::ForScreen().ToPixels(1000));
 }
 

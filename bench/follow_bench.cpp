@@ -1,0 +1,115 @@
+// From a settled change of a followed race's odds file to the recomputed sheet:
+// the follower's reload, with the result display redone. Each iteration
+// renames a new version over the file first, untimed, as PAT does.
+#include "common/messages.h"
+#include "common/random.h"
+#include "history/odds_recorder.h"
+#include "pat_fixture.h"
+#include "race/race_follow.h"
+#include "results/result_display.h"
+#include "settings/settings_store.h"
+#include "sheet/race_sheet.h"
+#include "shell/services.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::random_device device;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            fs::path candidate =
+                fs::temp_directory_path() / ("velmora-follow-bench-" + std::to_string(device()));
+            if (fs::create_directory(candidate)) {
+                path_ = candidate;
+                return;
+            }
+        }
+        throw std::runtime_error("cannot create a temporary folder");
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+patfixture::Race SixteenRunners(int version) {
+    patfixture::Race race;
+    race.runners = patfixture::RunnersWithOdds({"3.4", "5.1", "8.8", "12.5", "2.6", "41.0", "18.3", "7.7",
+                                                "99.9", "25.4", "6.2", "15.0", "33.3", "60.1", "9.4", "120"});
+    race.runners[0].winOdds = std::to_string(2 + version % 50) + ".5";
+    race.result = patfixture::Result{};
+    race.result->order = {5, 1, 2};
+    return race;
+}
+
+void ReplaceFile(const fs::path& target, const std::string& bytes) {
+    const fs::path fresh = target.parent_path() / (".new-" + target.filename().string());
+    {
+        std::ofstream stream(fresh, std::ios::binary | std::ios::trunc);
+        stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    fs::rename(fresh, target);
+}
+
+void BM_FollowReload(benchmark::State& state) {
+    ScratchFolder folder;
+    const auto written = patfixture::WriteRaceFiles(SixteenRunners(0), folder.path());
+    const std::string oddsPath = (folder.path() / patfixture::OddsFileName(SixteenRunners(0))).string();
+
+    MemorySettingsStore settings;
+    RecordingMessageSink messages;
+    StandardRandomSource random;
+    SystemClock clock;
+    RemarkList remarks{"remark"};
+    RaceSheet sheet(settings);
+    Services services{settings, messages, random, clock, remarks};
+    NullRecorder recorder;
+    LocalFollowClock followClock;
+    RaceFollow follow(sheet, services, recorder, followClock);
+    follow.LoadSelection(oddsPath);
+    cmdResult_Click(sheet, services);
+
+    int version = 0;
+    for (auto _ : state) {
+        ReplaceFile(oddsPath, patfixture::WinPlaceOddsBytes(SixteenRunners(++version)));
+        const auto start = std::chrono::steady_clock::now();
+        const FollowStep step = follow.FilesSettled();
+        const auto end = std::chrono::steady_clock::now();
+        if (step != FollowStep::Reloaded) {
+            state.SkipWithError("the new version was not reloaded");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+    if (!messages.messages.empty()) {
+        state.SkipWithError("the reload showed a message");
+    }
+}
+BENCHMARK(BM_FollowReload)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+} // namespace velmora
+
+BENCHMARK_MAIN();

@@ -1,0 +1,235 @@
+#include "race/race_follow.h"
+
+#include "common/messages.h"
+#include "common/random.h"
+#include "patdata/file_naming.h"
+#include "race/race_loader.h"
+#include "results/result_display.h"
+#include "sheet/race_sheet.h"
+#include "shell/services.h"
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
+namespace velmora {
+namespace {
+
+constexpr std::array<Column, 4> kInputColumns = {Column::HorseName, Column::TanOdds, Column::FukuOddsMin,
+                                                 Column::FukuOddsMax};
+
+std::string FileBytesOrEmpty(const std::string& path) {
+    std::optional<SeenFile> file = ReadSeenFile(path, 0);
+    return file ? std::move(file->bytes) : std::string();
+}
+
+// Clears a flag when the scope ends, however it ends.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+FollowTime LocalFollowClock::Now() const {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    FollowTime time;
+    time.epochMs = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    time.hour = local.tm_hour;
+    time.minute = local.tm_min;
+    time.second = local.tm_sec;
+    return time;
+}
+
+RaceFollow::RaceFollow(RaceSheet& sheet, Services& services, OddsRecorder& recorder, const FollowClock& clock)
+    : sheet_(sheet), services_(services), recorder_(recorder), clock_(clock) {}
+
+void RaceFollow::LoadSelection(const std::string& oddsPath) {
+    {
+        BusyScope busy(busy_);
+        velmora::UpdateFormFromSelection(sheet_, services_, oddsPath);
+    }
+    FollowWhatTheSheetShows(oddsPath);
+}
+
+void RaceFollow::OpenFile(const std::string& oddsPath) {
+    {
+        BusyScope busy(busy_);
+        OpenOddsFile(sheet_, services_, oddsPath);
+    }
+    FollowWhatTheSheetShows(oddsPath);
+}
+
+// A load that took follows the new race; one refused before the sheet was
+// touched leaves the earlier race on it, still followed.
+void RaceFollow::FollowWhatTheSheetShows(const std::string& oddsPath) {
+    if (!oddsPath.empty() && sheet_.sOddsFileName == oddsPath) {
+        path_ = oddsPath;
+        AfterLoad(ReadFiles());
+    } else if (sheet_.sOddsFileName != path_) {
+        Forget();
+    }
+}
+
+void RaceFollow::Forget() {
+    path_.clear();
+    latestBytes_ = {};
+    lastBadBytes_ = {};
+    loadedInputs_.clear();
+    pending_ = false;
+    failureReported_ = false;
+    retries_ = 0;
+}
+
+FollowStep RaceFollow::FilesSettled() {
+    if (busy_) {
+        return FollowStep::RetryLater;
+    }
+    if (!IsFollowing()) {
+        return FollowStep::Nothing;
+    }
+    if (!FilesPresent()) {
+        // Gone while PAT renames over it, or the folder removed: wait for it to return.
+        return FollowStep::Nothing;
+    }
+    FileBytes bytes = ReadFiles();
+    if (bytes == latestBytes_ || (failureReported_ && bytes == lastBadBytes_)) {
+        retries_ = 0;
+        return FollowStep::Nothing;
+    }
+    if (!LoadsCleanly()) {
+        return HalfWritten(bytes);
+    }
+    return TakeNewVersion(bytes);
+}
+
+void RaceFollow::Reload() {
+    if (!IsFollowing() || busy_) {
+        return;
+    }
+    ReloadSheet();
+    AfterLoad(ReadFiles());
+}
+
+std::string RaceFollow::Folder() const {
+    return std::filesystem::path(path_).parent_path().string();
+}
+
+std::vector<std::string> RaceFollow::WatchedFiles() const {
+    if (!IsFollowing()) {
+        return {};
+    }
+    return {path_, GetQuinellaFileName(path_)};
+}
+
+bool RaceFollow::SheetEditedSinceLoad() const {
+    return IsFollowing() && InputTexts() != loadedInputs_;
+}
+
+std::string RaceFollow::PanelText() const {
+    if (!IsFollowing()) {
+        return {};
+    }
+    if (pending_) {
+        return kUpdatePendingText;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "更新 %02d:%02d:%02d", loadedAt_.hour, loadedAt_.minute,
+                  loadedAt_.second);
+    return text;
+}
+
+void RaceFollow::AfterLoad(const FileBytes& bytes) {
+    const FollowTime now = clock_.Now();
+    RecordRaceFiles(recorder_, path_, now.epochMs);
+    latestBytes_ = bytes;
+    loadedInputs_ = InputTexts();
+    loadedAt_ = now;
+    pending_ = false;
+    failureReported_ = false;
+    retries_ = 0;
+}
+
+bool RaceFollow::FilesPresent() const {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path_, error) &&
+           std::filesystem::is_regular_file(GetQuinellaFileName(path_), error);
+}
+
+RaceFollow::FileBytes RaceFollow::ReadFiles() const {
+    return {FileBytesOrEmpty(path_), FileBytesOrEmpty(GetQuinellaFileName(path_))};
+}
+
+// Loads the race into a sheet of its own with the messages kept back: a file
+// still being written fails here without a word and without touching the
+// sheet the user sees.
+bool RaceFollow::LoadsCleanly() const {
+    RecordingMessageSink messages;
+    StandardRandomSource random;
+    Services quiet{services_.settings, messages, random, services_.clock, services_.remarks};
+    RaceSheet trial(services_.settings);
+    velmora::UpdateFormFromSelection(trial, quiet, path_);
+    return messages.messages.empty() && trial.sOddsFileName == path_;
+}
+
+FollowStep RaceFollow::TakeNewVersion(const FileBytes& bytes) {
+    if (SheetEditedSinceLoad()) {
+        RecordRaceFiles(recorder_, path_, clock_.Now().epochMs);
+        latestBytes_ = bytes;
+        pending_ = true;
+        failureReported_ = false;
+        retries_ = 0;
+        return FollowStep::Pending;
+    }
+    ReloadSheet();
+    AfterLoad(bytes);
+    return FollowStep::Reloaded;
+}
+
+// Asked again a few times, as the writer may still be at it; then the load's
+// own messages are shown once for the burst, from a sheet of their own.
+FollowStep RaceFollow::HalfWritten(const FileBytes& bytes) {
+    if (++retries_ < kRetryLimit) {
+        return FollowStep::RetryLater;
+    }
+    retries_ = 0;
+    lastBadBytes_ = bytes;
+    if (!failureReported_) {
+        failureReported_ = true;
+        BusyScope busy(busy_);
+        RaceSheet scratch(services_.settings);
+        velmora::UpdateFormFromSelection(scratch, services_, path_);
+    }
+    return FollowStep::Failed;
+}
+
+void RaceFollow::ReloadSheet() {
+    const bool resultShown = !sheet_.Items(SheetList::RaceResult).empty();
+    BusyScope busy(busy_);
+    velmora::UpdateFormFromSelection(sheet_, services_, path_);
+    if (resultShown) {
+        cmdResult_Click(sheet_, services_);
+    }
+}
+
+std::vector<std::string> RaceFollow::InputTexts() const {
+    std::vector<std::string> texts = {sheet_.Kaisai(), sheet_.RaceName(), sheet_.HorseNumText()};
+    for (int row = 1; row <= kMaxRunners; ++row) {
+        for (Column column : kInputColumns) {
+            texts.push_back(sheet_.Text(column, row));
+        }
+    }
+    return texts;
+}
+
+} // namespace velmora

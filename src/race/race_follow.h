@@ -1,0 +1,112 @@
+#pragma once
+
+#include "history/odds_recorder.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+class RaceSheet;
+struct Services;
+
+inline constexpr const char* kUpdatePendingText = "更新あり";
+
+// Wall time for the follower: milliseconds since the Unix epoch and the local
+// time of day shown in the status panel.
+struct FollowTime {
+    std::int64_t epochMs = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
+class FollowClock {
+public:
+    virtual ~FollowClock() = default;
+    virtual FollowTime Now() const = 0;
+};
+
+class LocalFollowClock : public FollowClock {
+public:
+    FollowTime Now() const override;
+};
+
+// What a settled change of the race's files came to.
+enum class FollowStep {
+    Nothing,    // not following, the files hold what the sheet shows, or they are gone
+    Reloaded,   // the sheet shows the new version
+    Pending,    // a new version arrived, but the user's edits were kept
+    RetryLater, // a file looks half-written: ask again after the next pause
+    Failed      // the new version can't be read; reported once, the sheet kept
+};
+
+// Follows the race on the sheet as the PAT software rewrites its odds files.
+// Without a toolkit: the window watches the files and calls FilesSettled once
+// the writes have paused; loading goes through the race loader, so the sheet
+// and the messages are the same as when the user loads the race.
+class RaceFollow {
+public:
+    // A half-written file is asked about this many times before it is reported.
+    static constexpr int kRetryLimit = 3;
+
+    RaceFollow(RaceSheet& sheet, Services& services, OddsRecorder& recorder, const FollowClock& clock);
+
+    // Loads a race as the file browser does and follows it when it took.
+    void LoadSelection(const std::string& oddsPath);
+    // Loads a race as the file-open command does (a refused race leaves the
+    // sheet as it was) and follows it when it took.
+    void OpenFile(const std::string& oddsPath);
+    // The sheet no longer shows a race from a file.
+    void Forget();
+
+    // Called once the writes in the race's folder have paused.
+    FollowStep FilesSettled();
+    // The user's reload (F5): overwrites edits, reports like a load.
+    void Reload();
+
+    // The odds file of the followed race; empty when none.
+    const std::string& FollowedPath() const { return path_; }
+    bool IsFollowing() const { return !path_.empty(); }
+    // The folder and the two odds files a watcher should look at.
+    std::string Folder() const;
+    std::vector<std::string> WatchedFiles() const;
+
+    bool UpdatePending() const { return pending_; }
+    bool SheetEditedSinceLoad() const;
+    // "更新 HH:MM:SS" of the last load, "更新あり" while a new version waits,
+    // empty when nothing is followed.
+    std::string PanelText() const;
+
+private:
+    using FileBytes = std::array<std::string, 2>;
+
+    void FollowWhatTheSheetShows(const std::string& oddsPath);
+    void AfterLoad(const FileBytes& bytes);
+    bool FilesPresent() const;
+    FileBytes ReadFiles() const;
+    bool LoadsCleanly() const;
+    FollowStep TakeNewVersion(const FileBytes& bytes);
+    FollowStep HalfWritten(const FileBytes& bytes);
+    void ReloadSheet();
+    std::vector<std::string> InputTexts() const;
+
+    RaceSheet& sheet_;
+    Services& services_;
+    OddsRecorder& recorder_;
+    const FollowClock& clock_;
+
+    std::string path_;
+    FileBytes latestBytes_;  // the newest version that loaded, shown or pending
+    FileBytes lastBadBytes_; // the last version that would not load
+    std::vector<std::string> loadedInputs_;
+    FollowTime loadedAt_;
+    bool pending_ = false;
+    bool failureReported_ = false;
+    bool busy_ = false; // a message box may run the event loop under a reload
+    int retries_ = 0;
+};
+
+} // namespace velmora

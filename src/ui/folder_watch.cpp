@@ -1,0 +1,101 @@
+#include "ui/folder_watch.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
+
+namespace velmora {
+namespace {
+
+// The folder itself when it exists, else the nearest existing one above it.
+QString NearestExistingFolder(const QString& folder) {
+    QDir dir(folder);
+    while (!dir.exists() && !dir.isRoot()) {
+        if (!dir.cdUp()) {
+            break;
+        }
+    }
+    return dir.exists() ? dir.absolutePath() : QString();
+}
+
+} // namespace
+
+FolderWatch::FolderWatch(QObject* parent)
+    : QObject(parent), watcher_(new QFileSystemWatcher(this)), settle_(new QTimer(this)) {
+    settle_->setSingleShot(true);
+    settle_->setInterval(kSettleMs);
+    connect(settle_, &QTimer::timeout, this, [this] {
+        Rearm();
+        emit Settled();
+    });
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::Changed);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& file) {
+        // A file renamed over leaves the watch on the old one: watch the new one.
+        watcher_->removePath(file);
+        Changed();
+    });
+}
+
+void FolderWatch::Watch(const QString& folder, const QStringList& files) {
+    folder_ = QDir(folder).absolutePath();
+    files_ = files;
+    Rearm();
+}
+
+void FolderWatch::Stop() {
+    folder_.clear();
+    files_.clear();
+    settle_->stop();
+    Rearm();
+}
+
+void FolderWatch::SettleAgain() {
+    if (IsWatching()) {
+        settle_->start();
+    }
+}
+
+int FolderWatch::WatchedPathCount() const {
+    return static_cast<int>(watcher_->files().size() + watcher_->directories().size());
+}
+
+void FolderWatch::Changed() {
+    Rearm();
+    settle_->start();
+}
+
+void FolderWatch::Rearm() {
+    QStringList wanted = WantedPaths();
+    QStringList watched = watcher_->files() + watcher_->directories();
+    wanted.sort();
+    watched.sort();
+    if (wanted == watched) {
+        return;
+    }
+    if (!watched.isEmpty()) {
+        watcher_->removePaths(watched);
+    }
+    if (!wanted.isEmpty()) {
+        watcher_->addPaths(wanted);
+    }
+}
+
+QStringList FolderWatch::WantedPaths() const {
+    if (!IsWatching()) {
+        return {};
+    }
+    if (!QFileInfo(folder_).isDir()) {
+        QString above = NearestExistingFolder(folder_);
+        return above.isEmpty() ? QStringList{} : QStringList{above};
+    }
+    QStringList paths{folder_};
+    for (const QString& file : files_) {
+        if (QFileInfo(file).isFile()) {
+            paths.append(QFileInfo(file).absoluteFilePath());
+        }
+    }
+    return paths;
+}
+
+} // namespace velmora

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "history/odds_recorder.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace velmora::test {
+
+// Keeps every distinct version handed to it, per file, in arrival order.
+class RecordingRecorder : public OddsRecorder {
+public:
+    RecordOutcome Record(const SeenFile& file) override {
+        std::vector<std::string>& versions = versionsByPath[file.path];
+        if (!versions.empty() && versions.back() == file.bytes) {
+            return RecordOutcome::Unchanged;
+        }
+        versions.push_back(file.bytes);
+        return RecordOutcome::Added;
+    }
+    std::vector<std::string> Versions(const std::string& path) const {
+        auto found = versionsByPath.find(path);
+        return found == versionsByPath.end() ? std::vector<std::string>{} : found->second;
+    }
+
+    std::map<std::string, std::vector<std::string>> versionsByPath;
+};
+
+} // namespace velmora::test

@@ -1,0 +1,188 @@
+#include "pat_fixture.h"
+#include "patdata/file_naming.h"
+#include "settings/settings_ops.h"
+#include "support/temp_dir.h"
+#include "ui/frmSelectFile.h"
+#include "ui_test_support.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+
+namespace velmora::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs the event loop until `done` holds; false after ten seconds.
+template <typename Predicate> bool Eventually(Predicate done) {
+    return QTest::qWaitFor(done, 10000);
+}
+
+patfixture::Race RaceWithFirstOdds(const std::string& odds, int raceNo = 11) {
+    patfixture::Race race;
+    race.raceNo = raceNo;
+    race.runners = patfixture::RunnersWithOdds({odds, "3.4", "5.6", "8.1", "12.5", "20.3", "33.0", "51.2"});
+    return race;
+}
+
+// Writes as PAT does: a new file beside the old one, renamed over it.
+void ReplaceFile(const fs::path& target, const std::string& bytes) {
+    const fs::path fresh = target.parent_path() / (".new-" + target.filename().string());
+    {
+        std::ofstream stream(fresh, std::ios::binary | std::ios::trunc);
+        stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    fs::rename(fresh, target);
+}
+
+class LiveFollowTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        SetPatFolder(settings, dir.path().string());
+        MainWindowTest::SetUp();
+        WriteVersion("2.1");
+        path = (dir.path() / patfixture::OddsFileName(RaceWithFirstOdds("2.1"))).string();
+    }
+
+    void WriteVersion(const std::string& firstOdds, int raceNo = 11) {
+        for (const patfixture::FixtureFile& file :
+             patfixture::BuildRaceFiles(RaceWithFirstOdds(firstOdds, raceNo))) {
+            ReplaceFile(dir.path() / file.name, file.bytes);
+        }
+    }
+    void WriteOddsBytes(const std::string& bytes) {
+        ReplaceFile(dir.path() / patfixture::OddsFileName(RaceWithFirstOdds("")), bytes);
+    }
+    void Load() {
+        window->UpdateFormFromSelection(path);
+        ASSERT_EQ(window->Follow().FollowedPath(), path);
+    }
+    QString FirstOdds() { return Text(window.get(), "txtTanOdds_1"); }
+    QString Panel() { return Text(window.get(), "sbStatusBar_Follow"); }
+
+    TempDir dir;
+    std::string path;
+};
+
+TEST_F(LiveFollowTest, FollowsARaceRewrittenByRenameAndRecordsEachVersion) {
+    Load();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^更新 \\d\\d:\\d\\d:\\d\\d$")).match(Panel()).hasMatch())
+        << Panel().toStdString();
+    for (const char* odds : {"4.4", "6.6", "9.9"}) {
+        WriteVersion(odds);
+        ASSERT_TRUE(Eventually([&] { return FirstOdds() == QString::fromUtf8(odds); }));
+    }
+    EXPECT_EQ(recorder.Versions(path).size(), 4u);
+    EXPECT_EQ(recorder.Versions(GetQuinellaFileName(path)).size(), 4u);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(LiveFollowTest, EditsAreKeptWithANoteUntilF5Reloads) {
+    Load();
+    auto* cell = Find<QLineEdit>(window.get(), "txtTanOdds_2");
+    cell->selectAll();
+    QTest::keyClicks(cell, "77.7");
+    WriteVersion("4.4");
+    ASSERT_TRUE(Eventually([&] { return Panel() == QStringLiteral("更新あり"); }));
+    EXPECT_EQ(Text(window.get(), "txtTanOdds_2"), "77.7");
+    EXPECT_EQ(FirstOdds(), "2.1");
+
+    auto* reload = Find<QAction>(window.get(), "mnuFileReload");
+    EXPECT_EQ(reload->text(), "最新に更新(&U)");
+    EXPECT_EQ(reload->shortcut(), QKeySequence(Qt::Key_F5));
+    reload->trigger();
+    EXPECT_EQ(FirstOdds(), "4.4");
+    EXPECT_EQ(Text(window.get(), "txtTanOdds_2"), "3.4");
+    EXPECT_TRUE(Panel().startsWith(QStringLiteral("更新 ")));
+}
+
+TEST_F(LiveFollowTest, TurningAutoFollowOffStopsWatchingAndIsRemembered) {
+    auto* autoFollow = Find<QAction>(window.get(), "mnuToolAutoFollow");
+    EXPECT_EQ(autoFollow->text(), "自動更新(&A)");
+    EXPECT_TRUE(autoFollow->isChecked());
+    Load();
+    EXPECT_GT(window->Watch()->WatchedPathCount(), 0);
+
+    autoFollow->trigger();
+    EXPECT_FALSE(GetAutoFollow(settings));
+    EXPECT_FALSE(window->Watch()->IsWatching());
+    EXPECT_EQ(window->Watch()->WatchedPathCount(), 0);
+    WriteVersion("4.4");
+
+    // Turned on again, it catches up with what changed meanwhile.
+    autoFollow->trigger();
+    EXPECT_TRUE(GetAutoFollow(settings));
+    ASSERT_TRUE(Eventually([&] { return FirstOdds() == "4.4"; }));
+}
+
+TEST_F(LiveFollowTest, AFileCaughtMidWriteWaitsForTheGoodOneWithoutAMessage) {
+    Load();
+    QSignalSpy settled(window->Watch(), &FolderWatch::Settled);
+    const std::string good = patfixture::WinPlaceOddsBytes(RaceWithFirstOdds("4.4"));
+    WriteOddsBytes(good.substr(0, good.size() / 2));
+    ASSERT_TRUE(Eventually([&] { return settled.count() >= 1; }));
+    EXPECT_EQ(FirstOdds(), "2.1");
+    WriteOddsBytes(good);
+    ASSERT_TRUE(Eventually([&] { return FirstOdds() == "4.4"; }));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(LiveFollowTest, ABurstOfChangesGivesFewReloadsAndTheEventLoopKeepsTurning) {
+    Load();
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(0);
+    QString last;
+    for (int i = 0; i < 1000; ++i) {
+        last = QString::number(2.0 + 0.1 * (i + 1), 'f', 1);
+        WriteOddsBytes(patfixture::WinPlaceOddsBytes(RaceWithFirstOdds(last.toStdString())));
+        QCoreApplication::processEvents();
+    }
+    ticker.stop();
+    EXPECT_GE(ticks, 100) << "the loop ran while the files changed";
+    ASSERT_TRUE(Eventually([&] { return FirstOdds() == last; }));
+    // The pause before a reload swallows the burst; the watches don't pile up.
+    EXPECT_LE(recorder.Versions(path).size(), 20u);
+    EXPECT_LE(window->Watch()->WatchedPathCount(), 3);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(LiveFollowTest, FollowingResumesWhenTheFolderIsRemovedAndCreatedAgain) {
+    Load();
+    fs::remove_all(dir.path());
+    ASSERT_TRUE(Eventually([&] { return window->Watch()->WatchedPathCount() == 1; })); // the folder above it
+    fs::create_directory(dir.path());
+    WriteVersion("4.4");
+    ASSERT_TRUE(Eventually([&] { return FirstOdds() == "4.4"; }));
+    EXPECT_TRUE(messages.empty());
+    WriteVersion("6.6");
+    ASSERT_TRUE(Eventually([&] { return FirstOdds() == "6.6"; }));
+}
+
+TEST_F(LiveFollowTest, TheBrowserListsNewRacesAndKeepsTheChosenOneChosen) {
+    WriteVersion("2.1", 5);
+    Trigger("mnuFileList");
+    frmSelectFile* browser = window->SelectFileWindow();
+    ASSERT_EQ(browser->List().ListedCount(), 2);
+    QTableWidget* grid = browser->Grid();
+    grid->setCurrentCell(1, 1); // 5R, listed after 11R
+    ASSERT_EQ(browser->List().Row(2).file, "Zo-05010105.jra");
+
+    WriteVersion("2.1", 1); // 1R, listed between them
+    ASSERT_TRUE(Eventually([&] { return browser->List().ListedCount() == 3; }));
+    EXPECT_EQ(browser->List().Row(browser->List().CurrentRow()).file, "Zo-05010105.jra");
+    EXPECT_EQ(grid->currentRow(), 2);
+
+    browser->hide();
+    EXPECT_FALSE(browser->Watch()->IsWatching());
+    EXPECT_TRUE(messages.empty());
+}
+
+} // namespace
+} // namespace velmora::test
