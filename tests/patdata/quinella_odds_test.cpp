@@ -150,6 +150,32 @@ TEST(ReadQuinellaOdds, FailsWhenTheFileEndsInsideAnyCell) {
     EXPECT_EQ(QuinellaBytes("18", 18).size(), 3969u);
 }
 
+// A file that ends inside its last cell: the fields of that cell read before
+// the end keep their text, the one cut short and those after it are blank,
+// also over a record that held a full table before.
+TEST(ReadQuinellaOdds, KeepsTheFieldsOfACellReadBeforeTheFileEnds) {
+    test::TempDir dir;
+    const std::string full = QuinellaBytes(" 4", 4);
+    const std::size_t lastCell = full.size() - 25;
+    for (std::size_t length = lastCell; length < full.size(); ++length) {
+        RecordingMessageSink sink;
+        QuinellaRecord record;
+        ASSERT_TRUE(ReadQuinellaOdds(dir.Write("Uo-a.jra", QuinellaBytes("18", 18)), record, sink));
+        EXPECT_FALSE(ReadQuinellaOdds(dir.Write("Uo-b.jra", full.substr(0, length)), record, sink));
+        const std::string context = "length " + std::to_string(length);
+        for (const CellField& field : kCellFields) {
+            bool read = lastCell + field.offset + static_cast<std::size_t>(field.width) <= length;
+            std::string expected = read ? test::Expected(CellText(3, 4, field), field.width)
+                                        : std::string(static_cast<std::size_t>(field.width), ' ');
+            EXPECT_EQ(record.Cells[3][4].*field.member, expected) << context << " " << field.name;
+        }
+        // The cells before the last one were read whole, the ones after it not at all.
+        EXPECT_EQ(record.Cells[2][4].WideOddsMax, test::Expected(CellText(2, 4, kCellFields[4]), 6))
+            << context;
+        EXPECT_EQ(record.Cells[3][5].Field1, "  ") << context;
+    }
+}
+
 TEST(ReadQuinellaOdds, RefusesAWrongFormatWithOneMessage) {
     std::string bytes = QuinellaBytes("3", 3);
     bytes[43] = '1';
