@@ -1,3 +1,4 @@
+#include "history/history_on_demand.h"
 #include "qtsettings/qsettings_store.h"
 #include "shell/remarks.h"
 #include "ui/frmMain.h"
@@ -5,6 +6,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QTranslator>
@@ -98,8 +100,19 @@ int main(int argc, char** argv) {
     // The remarks are read before any window appears.
     velmora::LoadRemarks();
     velmora::QSettingsStore settings;
-    velmora::NullRecorder history;
+    QPointer<velmora::frmMain> shown;
+    // Said once, after the reload that met the trouble has finished; the
+    // window goes on without a history.
+    velmora::HistoryOnDemand history(velmora::DefaultHistoryPath(), [&shown](const std::string& problem) {
+        if (!shown) {
+            return;
+        }
+        QTimer::singleShot(0, shown, [&shown, text = QString::fromStdString(problem)] {
+            QMessageBox::warning(shown, QStringLiteral("Velmora"), text);
+        });
+    });
     auto* window = new velmora::frmMain(settings, velmora::GetRemarks(), history);
+    shown = window;
     window->setAttribute(Qt::WA_DeleteOnClose);
     // Why the settings are not being saved shows in the status bar, once.
     settings.OnProblem([shown = QPointer<velmora::frmMain>(window)](const std::string& problem) {

@@ -4,8 +4,8 @@
 # folder, one time of day after another. The program logs the win odds its
 # sheet shows after each reload and the browser's race count after each change
 # of its list (--test-follow-log); the sheet must show every version of the
-# race, as the command-line program reads it, and the list must grow as the
-# day's races appear.
+# race, as the command-line program reads it, the list must grow as the
+# day's races appear, and the history must hold every version of its files.
 # Usage: live_follow_test.sh <velmora> <velmora-cli> <source folder>
 set -u
 
@@ -76,7 +76,7 @@ first_time=$(echo "$times" | head -n 1)
 replay_time "$first_time" || fail "the replay of $first_time failed"
 [ -f "$pat/$followed" ] || fail "the first version holds no $followed"
 
-XDG_CONFIG_HOME="$work/config" HOME="$work/home" QT_QPA_PLATFORM=offscreen \
+XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" HOME="$work/home" QT_QPA_PLATFORM=offscreen \
     "$velmora" --test-load="$pat/$followed" --test-open=browser --test-follow-log="$log" \
     --test-quit-after=900000 >"$work/velmora.out" 2>&1 &
 app_pid=$!
@@ -101,8 +101,17 @@ all_races=$(ls "$pat"/Zo-* | wc -l)
 [ "$all_races" -gt "$first_races" ] || fail "the race day added no race"
 wait_for "$patience" browser_count_is "$all_races" || fail "the browser did not grow to $all_races races"
 
-# Once the history store is wired in: check here that the database holds every
-# distinct version of the race day's odds files.
+# Every version of the race's two odds files the day wrote (each one distinct)
+# must be in the program's history.
+written=$(ls "$day"/versions/*/"$followed" "$day"/versions/*/"Uo-${followed#Zo-}" 2>/dev/null | wc -l)
+held=$(python3 - "$work/data/Velmora/history.sqlite" "$followed" <<'PY'
+import sqlite3, sys
+with sqlite3.connect(f"file:{sys.argv[1]}?mode=ro", uri=True) as db:
+    print(db.execute("SELECT count(*) FROM odds_version JOIN race ON race.id = odds_version.race_id"
+                     " WHERE race.file_name = ?", (sys.argv[2],)).fetchone()[0])
+PY
+)
+[ "$held" = "$written" ] || fail "the history holds $held versions of $followed's files, the day wrote $written"
 
 if [ "$failures" -ne 0 ]; then
     echo "--- follow log" >&2
@@ -111,4 +120,4 @@ if [ "$failures" -ne 0 ]; then
     cat "$work/velmora.out" >&2
     exit 1
 fi
-echo "live follow test passed: $versions versions of $followed, the browser grew from $first_races to $all_races races"
+echo "live follow test passed: $versions versions of $followed, $held file versions in the history, the browser grew from $first_races to $all_races races"
