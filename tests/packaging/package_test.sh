@@ -33,7 +33,7 @@ for entry in /usr/lib/velmora/velmora /usr/lib/velmora/velmora-cli /usr/lib/velm
 done
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libc6 libqt6widgets6 libqt6charts6 fonts-noto-cjk qt6-translations-l10n; do
+for package in libc6 libqt6widgets6 libqt6charts6 libsqlite3-0 zlib1g fonts-noto-cjk qt6-translations-l10n; do
     printf '%s\n' "$depends" | tr ',' '\n' | sed 's/^ *//; s/ .*//' | grep -qxF "$package" ||
         fail "Depends lacks $package: $depends"
 done
