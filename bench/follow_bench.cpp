@@ -7,6 +7,7 @@
 #include "pat_fixture.h"
 #include "race/race_follow.h"
 #include "results/result_display.h"
+#include "scratch_folder.h"
 #include "settings/settings_store.h"
 #include "sheet/race_sheet.h"
 #include "shell/services.h"
@@ -24,31 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::random_device device;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            fs::path candidate =
-                fs::temp_directory_path() / ("velmora-follow-bench-" + std::to_string(device()));
-            if (fs::create_directory(candidate)) {
-                path_ = candidate;
-                return;
-            }
-        }
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using bench::ScratchFolder;
 
 patfixture::Race SixteenRunners(int version) {
     patfixture::Race race;

@@ -3,6 +3,7 @@
 // The database lives in a fresh temporary folder, removed at the end.
 #include "history/history_store.h"
 #include "pat_fixture.h"
+#include "scratch_folder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,30 +22,7 @@ namespace fs = std::filesystem;
 
 constexpr int kVersions = 512;
 
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::random_device device;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            fs::path candidate = fs::temp_directory_path() / ("velmora-bench-" + std::to_string(device()));
-            if (fs::create_directory(candidate)) {
-                path_ = candidate;
-                return;
-            }
-        }
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using bench::ScratchFolder;
 
 std::string OddsText(double odds) {
     char text[16];

@@ -8,6 +8,7 @@
 #include "pat_fixture.h"
 #include "race/race_loader.h"
 #include "results/result_display.h"
+#include "scratch_folder.h"
 #include "settings/settings_store.h"
 #include "sheet/race_sheet.h"
 #include "shell/services.h"
@@ -32,30 +33,7 @@ namespace fs = std::filesystem;
 constexpr int kListedRaces = 10000;
 constexpr std::size_t kHeaderBytes = 142;
 
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::random_device device;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            fs::path candidate = fs::temp_directory_path() / ("velmora-bench-" + std::to_string(device()));
-            if (fs::create_directory(candidate)) {
-                path_ = candidate;
-                return;
-            }
-        }
-        throw std::runtime_error("cannot create a temporary folder");
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using bench::ScratchFolder;
 
 std::vector<std::string> SixteenOdds() {
     return {"3.4",  "5.1",  "8.8", "12.5", "2.6",  "41.0", "18.3", "7.7",

@@ -5,6 +5,7 @@
 //
 //     build/ci/bin/velmora_watch_bench [RACES] [IDLE_SECONDS]
 #include "pat_fixture.h"
+#include "scratch_folder.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -32,27 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 using velmora::patfixture::Race;
 
-// The generated folder, removed with everything in it at the end.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::string pattern = (fs::temp_directory_path() / "velmora-watch-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("cannot make a temporary folder");
-        }
-        path_ = pattern;
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using velmora::bench::ScratchFolder;
 
 Race BenchRace(int index, const std::string& favouriteOdds) {
     Race race;
