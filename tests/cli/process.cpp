@@ -67,11 +67,10 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
     return pointers;
 }
 
-} // namespace
-
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::vector<std::string>& environment, const std::string& input) {
-    Pipe in, out, err;
+// Starts `program` with the three pipes' far ends as its standard input,
+// output and error.
+pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
+            const std::vector<std::string>& environment, Pipe& in, Pipe& out, Pipe& err) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, in.fds[0], 0);
@@ -92,6 +91,15 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
     if (spawned != 0) {
         throw std::runtime_error("cannot start " + program + ": " + std::strerror(spawned));
     }
+    return pid;
+}
+
+} // namespace
+
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& environment, const std::string& input) {
+    Pipe in, out, err;
+    const pid_t pid = Spawn(program, args, environment, in, out, err);
     in.CloseRead();
     out.CloseWrite();
     err.CloseWrite();
@@ -153,25 +161,7 @@ int MsUntil(SteadyClock::time_point deadline) {
 RunningProcess::RunningProcess(const std::string& program, const std::vector<std::string>& args,
                                const std::vector<std::string>& environment) {
     Pipe in, out, err;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in.fds[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out.fds[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err.fds[1], 2);
-    for (int fd : {in.fds[0], in.fds[1], out.fds[0], out.fds[1], err.fds[0], err.fds[1]}) {
-        posix_spawn_file_actions_addclose(&actions, fd);
-    }
-    std::vector<std::string> argv = {program};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<std::string> envp = MergedEnvironment(environment);
-    auto argPointers = Pointers(argv);
-    auto envPointers = Pointers(envp);
-    int spawned =
-        posix_spawn(&pid_, program.c_str(), &actions, nullptr, argPointers.data(), envPointers.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        throw std::runtime_error("cannot start " + program + ": " + std::strerror(spawned));
-    }
+    pid_ = Spawn(program, args, environment, in, out, err);
     std::swap(outFd_, out.fds[0]);
     std::swap(errFd_, err.fds[0]);
 }
