@@ -21,6 +21,9 @@ const std::string_view kUsage =
     "                                     folder: hit rates and returns\n"
     "  watch [--json] [FOLDER]            follow a PAT folder: one line per new version\n"
     "                                     of a race's odds files, until SIGINT or SIGTERM\n"
+    "  history [--json | --csv] ODDSFILE  the versions of the race of an odds file held in\n"
+    "                                     the history, and how each runner's support moved;\n"
+    "                                     --csv prints the movement table only\n"
     "  --version                          print the program's version\n"
     "\n"
     "exit status: 0 done, 1 the program showed a message, 2 usage error\n";

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include "cli/backtest_command.h"
+#include "cli/history_command.h"
 
 #include "browser/file_list.h"
 #include "cli/arguments.h"
@@ -141,6 +142,9 @@ int RunCli(const std::vector<std::string>& args, CliContext& context) {
     // The back-test has options of its own; it takes every argument after its name.
     if (!args.empty() && args.front() == "backtest") {
         return RunBacktestCommand({args.begin() + 1, args.end()}, context.out, context.err, context.settings);
+    }
+    if (!args.empty() && args.front() == "history") {
+        return RunHistoryCommand({args.begin() + 1, args.end()}, context.out, context.err, context.settings);
     }
     ParsedArguments parsed = ParseArguments(args);
     if (parsed.help) {

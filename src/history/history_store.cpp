@@ -378,6 +378,10 @@ void HistoryStore::TurnOff(std::string problem) {
     problem_ = problem_ ? *problem_ + "\n" + problem : std::move(problem);
 }
 
+bool IsHeldFileName(const std::string& path) {
+    return RaceKeyOf(path).has_value();
+}
+
 std::optional<std::string> HistoryStore::TakeProblem() {
     return std::exchange(problem_, std::nullopt);
 }

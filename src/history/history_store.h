@@ -22,6 +22,10 @@ std::string DefaultHistoryPath();
 // The same from the two variables' values (null when unset).
 std::string HistoryPathFor(const char* xdgDataHome, const char* home);
 
+// True when the file's name is that of a race's win/place ("Zo-") or quinella
+// ("Uo-") odds file, the files the history holds.
+bool IsHeldFileName(const std::string& path);
+
 enum class OddsFileKind { WinPlace = 0, Quinella = 1 };
 
 // One race as the history holds it. A race is its folder, odds file name

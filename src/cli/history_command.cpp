@@ -1,0 +1,334 @@
+#include "cli/history_command.h"
+
+#include "common/display_width.h"
+#include "common/json.h"
+#include "common/text.h"
+#include "engine/movement.h"
+#include "history/history_store.h"
+#include "race/race_figures_of.h"
+#include "settings/settings_ops.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace velmora::cli {
+namespace {
+
+constexpr const char* kPrefix = "velmora-cli history: ";
+constexpr const char* kHistoryUsage =
+    "usage: velmora-cli history [--json | --csv] ODDSFILE\n"
+    "  the versions of the race held in the history and how each runner's support\n"
+    "  moved from the first to the last; --csv prints the movement table only\n";
+
+// What the history holds of one race: its versions in file time order and how
+// each runner's support moved from the first win/place version to the last.
+struct RaceHistory {
+    HeldRace race;
+    std::vector<OddsVersion> versions;
+    int firstVersion = 0; // indices into `versions`: win/place versions
+    int lastVersion = 0;
+    double factor = 0.0;
+    std::vector<MovementRow> movement;
+};
+
+enum class HistoryFormat { Text, Json, Csv };
+
+struct HistoryArguments {
+    HistoryFormat format = HistoryFormat::Text;
+    std::string oddsFile;
+    bool help = false;
+    std::string error;
+};
+
+HistoryArguments ParseHistoryArguments(const std::vector<std::string>& args) {
+    HistoryArguments parsed;
+    std::vector<std::string> operands;
+    bool formatGiven = false;
+    bool optionsEnded = false;
+    for (const std::string& arg : args) {
+        if (optionsEnded || arg.empty() || arg[0] != '-') {
+            operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-h" || arg == "--help") {
+            parsed.help = true;
+            return parsed;
+        } else if (arg == "--json" || arg == "--csv") {
+            if (formatGiven) {
+                parsed.error = "give only one of --json and --csv";
+                return parsed;
+            }
+            formatGiven = true;
+            parsed.format = arg == "--json" ? HistoryFormat::Json : HistoryFormat::Csv;
+        } else {
+            parsed.error = "unknown option '" + arg + "' for history";
+            return parsed;
+        }
+    }
+    if (operands.size() != 1) {
+        parsed.error = operands.empty() ? "history needs ODDSFILE" : "too many operands for history";
+        return parsed;
+    }
+    parsed.oddsFile = operands.front();
+    return parsed;
+}
+
+// Local date and time, as the user's clock shows it.
+std::string TimeText(std::int64_t epochMs) {
+    const auto seconds = static_cast<std::time_t>(epochMs / 1000);
+    std::tm local{};
+    if (localtime_r(&seconds, &local) == nullptr) {
+        return "----------- --:--:--";
+    }
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+std::string FileNameOf(const HeldRace& race, OddsFileKind kind) {
+    return kind == OddsFileKind::WinPlace ? race.fileName : "Uo-" + race.fileName.substr(3);
+}
+
+std::string Fixed(double value, const char* format) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+double Rounded(double value, double scale) {
+    return std::round(value * scale) / scale;
+}
+
+// The race as it stood with each readable win/place version: the figures of
+// that version with the quinella odds last seen before it.
+struct FiguresAt {
+    int version = 0;
+    RaceFigures figures;
+};
+
+std::vector<FiguresAt> FiguresOfVersions(const std::vector<OddsVersion>& versions) {
+    std::vector<FiguresAt> states;
+    std::string_view quinella;
+    for (std::size_t i = 0; i < versions.size(); ++i) {
+        if (versions[i].kind == OddsFileKind::Quinella) {
+            quinella = versions[i].bytes;
+            continue;
+        }
+        RaceFigures figures = FiguresOfOddsBytes(versions[i].bytes, quinella);
+        if (!figures.runners.empty()) {
+            states.push_back({static_cast<int>(i), std::move(figures)});
+        }
+    }
+    return states;
+}
+
+// Only the first and last readable win/place versions make the table.
+std::optional<RaceHistory> HistoryOf(HistoryStore& store, const HeldRace& race, double factor) {
+    RaceHistory history;
+    history.race = race;
+    history.versions = store.Versions(race.id);
+    history.factor = factor;
+    const std::vector<FiguresAt> states = FiguresOfVersions(history.versions);
+    if (states.empty()) {
+        return std::nullopt;
+    }
+    history.firstVersion = states.front().version;
+    history.lastVersion = states.back().version;
+    history.movement = ComputeMovement(states.front().figures, states.back().figures, factor);
+    return history;
+}
+
+std::string RaceTitle(const HeldRace& race) {
+    return race.course + " " + std::to_string(race.meetingNo) + "回" + std::to_string(race.meetingDay) +
+           "日 " + std::to_string(race.raceNo) + "R";
+}
+
+std::string OddsCell(double odds) {
+    return odds > 0.0 ? Fixed(odds, "%.1f") : "-";
+}
+
+std::string SupportCell(double support) {
+    return support > 0.0 ? Fixed(support * 100.0, "%.1f%%") : "-";
+}
+
+std::string ChangeCell(const SupportMove& move) {
+    return move.change > 0.0 ? Fixed(move.change, "%.2f") : "-";
+}
+
+std::vector<std::string> MoveCells(const SupportMove& move) {
+    return {OddsCell(move.firstOdds),     OddsCell(move.nowOdds), SupportCell(move.firstSupport),
+            SupportCell(move.nowSupport), ChangeCell(move),       std::string(MoveMarkText(move.mark))};
+}
+
+std::string VersionsTable(const RaceHistory& history) {
+    std::vector<std::vector<std::string>> cells{{"#", "seen", "file time", "file", ""}};
+    for (std::size_t i = 0; i < history.versions.size(); ++i) {
+        const OddsVersion& version = history.versions[i];
+        std::string role = static_cast<int>(i) == history.firstVersion ? "first" : "";
+        if (static_cast<int>(i) == history.lastVersion) {
+            role += role.empty() ? "last" : ", last";
+        }
+        cells.push_back({std::to_string(i + 1), TimeText(version.seenMs), TimeText(version.modifiedMs),
+                         VisibleText(FileNameOf(history.race, version.kind)), role});
+    }
+    return FormatTable(cells, {Align::Right, Align::Left, Align::Left, Align::Left, Align::Left});
+}
+
+std::string MovementTable(const RaceHistory& history) {
+    std::vector<std::vector<std::string>> cells{{"no", "win first", "win now", "win% first", "win% now",
+                                                 "change", "", "place first", "place now", "place% first",
+                                                 "place% now", "change", ""}};
+    for (const MovementRow& row : history.movement) {
+        std::vector<std::string> line{std::to_string(row.no)};
+        for (const SupportMove* move : {&row.win, &row.place}) {
+            auto cellsOfMove = MoveCells(*move);
+            line.insert(line.end(), cellsOfMove.begin(), cellsOfMove.end());
+        }
+        cells.push_back(std::move(line));
+    }
+    std::vector<Align> align(13, Align::Right);
+    align[6] = Align::Left;
+    align[12] = Align::Left;
+    return FormatTable(cells, align);
+}
+
+Json MoveJson(const SupportMove& move) {
+    return {{"odds_first", move.firstOdds},
+            {"odds_now", move.nowOdds},
+            {"support_first", Rounded(move.firstSupport, 1e5)},
+            {"support_now", Rounded(move.nowSupport, 1e5)},
+            {"change", Rounded(move.change, 1e4)},
+            {"mark", JsonText(MoveMarkText(move.mark))}};
+}
+
+Json VersionJson(const RaceHistory& history, const OddsVersion& version) {
+    return {{"file", JsonText(FileNameOf(history.race, version.kind))},
+            {"kind", version.kind == OddsFileKind::WinPlace ? "win_place" : "quinella"},
+            {"seen_ms", version.seenMs},
+            {"modified_ms", version.modifiedMs}};
+}
+
+std::string CsvCell(double value, double scale) {
+    return value > 0.0 ? DumpJson(Rounded(value, scale)) : "";
+}
+
+std::string CsvMove(const SupportMove& move) {
+    return CsvCell(move.firstOdds, 10) + "," + CsvCell(move.nowOdds, 10) + "," +
+           CsvCell(move.firstSupport, 1e5) + "," + CsvCell(move.nowSupport, 1e5) + "," +
+           CsvCell(move.change, 1e4) + "," + std::string(MoveMarkText(move.mark));
+}
+
+int ShowNothing(std::ostream& err, const std::string& reason, const std::string& oddsFile) {
+    err << kPrefix << reason << ": " << VisibleText(oddsFile) << '\n';
+    return 1;
+}
+
+bool HistoryExists(const std::string& historyPath) {
+    std::error_code error;
+    return !historyPath.empty() && std::filesystem::is_regular_file(historyPath, error);
+}
+
+std::string HistoryText(const RaceHistory& history) {
+    std::string out = VisibleText(RaceTitle(history.race)) + "  " + VisibleText(history.race.folder) + "\n\n";
+    out += "versions held: " + std::to_string(history.versions.size()) + "\n";
+    out += VersionsTable(history);
+    out += "\nsupport moved from version " + std::to_string(history.firstVersion + 1) + " to version " +
+           std::to_string(history.lastVersion + 1) + " (marked at a factor of " +
+           Fixed(history.factor, "%.2f") + ")\n";
+    out += MovementTable(history);
+    return out;
+}
+
+std::string HistoryJson(const RaceHistory& history) {
+    Json versions = Json::array();
+    for (const OddsVersion& version : history.versions) {
+        versions.push_back(VersionJson(history, version));
+    }
+    Json runners = Json::array();
+    for (const MovementRow& row : history.movement) {
+        runners.push_back({{"no", row.no}, {"win", MoveJson(row.win)}, {"place", MoveJson(row.place)}});
+    }
+    const HeldRace& race = history.race;
+    Json root = {{"race",
+                  {{"folder", JsonText(race.folder)},
+                   {"file", JsonText(race.fileName)},
+                   {"course", JsonText(race.course)},
+                   {"meeting_no", race.meetingNo},
+                   {"meeting_day", race.meetingDay},
+                   {"race_no", race.raceNo}}},
+                 {"move_factor", history.factor},
+                 {"versions", std::move(versions)},
+                 {"first_version", history.firstVersion + 1},
+                 {"last_version", history.lastVersion + 1},
+                 {"runners", std::move(runners)}};
+    return DumpJson(root) + "\n";
+}
+
+std::string HistoryCsv(const RaceHistory& history) {
+    std::string out = "no,win_odds_first,win_odds_now,win_support_first,win_support_now,win_change,win_mark,"
+                      "place_odds_first,place_odds_now,place_support_first,place_support_now,place_change,"
+                      "place_mark\n";
+    for (const MovementRow& row : history.movement) {
+        out += std::to_string(row.no) + "," + CsvMove(row.win) + "," + CsvMove(row.place) + "\n";
+    }
+    return out;
+}
+
+} // namespace
+
+int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                      const SettingsStore& settings, const std::string& historyPath) {
+    const HistoryArguments parsed = ParseHistoryArguments(args);
+    if (!parsed.error.empty()) {
+        err << kPrefix << VisibleText(parsed.error) << '\n' << kHistoryUsage;
+        return 2;
+    }
+    if (parsed.help) {
+        out << kHistoryUsage;
+        return 0;
+    }
+    if (!IsHeldFileName(parsed.oddsFile)) {
+        return ShowNothing(err, "not an odds file (Zo-….jra or Uo-….jra)", parsed.oddsFile);
+    }
+    // Looking must leave no trace: a history not there yet is not started here.
+    if (!HistoryExists(historyPath)) {
+        return ShowNothing(err, "no history is held for this race", parsed.oddsFile);
+    }
+    HistoryStore store(historyPath);
+    if (auto problem = store.TakeProblem()) {
+        err << kPrefix << VisibleText(*problem) << '\n';
+        return 1;
+    }
+    const auto race = store.FindRace(parsed.oddsFile);
+    if (!race) {
+        return ShowNothing(err, "no history is held for this race", parsed.oddsFile);
+    }
+    const auto history = HistoryOf(store, *race, GetMoveFactor(settings));
+    if (!history) {
+        return ShowNothing(err, "the history holds no readable odds for this race", parsed.oddsFile);
+    }
+    switch (parsed.format) {
+    case HistoryFormat::Text:
+        out << HistoryText(*history);
+        break;
+    case HistoryFormat::Json:
+        out << HistoryJson(*history);
+        break;
+    case HistoryFormat::Csv:
+        out << HistoryCsv(*history);
+        break;
+    }
+    out.flush();
+    return 0;
+}
+
+int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                      const SettingsStore& settings) {
+    return RunHistoryCommand(args, out, err, settings, DefaultHistoryPath());
+}
+
+} // namespace velmora::cli
