@@ -66,20 +66,6 @@ struct RaceKey {
     OddsFileKind kind = OddsFileKind::WinPlace;
 };
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        const char c = text[i];
-        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        if (lower != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string CanonicalFolder(const fs::path& file) {
     std::error_code error;
     fs::path absolute = fs::absolute(file, error);
@@ -96,14 +82,12 @@ std::string CanonicalFolder(const fs::path& file) {
 std::optional<RaceKey> RaceKeyOf(const std::string& path) {
     const fs::path file(path);
     const std::string name = file.filename().string();
-    RaceKey key;
-    if (MatchesOddsFileMask(name)) {
-        key.kind = OddsFileKind::WinPlace;
-    } else if (StartsWithIgnoringCase(name, "uo-") && MatchesOddsFileMask("Zo-" + name.substr(3))) {
-        key.kind = OddsFileKind::Quinella;
-    } else {
+    const auto kind = OddsFileKindOf(name);
+    if (!kind) {
         return std::nullopt;
     }
+    RaceKey key;
+    key.kind = *kind;
     key.fileName = "Zo-" + name.substr(3);
     key.folder = CanonicalFolder(file);
     return key;

@@ -26,8 +26,6 @@ std::string HistoryPathFor(const char* xdgDataHome, const char* home);
 // ("Uo-") odds file, the files the history holds.
 bool IsHeldFileName(const std::string& path);
 
-enum class OddsFileKind { WinPlace = 0, Quinella = 1 };
-
 // One race as the history holds it. A race is its folder, odds file name
 // ("Zo-…"), course, meeting number, day and race number; the same names seen
 // again more than kRaceGapMs after (or before) all of a race's versions by

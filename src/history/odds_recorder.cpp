@@ -1,5 +1,6 @@
 #include "history/odds_recorder.h"
 
+#include "common/text.h"
 #include "patdata/file_naming.h"
 
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 namespace velmora {
 
@@ -56,6 +58,17 @@ bool ReadAll(int fd, std::string& bytes) {
 }
 
 } // namespace
+
+std::optional<OddsFileKind> OddsFileKindOf(std::string_view fileName) {
+    if (MatchesOddsFileMask(fileName)) {
+        return OddsFileKind::WinPlace;
+    }
+    if (fileName.size() >= 3 && EqualsIgnoringAsciiCase(fileName.substr(0, 3), "uo-") &&
+        MatchesOddsFileMask("Zo-" + std::string(fileName.substr(3)))) {
+        return OddsFileKind::Quinella;
+    }
+    return std::nullopt;
+}
 
 std::optional<SeenFile> ReadSeenFile(const std::string& path, std::int64_t seenMs) {
     const OpenFile file(path);

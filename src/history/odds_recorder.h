@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -16,6 +17,13 @@ struct SeenFile {
     std::int64_t modifiedMs = 0;
     std::int64_t seenMs = 0;
 };
+
+// The two odds files of a race; the values are stored in the history.
+enum class OddsFileKind { WinPlace = 0, Quinella = 1 };
+
+// Which odds file a bare file name is: "Zo-*.jra", or "Uo-" with the rest
+// of such a name, letters in any case (the files come from Windows).
+std::optional<OddsFileKind> OddsFileKindOf(std::string_view fileName);
 
 enum class RecordOutcome {
     Added,      // a version not held before

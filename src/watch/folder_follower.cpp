@@ -303,7 +303,7 @@ void FolderFollower::Retry(const std::string& name, const std::string& reason) {
 }
 
 OddsChange FolderFollower::MakeChange(const std::string& name, OddsFileKind kind, const SeenFile& seen,
-                                      const ParsedOddsFile& parsed, const OddsVersion* before) const {
+                                      const ParsedOddsFile& parsed, const VersionFingerprint* before) const {
     const FileListRow row = MakeFileRow(name, parsed.header);
     OddsChange change;
     change.seenMs = seen.seenMs;

@@ -103,7 +103,7 @@ private:
     void Retry(const std::string& name, const std::string& reason);
     bool IsReadableSize(const std::string& name, const std::string& path);
     OddsChange MakeChange(const std::string& name, OddsFileKind kind, const SeenFile& seen,
-                          const ParsedOddsFile& parsed, const OddsVersion* before) const;
+                          const ParsedOddsFile& parsed, const VersionFingerprint* before) const;
 
     std::filesystem::path folder_;
     OddsRecorder& recorder_;
@@ -115,7 +115,7 @@ private:
     bool started_ = false;
     DebounceQueue waiting_{kSettleMs};
     std::unordered_map<std::string, int> retries_;
-    std::unordered_map<std::string, OddsVersion> versions_;
+    std::unordered_map<std::string, VersionFingerprint> versions_;
 };
 
 } // namespace velmora

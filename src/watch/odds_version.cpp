@@ -14,9 +14,6 @@
 namespace velmora {
 namespace {
 
-constexpr std::string_view kQuinellaPrefix = "uo-";
-constexpr std::string_view kJraExtension = ".jra";
-
 // FNV-1a: cheap, and plenty to tell two versions of a small file apart.
 std::uint64_t Hash64(std::string_view bytes) {
     std::uint64_t hash = 14695981039346656037ULL;
@@ -86,14 +83,14 @@ std::optional<ParsedOddsFile> ParseQuinella(std::string_view bytes, MessageSink&
     return parsed;
 }
 
-std::optional<std::uint32_t> RunnerEntry(const OddsVersion& version, int runner) {
+std::optional<std::uint32_t> RunnerEntry(const VersionFingerprint& version, int runner) {
     if (runner > version.runnerCount || static_cast<std::size_t>(runner) > version.entries.size()) {
         return std::nullopt;
     }
     return version.entries[static_cast<std::size_t>(runner - 1)];
 }
 
-std::optional<std::uint32_t> PairEntry(const OddsVersion& version, int i, int j) {
+std::optional<std::uint32_t> PairEntry(const VersionFingerprint& version, int i, int j) {
     if (j > version.runnerCount) {
         return std::nullopt;
     }
@@ -106,18 +103,6 @@ std::optional<std::uint32_t> PairEntry(const OddsVersion& version, int i, int j)
 
 } // namespace
 
-std::optional<OddsFileKind> OddsFileKindOf(std::string_view fileName) {
-    if (MatchesOddsFileMask(fileName)) {
-        return OddsFileKind::WinPlace;
-    }
-    if (fileName.size() >= kQuinellaPrefix.size() + kJraExtension.size() &&
-        EqualsIgnoringAsciiCase(fileName.substr(0, kQuinellaPrefix.size()), kQuinellaPrefix) &&
-        EqualsIgnoringAsciiCase(fileName.substr(fileName.size() - kJraExtension.size()), kJraExtension)) {
-        return OddsFileKind::Quinella;
-    }
-    return std::nullopt;
-}
-
 std::optional<ParsedOddsFile> ParseOddsFile(OddsFileKind kind, std::string_view bytes,
                                             MessageSink& messages) {
     std::optional<ParsedOddsFile> parsed =
@@ -128,7 +113,7 @@ std::optional<ParsedOddsFile> ParseOddsFile(OddsFileKind kind, std::string_view 
     return parsed;
 }
 
-std::vector<int> ChangedRunners(const OddsVersion& before, const OddsVersion& after) {
+std::vector<int> ChangedRunners(const VersionFingerprint& before, const VersionFingerprint& after) {
     std::vector<int> changed;
     const int last = std::max(before.runnerCount, after.runnerCount);
     for (int runner = 1; runner <= last; ++runner) {
@@ -139,7 +124,8 @@ std::vector<int> ChangedRunners(const OddsVersion& before, const OddsVersion& af
     return changed;
 }
 
-std::vector<std::pair<int, int>> ChangedPairs(const OddsVersion& before, const OddsVersion& after) {
+std::vector<std::pair<int, int>> ChangedPairs(const VersionFingerprint& before,
+                                              const VersionFingerprint& after) {
     std::vector<std::pair<int, int>> changed;
     const int last = std::max(before.runnerCount, after.runnerCount);
     for (int i = 1; i < last; ++i) {

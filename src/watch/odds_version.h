@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/messages.h"
+#include "history/odds_recorder.h"
 #include "sheet/quinella_table.h"
 
 #include <cstdint>
@@ -11,15 +12,10 @@
 
 namespace velmora {
 
-enum class OddsFileKind { WinPlace, Quinella };
-
-// The race files a watch follows: "Zo-*.jra" and "Uo-*.jra", letters in any case.
-std::optional<OddsFileKind> OddsFileKindOf(std::string_view fileName);
-
 // What the follower keeps of one version of an odds file: enough to tell a new
 // version and which odds moved, far less than the bytes (a folder of 10,000
 // races stays small).
-struct OddsVersion {
+struct VersionFingerprint {
     std::uint64_t contentHash = 0;
     int runnerCount = 0;
     // One fingerprint per runner (win/place) or per pair (i, j), i < j, row by
@@ -29,7 +25,7 @@ struct OddsVersion {
 
 struct ParsedOddsFile {
     RaceHeader header;
-    OddsVersion version;
+    VersionFingerprint version;
 };
 
 // Reads a whole odds file from its bytes. Nothing when the bytes are not a
@@ -40,11 +36,12 @@ std::optional<ParsedOddsFile> ParseOddsFile(OddsFileKind kind, std::string_view 
 
 // Runners whose win or place odds differ between two versions of a
 // win/place odds file; a runner present in one version only counts as changed.
-std::vector<int> ChangedRunners(const OddsVersion& before, const OddsVersion& after);
+std::vector<int> ChangedRunners(const VersionFingerprint& before, const VersionFingerprint& after);
 
 // Pairs whose quinella odds differ between two versions of a quinella odds
 // file, smaller runner first, and the runners that appear in them.
-std::vector<std::pair<int, int>> ChangedPairs(const OddsVersion& before, const OddsVersion& after);
+std::vector<std::pair<int, int>> ChangedPairs(const VersionFingerprint& before,
+                                              const VersionFingerprint& after);
 std::vector<int> RunnersOfPairs(const std::vector<std::pair<int, int>>& pairs);
 
 } // namespace velmora

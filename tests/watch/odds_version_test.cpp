@@ -8,18 +8,18 @@ namespace {
 
 using patfixture::Race;
 
-OddsVersion WinPlaceVersion(const Race& race) {
+VersionFingerprint WinPlaceVersion(const Race& race) {
     RecordingMessageSink messages;
     auto parsed = ParseOddsFile(OddsFileKind::WinPlace, patfixture::WinPlaceOddsBytes(race), messages);
     EXPECT_TRUE(parsed.has_value());
-    return parsed ? parsed->version : OddsVersion{};
+    return parsed ? parsed->version : VersionFingerprint{};
 }
 
-OddsVersion QuinellaVersion(const Race& race) {
+VersionFingerprint QuinellaVersion(const Race& race) {
     RecordingMessageSink messages;
     auto parsed = ParseOddsFile(OddsFileKind::Quinella, patfixture::QuinellaOddsBytes(race), messages);
     EXPECT_TRUE(parsed.has_value());
-    return parsed ? parsed->version : OddsVersion{};
+    return parsed ? parsed->version : VersionFingerprint{};
 }
 
 TEST(OddsFileKind, OnlyWinPlaceAndQuinellaOddsFilesAreFollowed) {
@@ -35,7 +35,7 @@ TEST(OddsFileKind, OnlyWinPlaceAndQuinellaOddsFilesAreFollowed) {
 
 TEST(ChangedRunners, NamesExactlyTheRunnersWhoseWinOrPlaceOddsMoved) {
     Race race = test::WatchedRace();
-    const OddsVersion before = WinPlaceVersion(race);
+    const VersionFingerprint before = WinPlaceVersion(race);
     race.runners[2].winOdds = "6.9";       // runner 3
     race.runners[9].placeOddsMax = "2.0";  // runner 10
     race.runners[11].placeOddsMin = "1.2"; // runner 12
@@ -45,16 +45,16 @@ TEST(ChangedRunners, NamesExactlyTheRunnersWhoseWinOrPlaceOddsMoved) {
 
 TEST(ChangedRunners, ARunnerInOneVersionOnlyCountsAsMoved) {
     Race race = test::WatchedRace();
-    const OddsVersion twelve = WinPlaceVersion(race);
+    const VersionFingerprint twelve = WinPlaceVersion(race);
     race.runners.push_back(race.runners.back());
-    const OddsVersion thirteen = WinPlaceVersion(race);
+    const VersionFingerprint thirteen = WinPlaceVersion(race);
     EXPECT_EQ(ChangedRunners(twelve, thirteen), (std::vector<int>{13}));
     EXPECT_EQ(ChangedRunners(thirteen, twelve), (std::vector<int>{13}));
 }
 
 TEST(ChangedPairs, NamesThePairsWhoseQuinellaOddsMovedAndTheirRunners) {
     Race race = test::WatchedRace();
-    const OddsVersion before = QuinellaVersion(race);
+    const VersionFingerprint before = QuinellaVersion(race);
     race.pairs[{2, 5}].quinella = "8.8";
     race.pairs[{11, 12}].quinella = "150.2";
     race.pairs[{1, 3}].wideMax = "5.0"; // wide odds alone are not quinella odds
