@@ -64,8 +64,10 @@ start_x() {
 start_wm() {
     openbox >"$work/openbox.log" 2>&1 &
     wm_pid=$!
-    if ! wait_for 100 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; then
+    # A loaded machine (a sanitizer build testing in parallel) may take a while.
+    if ! wait_for 300 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'; then
         echo "openbox did not start" >&2
+        cat "$work/openbox.log" >&2
         exit 1
     fi
 }
