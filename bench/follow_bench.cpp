@@ -16,7 +16,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <stdexcept>
 
@@ -35,15 +34,6 @@ patfixture::Race SixteenRunners(int version) {
     race.result = patfixture::Result{};
     race.result->order = {5, 1, 2};
     return race;
-}
-
-void ReplaceFile(const fs::path& target, const std::string& bytes) {
-    const fs::path fresh = target.parent_path() / (".new-" + target.filename().string());
-    {
-        std::ofstream stream(fresh, std::ios::binary | std::ios::trunc);
-        stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    fs::rename(fresh, target);
 }
 
 void BM_FollowReload(benchmark::State& state) {
@@ -66,7 +56,8 @@ void BM_FollowReload(benchmark::State& state) {
 
     int version = 0;
     for (auto _ : state) {
-        ReplaceFile(oddsPath, patfixture::WinPlaceOddsBytes(SixteenRunners(++version)));
+        patfixture::ReplaceByRename(folder.path(), patfixture::OddsFileName(SixteenRunners(0)),
+                                    patfixture::WinPlaceOddsBytes(SixteenRunners(++version)));
         const auto start = std::chrono::steady_clock::now();
         const FollowStep step = follow.FilesSettled();
         const auto end = std::chrono::steady_clock::now();

@@ -31,22 +31,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-# Polls a command for up to $1 tenths of a second.
-wait_for() {
-    local tenths="$1"
-    shift
-    for _ in $(seq "$tenths"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=test_helpers.sh
+. "$(dirname "$0")/test_helpers.sh"
 
 start_x() {
     # A free display number from the server itself: other X servers may run here.

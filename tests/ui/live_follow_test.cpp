@@ -11,7 +11,6 @@
 #include <QTest>
 
 #include <filesystem>
-#include <fstream>
 
 namespace velmora::test {
 namespace {
@@ -30,16 +29,6 @@ patfixture::Race RaceWithFirstOdds(const std::string& odds, int raceNo = 11) {
     return race;
 }
 
-// Writes as PAT does: a new file beside the old one, renamed over it.
-void ReplaceFile(const fs::path& target, const std::string& bytes) {
-    const fs::path fresh = target.parent_path() / (".new-" + target.filename().string());
-    {
-        std::ofstream stream(fresh, std::ios::binary | std::ios::trunc);
-        stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    fs::rename(fresh, target);
-}
-
 class LiveFollowTest : public MainWindowTest {
 protected:
     void SetUp() override {
@@ -52,11 +41,11 @@ protected:
     void WriteVersion(const std::string& firstOdds, int raceNo = 11) {
         for (const patfixture::FixtureFile& file :
              patfixture::BuildRaceFiles(RaceWithFirstOdds(firstOdds, raceNo))) {
-            ReplaceFile(dir.path() / file.name, file.bytes);
+            patfixture::ReplaceByRename(dir.path(), file.name, file.bytes);
         }
     }
     void WriteOddsBytes(const std::string& bytes) {
-        ReplaceFile(dir.path() / patfixture::OddsFileName(RaceWithFirstOdds("")), bytes);
+        patfixture::ReplaceByRename(dir.path(), patfixture::OddsFileName(RaceWithFirstOdds("")), bytes);
     }
     void Load() {
         window->UpdateFormFromSelection(path);

@@ -29,21 +29,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-fail() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
-wait_for() {
-    local tenths="$1"
-    shift
-    for _ in $(seq "$tenths"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=test_helpers.sh
+. "$(dirname "$0")/test_helpers.sh"
 
 pat="$work/pat"
 log="$work/follow.log"

@@ -37,12 +37,6 @@ patfixture::Race WatchedRace(int raceNo) {
     return race;
 }
 
-void ReplaceByRename(const std::filesystem::path& folder, const std::string& name, const std::string& bytes) {
-    const std::filesystem::path temporary = folder / (name + ".tmp");
-    WriteFile(temporary, bytes);
-    std::filesystem::rename(temporary, folder / name);
-}
-
 void RewriteInPlace(const std::filesystem::path& folder, const std::string& name, const std::string& bytes) {
     WriteFile(folder / name, bytes);
 }

@@ -14,9 +14,7 @@ namespace velmora::test {
 // A 12-runner race with fixed win, place and quinella odds.
 patfixture::Race WatchedRace(int raceNo = 11);
 
-// Writes `bytes` under a temporary name and renames it over `name`, the way
-// PAT replaces a file.
-void ReplaceByRename(const std::filesystem::path& folder, const std::string& name, const std::string& bytes);
+using patfixture::ReplaceByRename;
 
 // Rewrites the file where it stands: truncated, then written.
 void RewriteInPlace(const std::filesystem::path& folder, const std::string& name, const std::string& bytes);

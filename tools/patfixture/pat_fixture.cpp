@@ -618,19 +618,33 @@ std::vector<FixtureFile> BuildRaceFiles(const Race& race) {
     return files;
 }
 
+namespace {
+
+void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream stream(path, std::ios::binary | std::ios::trunc);
+    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!stream.flush()) {
+        throw FixtureError("cannot write " + path.string());
+    }
+}
+
+} // namespace
+
 std::vector<std::filesystem::path> WriteRaceFiles(const Race& race, const std::filesystem::path& folder) {
     std::vector<FixtureFile> files = BuildRaceFiles(race);
     std::vector<std::filesystem::path> paths;
     for (const FixtureFile& file : files) {
         std::filesystem::path path = folder / file.name;
-        std::ofstream stream(path, std::ios::binary | std::ios::trunc);
-        stream.write(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
-        if (!stream) {
-            throw FixtureError("cannot write " + path.string());
-        }
+        WriteBytes(path, file.bytes);
         paths.push_back(path);
     }
     return paths;
+}
+
+void ReplaceByRename(const std::filesystem::path& folder, const std::string& name, const std::string& bytes) {
+    const std::filesystem::path temporary = folder / (name + ".tmp");
+    WriteBytes(temporary, bytes);
+    std::filesystem::rename(temporary, folder / name);
 }
 
 } // namespace velmora::patfixture

@@ -146,6 +146,10 @@ std::vector<FixtureFile> BuildRaceFiles(const Race& race);
 // Nothing is written when the description fails.
 std::vector<std::filesystem::path> WriteRaceFiles(const Race& race, const std::filesystem::path& folder);
 
+// Writes `bytes` as the PAT software replaces a file: a new file beside it,
+// renamed over the old one, so that a reader never sees a half-written file.
+void ReplaceByRename(const std::filesystem::path& folder, const std::string& name, const std::string& bytes);
+
 // Derived values, exposed for tests that want to compare with them.
 PairCell DerivedPairCell(const Race& race, int i, int j);
 std::vector<int> FinishingOrder(const Race& race);
