@@ -5,15 +5,13 @@
 #include "common/text.h"
 #include "engine/movement.h"
 #include "history/history_store.h"
-#include "race/race_figures_of.h"
+#include "race/race_versions.h"
 #include "settings/settings_ops.h"
 
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
 namespace velmora::cli {
 namespace {
@@ -101,29 +99,6 @@ std::string Fixed(double value, const char* format) {
 
 double Rounded(double value, double scale) {
     return std::round(value * scale) / scale;
-}
-
-// The race as it stood with each readable win/place version: the figures of
-// that version with the quinella odds last seen before it.
-struct FiguresAt {
-    int version = 0;
-    RaceFigures figures;
-};
-
-std::vector<FiguresAt> FiguresOfVersions(const std::vector<OddsVersion>& versions) {
-    std::vector<FiguresAt> states;
-    std::string_view quinella;
-    for (std::size_t i = 0; i < versions.size(); ++i) {
-        if (versions[i].kind == OddsFileKind::Quinella) {
-            quinella = versions[i].bytes;
-            continue;
-        }
-        RaceFigures figures = FiguresOfOddsBytes(versions[i].bytes, quinella);
-        if (!figures.runners.empty()) {
-            states.push_back({static_cast<int>(i), std::move(figures)});
-        }
-    }
-    return states;
 }
 
 // Only the first and last readable win/place versions make the table.
@@ -227,11 +202,6 @@ int ShowNothing(std::ostream& err, const std::string& reason, const std::string&
     return 1;
 }
 
-bool HistoryExists(const std::string& historyPath) {
-    std::error_code error;
-    return !historyPath.empty() && std::filesystem::is_regular_file(historyPath, error);
-}
-
 std::string HistoryText(const RaceHistory& history) {
     std::string out = VisibleText(RaceTitle(history.race)) + "  " + VisibleText(history.race.folder) + "\n\n";
     out += "versions held: " + std::to_string(history.versions.size()) + "\n";
@@ -295,7 +265,7 @@ int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, s
         return ShowNothing(err, "not an odds file (Zo-….jra or Uo-….jra)", parsed.oddsFile);
     }
     // Looking must leave no trace: a history not there yet is not started here.
-    if (!HistoryExists(historyPath)) {
+    if (!HistoryFileExists(historyPath)) {
         return ShowNothing(err, "no history is held for this race", parsed.oddsFile);
     }
     HistoryStore store(historyPath);

@@ -362,6 +362,11 @@ void HistoryStore::TurnOff(std::string problem) {
     problem_ = problem_ ? *problem_ + "\n" + problem : std::move(problem);
 }
 
+bool HistoryFileExists(const std::string& databasePath) {
+    std::error_code error;
+    return !databasePath.empty() && fs::is_regular_file(databasePath, error);
+}
+
 bool IsHeldFileName(const std::string& path) {
     return RaceKeyOf(path).has_value();
 }

@@ -22,6 +22,10 @@ std::string DefaultHistoryPath();
 // The same from the two variables' values (null when unset).
 std::string HistoryPathFor(const char* xdgDataHome, const char* home);
 
+// True when a history database is there to read. Readers that only look ask
+// this first, so that looking never starts a history.
+bool HistoryFileExists(const std::string& databasePath);
+
 // True when the file's name is that of a race's win/place ("Zo-") or quinella
 // ("Uo-") odds file, the files the history holds.
 bool IsHeldFileName(const std::string& path);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "engine/race_figures.h"
+#include "history/history_store.h"
+
+#include <vector>
+
+namespace velmora {
+
+// The race as it stood with one readable win/place version of its odds: that
+// version's figures, with the quinella odds last seen before it.
+struct FiguresAt {
+    int version = 0; // index into the versions it was made from
+    RaceFigures figures;
+};
+
+// One entry for every readable win/place version, in the versions' order
+// (file time). Versions loading would refuse are left out.
+std::vector<FiguresAt> FiguresOfVersions(const std::vector<OddsVersion>& versions);
+
+} // namespace velmora
