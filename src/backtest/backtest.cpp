@@ -9,10 +9,14 @@
 #include "common/messages.h"
 #include "common/random.h"
 #include "common/text.h"
+#include "engine/movement.h"
+#include "engine/race_figures.h"
+#include "history/history_store.h"
 #include "patdata/file_naming.h"
 #include "patdata/pat_file.h"
 #include "patdata/win_place_odds.h"
 #include "race/race_loader.h"
+#include "race/race_versions.h"
 #include "results/result_file.h"
 #include "settings/settings_store.h"
 #include "sheet/race_sheet.h"
@@ -51,13 +55,77 @@ template <std::size_t N> std::vector<BacktestPayoff> PaidEntries(const std::arra
     return paid;
 }
 
+// The race's own win-popularity-1 runner: the last runner ranked 1, as the
+// win-1 grade is read; 0 when none is.
+int Win1Runner(const RaceFigures& figures) {
+    int runner = 0;
+    for (const RunnerFigures& each : figures.runners) {
+        if (each.winRank == 1) {
+            runner = each.no;
+        }
+    }
+    return runner;
+}
+
+// Whether a held race is the race of an odds file modified at `modifiedMs`:
+// the same file name seen a year ago is another race.
+bool IsSameRace(const HeldRace& held, std::int64_t modifiedMs) {
+    return modifiedMs >= held.firstModifiedMs - kRaceGapMs && modifiedMs <= held.lastModifiedMs + kRaceGapMs;
+}
+
+Win1Movement MovementBetween(const RaceFigures& first, const RaceFigures& last, int runner) {
+    // The factor plays no part here: only the supports are compared.
+    for (const MovementRow& row : ComputeMovement(first, last, 0.0)) {
+        if (row.no == runner) {
+            if (row.win.nowSupport > row.win.firstSupport) {
+                return Win1Movement::Rose;
+            }
+            return row.win.nowSupport < row.win.firstSupport ? Win1Movement::Fell : Win1Movement::Unchanged;
+        }
+    }
+    return Win1Movement::Unchanged;
+}
+
+// How the win-1 runner's win support moved over the race's recorded versions.
+Win1Movement Win1MovementOf(HistoryStore* history, const std::string& oddsPath, int runner) {
+    if (history == nullptr) {
+        return Win1Movement::NoHistory;
+    }
+    std::optional<HeldRace> held = history->FindRace(oddsPath);
+    std::optional<std::int64_t> modifiedMs = FileModifiedMs(oddsPath);
+    if (!held || !modifiedMs || !IsSameRace(*held, *modifiedMs)) {
+        return Win1Movement::NoHistory;
+    }
+    std::vector<FiguresAt> states = FiguresOfVersions(history->Versions(held->id));
+    if (states.empty()) {
+        return Win1Movement::NoHistory;
+    }
+    return MovementBetween(states.front().figures, states.back().figures, runner);
+}
+
+// Marks each recommended pair that is oversold or has a runner whose win and
+// place ranks lie far apart, in the odds the race was computed from.
+void MarkAnomalies(std::vector<BacktestPair>& pairs, const RaceFigures& figures,
+                   const AnomalyThresholds& thresholds) {
+    Anomalies anomalies = ComputeAnomalies(figures, thresholds);
+    auto hasRankGap = [&anomalies](int runner) {
+        return std::any_of(anomalies.rankGaps.begin(), anomalies.rankGaps.end(),
+                           [runner](const RankGap& gap) { return gap.no == runner; });
+    };
+    for (BacktestPair& pair : pairs) {
+        pair.anomalyMark = IsOversold(anomalies, pair.first, pair.second) || hasRankGap(pair.first) ||
+                           hasRankGap(pair.second);
+    }
+}
+
 // Races one after another on a private sheet, whose every load clears what
 // the previous race left. Each race goes the way the file browser and the
 // result button take it: the odds onto the sheet, the calculation with the
 // quinella odds beside the pairs, the result's payoffs against them.
 class RaceBacktester {
 public:
-    explicit RaceBacktester(const ResultIndex& results) : results_(results) {}
+    RaceBacktester(const ResultIndex& results, HistoryStore* history, const AnomalyThresholds& thresholds)
+        : results_(results), history_(history), thresholds_(thresholds) {}
 
     std::variant<BacktestRace, SkipReason> Run(const ListedOddsFile& file) {
         const std::string& path = file.path;
@@ -96,6 +164,7 @@ public:
         sheet_.sOddsFileName = path;
         btnCalc_Click(sheet_, services_);
         Record(file.name, record.Header, race);
+        RecordSignals(path, race);
         return race;
     }
 
@@ -131,11 +200,19 @@ private:
         }
     }
 
+    void RecordSignals(const std::string& path, BacktestRace& race) {
+        RaceFigures figures = FiguresFromSheet(sheet_);
+        MarkAnomalies(race.pairs, figures, thresholds_);
+        race.win1Movement = Win1MovementOf(history_, path, Win1Runner(figures));
+    }
+
     bool IsScratchedRunner(int runner) const {
         return runner >= 1 && runner <= kMaxRunners && sheet_.IsScratched(runner);
     }
 
     const ResultIndex& results_;
+    HistoryStore* history_;
+    AnomalyThresholds thresholds_;
     RaceRecord record_;
     ResultRecord result_;
     MemorySettingsStore settings_;
@@ -154,7 +231,40 @@ bool RunBacktest(const std::string& folder, BacktestVisitor& visitor) {
     return RunBacktest(folder, visitor, never) != BacktestEnd::Unreadable;
 }
 
+BacktestOptions BacktestOptionsFrom(const SettingsStore& settings) {
+    BacktestOptions options;
+    options.historyPath = DefaultHistoryPath();
+    options.anomalyThresholds = {GetRankGap(settings), GetQuinellaRatio(settings)};
+    return options;
+}
+
 BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, const StopFlag& stop) {
+    return RunBacktest(folder, visitor, stop, BacktestOptions{});
+}
+
+namespace {
+
+// The history for reading only; null when there is none to read, and then
+// nothing is created.
+std::unique_ptr<HistoryStore> OpenHistoryToRead(const std::string& path, BacktestVisitor& visitor) {
+    if (!HistoryFileExists(path)) {
+        return nullptr;
+    }
+    HistoryStore::Options options;
+    options.readOnly = true;
+    auto store = std::make_unique<HistoryStore>(path, options);
+    if (!store->IsAvailable()) {
+        std::optional<std::string> problem = store->TakeProblem();
+        visitor.OnHistoryProblem(problem.value_or(std::string()));
+        return nullptr;
+    }
+    return store;
+}
+
+} // namespace
+
+BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, const StopFlag& stop,
+                        const BacktestOptions& options) {
     // The folder is listed once, for its odds files and its result files.
     FolderFiles listed = ListFolderFiles(folder, [](std::string_view name) {
         return MatchesOddsFileMask(name) || ResultIndex::IsResultName(name);
@@ -176,8 +286,9 @@ BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, con
         visitor.OnSkipped(skipped);
     }
     ResultIndex results(folder, resultNames);
+    std::unique_ptr<HistoryStore> history = OpenHistoryToRead(options.historyPath, visitor);
     // The sheet and its quinella table are large for a thread's stack.
-    auto backtester = std::make_unique<RaceBacktester>(results);
+    auto backtester = std::make_unique<RaceBacktester>(results, history.get(), options.anomalyThresholds);
     for (const ListedOddsFile& file : files) {
         if (stop.IsRequested()) {
             return BacktestEnd::Stopped;

@@ -2,6 +2,8 @@
 
 #include "backtest/backtest_record.h"
 #include "backtest/figures.h"
+#include "engine/anomalies.h"
+#include "settings/settings_ops.h"
 
 #include <atomic>
 #include <string>
@@ -38,9 +40,28 @@ private:
 
 enum class BacktestEnd { Complete, Stopped, Unreadable };
 
+// What a run reads beyond the folder. The front ends fill it from the user's
+// settings; the run itself touches no settings.
+struct BacktestOptions {
+    // The odds history the win-1 runner's movement is read from. It is only
+    // read, and only when the file is there; empty for no history.
+    std::string historyPath;
+    AnomalyThresholds anomalyThresholds{kDefaultRankGap, kDefaultQuinellaRatio};
+};
+
+// The options of a front end: the user's anomaly thresholds and the history
+// at its usual place.
+BacktestOptions BacktestOptionsFrom(const SettingsStore& settings);
+
 // As above, ending before the next race once `stop` is set. A stop that comes
 // after the last race changes nothing: the run is complete. Unreadable, with
 // the visitor never called, when the folder can't be listed.
 BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, const StopFlag& stop);
+
+// As above with a history and the given anomaly thresholds. The history is
+// opened once, on the calling thread; one that can't be read is reported to
+// the visitor, and every race then counts as having no history.
+BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, const StopFlag& stop,
+                        const BacktestOptions& options);
 
 } // namespace velmora

@@ -40,21 +40,52 @@ BacktestArguments ParseBacktestArguments(const std::vector<std::string>& args) {
     return parsed;
 }
 
+namespace {
+
+// Passes the races on to a writer and keeps the history's trouble apart, for
+// the caller to show.
+class ProblemKeeper : public BacktestVisitor {
+public:
+    ProblemKeeper(BacktestVisitor& writer, std::string& problem) : writer_(writer), problem_(problem) {}
+    void OnRace(const BacktestRace& race) override { writer_.OnRace(race); }
+    void OnSkipped(const SkippedRace& skipped) override { writer_.OnSkipped(skipped); }
+    void OnHistoryProblem(const std::string& problem) override { problem_ = problem; }
+
+private:
+    BacktestVisitor& writer_;
+    std::string& problem_;
+};
+
+bool Run(const std::string& folder, BacktestVisitor& writer, const BacktestOptions& options,
+         std::string& historyProblem) {
+    ProblemKeeper keeper(writer, historyProblem);
+    StopFlag never;
+    return RunBacktest(folder, keeper, never, options) != BacktestEnd::Unreadable;
+}
+
+} // namespace
+
 bool WriteBacktest(const std::string& folder, BacktestFormat format, std::ostream& out) {
+    std::string ignored;
+    return WriteBacktest(folder, format, BacktestOptions{}, out, ignored);
+}
+
+bool WriteBacktest(const std::string& folder, BacktestFormat format, const BacktestOptions& options,
+                   std::ostream& out, std::string& historyProblem) {
     switch (format) {
     case BacktestFormat::Csv: {
         CsvBacktestWriter writer(out);
-        return RunBacktest(folder, writer);
+        return Run(folder, writer, options, historyProblem);
     }
     case BacktestFormat::Json: {
         JsonBacktestWriter writer(out, folder);
-        bool read = RunBacktest(folder, writer);
+        bool read = Run(folder, writer, options, historyProblem);
         writer.Finish();
         return read;
     }
     case BacktestFormat::Report: {
         BacktestTally tally;
-        if (!RunBacktest(folder, tally)) {
+        if (!Run(folder, tally, options, historyProblem)) {
             return false;
         }
         WriteTextReport(tally.RunFigures(), folder, out);

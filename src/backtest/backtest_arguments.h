@@ -1,5 +1,7 @@
 #pragma once
 
+#include "backtest/backtest.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -25,5 +27,10 @@ BacktestArguments ParseBacktestArguments(const std::vector<std::string>& args);
 // Back-tests the folder and writes the result in the chosen form, streaming
 // the races as they are done. False when the folder could not be listed.
 bool WriteBacktest(const std::string& folder, BacktestFormat format, std::ostream& out);
+
+// As above with a history and anomaly thresholds; why the history could not
+// be read, if so, goes to `historyProblem`.
+bool WriteBacktest(const std::string& folder, BacktestFormat format, const BacktestOptions& options,
+                   std::ostream& out, std::string& historyProblem);
 
 } // namespace velmora

@@ -105,7 +105,8 @@ Json PairJson(const BacktestPair& pair) {
             {"quinella_hit", pair.quinellaHit},
             {"wide_hit", pair.wideHit},
             {"quinella_return", pair.quinellaReturn},
-            {"wide_return", pair.wideReturn}};
+            {"wide_return", pair.wideReturn},
+            {"anomaly_mark", pair.anomalyMark}};
 }
 
 Json RaceJson(const BacktestRace& race) {
@@ -126,7 +127,9 @@ Json RaceJson(const BacktestRace& race) {
             {"quinella_odds_read", race.hasQuinellaOdds},
             {"pairs", std::move(pairs)},
             {"quinella_payoffs", PayoffsJson(race.quinellaPayoffs)},
-            {"wide_payoffs", PayoffsJson(race.widePayoffs)}};
+            {"wide_payoffs", PayoffsJson(race.widePayoffs)},
+            {"win1_support_movement", JsonText(Win1MovementLabel(race.win1Movement))},
+            {"pair_anomaly_mark", JsonText(PairMarkGroupLabel(PairMarkGroup(race)))}};
 }
 
 Json FiguresJson(const Figures& figures) {
@@ -140,12 +143,24 @@ Json FiguresJson(const Figures& figures) {
         skipped[JsonKey(SkipReasonKey(static_cast<SkipReason>(reason)))] =
             figures.skipped[static_cast<std::size_t>(reason)];
     }
+    Json movements = Json::object();
+    for (int movement = 0; movement < kWin1MovementCount; ++movement) {
+        movements[JsonKey(Win1MovementLabel(static_cast<Win1Movement>(movement)))] =
+            TallyJson(figures.byWin1Movement[static_cast<std::size_t>(movement)]);
+    }
+    Json marks = Json::object();
+    for (int group = 0; group < kPairMarkGroupCount; ++group) {
+        marks[JsonKey(PairMarkGroupLabel(group))] =
+            TallyJson(figures.byPairMark[static_cast<std::size_t>(group)]);
+    }
     return {{"all", TallyJson(figures.all)},
             {"by_win1_grade", TallyMapJson(figures.byWin1Grade)},
             {"by_grade_pattern", TallyMapJson(figures.byGradePattern)},
             {"by_course", TallyMapJson(figures.byCourse)},
             {"by_runner_band", std::move(bands)},
-            {"skipped", std::move(skipped)}};
+            {"skipped", std::move(skipped)},
+            {"by_win1_support_movement", std::move(movements)},
+            {"by_pair_anomaly_mark", std::move(marks)}};
 }
 
 void WriteJson(const Json& value, std::ostream& out) {
@@ -158,7 +173,8 @@ void WriteJson(const Json& value, std::ostream& out) {
 std::string_view CsvHeaderLine() {
     return "file,course,meeting,race,runners,grades,pair,first,second,quinella_odds,wide_odds_min,wide_odds_"
            "max,"
-           "refunded,quinella_hit,wide_hit,quinella_return,wide_return";
+           "refunded,quinella_hit,wide_hit,quinella_return,wide_return,win1_support_movement,pair_anomaly_"
+           "mark";
 }
 
 CsvBacktestWriter::CsvBacktestWriter(std::ostream& out) : out_(out) {
@@ -176,6 +192,11 @@ void CsvBacktestWriter::OnRace(const BacktestRace& race) {
     AppendNumber(prefix, race.runnerCount);
     prefix += ',';
     AppendCsvColumn(prefix, race.GradePattern());
+    // The race's groups close each of its lines.
+    std::string suffix;
+    AppendCsvColumn(suffix, Win1MovementLabel(race.win1Movement));
+    AppendCsvField(suffix, PairMarkGroupLabel(PairMarkGroup(race)));
+    suffix += "\r\n";
     std::string& lines = lines_;
     lines.clear();
     for (const BacktestPair& pair : race.pairs) {
@@ -201,7 +222,8 @@ void CsvBacktestWriter::OnRace(const BacktestRace& race) {
         AppendNumber(lines, pair.quinellaReturn);
         lines += ',';
         AppendNumber(lines, pair.wideReturn);
-        lines += "\r\n";
+        lines += ',';
+        lines += suffix;
     }
     out_.write(lines.data(), static_cast<std::streamsize>(lines.size()));
 }
@@ -318,6 +340,15 @@ void WriteTextReport(const Figures& figures, std::string_view folder, std::ostre
     WriteTableHeader("By runner count", out);
     for (int band = 0; band < kRunnerBandCount; ++band) {
         WriteTallyRow(RunnerBandLabel(band), figures.byRunnerBand[static_cast<std::size_t>(band)], out);
+    }
+    WriteTableHeader("By win-1 support movement", out);
+    for (int movement = 0; movement < kWin1MovementCount; ++movement) {
+        WriteTallyRow(Win1MovementLabel(static_cast<Win1Movement>(movement)),
+                      figures.byWin1Movement[static_cast<std::size_t>(movement)], out);
+    }
+    WriteTableHeader("By anomaly mark on the pairs", out);
+    for (int group = 0; group < kPairMarkGroupCount; ++group) {
+        WriteTallyRow(PairMarkGroupLabel(group), figures.byPairMark[static_cast<std::size_t>(group)], out);
     }
 }
 

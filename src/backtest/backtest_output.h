@@ -52,7 +52,8 @@ private:
 void WriteFiguresJson(const Figures& figures, std::ostream& out);
 
 // The readable report: the races used and skipped, then the figures for all
-// races and by win-1 grade, grade pattern, course and runner count.
+// races and by win-1 grade, grade pattern, course, runner count, the win-1
+// runner's support movement and anomaly marks on the pairs.
 void WriteTextReport(const Figures& figures, std::string_view folder, std::ostream& out);
 
 } // namespace velmora

@@ -23,6 +23,7 @@ struct BacktestPair {
     bool wideHit = false;            // some wide payoff key names this pair
     std::int64_t quinellaReturn = 0; // yen returned per 100 yen, all matching entries summed
     std::int64_t wideReturn = 0;
+    bool anomalyMark = false; // the pair is oversold, or one of its runners' win and place ranks disagree
 };
 
 // A paying entry of the result, key trimmed, amount in yen per 100 yen.
@@ -30,6 +31,11 @@ struct BacktestPayoff {
     std::string key;
     std::int64_t amount = 0;
 };
+
+// How the win-1 runner's win support moved between the first and the last
+// recorded version of the race's odds.
+enum class Win1Movement { Rose, Fell, Unchanged, NoHistory };
+inline constexpr int kWin1MovementCount = 4;
 
 // One race that could be back-tested.
 struct BacktestRace {
@@ -43,8 +49,17 @@ struct BacktestRace {
     std::vector<BacktestPair> pairs;
     std::vector<BacktestPayoff> quinellaPayoffs;
     std::vector<BacktestPayoff> widePayoffs;
+    Win1Movement win1Movement = Win1Movement::NoHistory;
 
     std::string GradePattern() const { return grades[0] + grades[1] + grades[2] + grades[3]; }
+    bool AnyPairMarked() const {
+        for (const BacktestPair& pair : pairs) {
+            if (pair.anomalyMark) {
+                return true;
+            }
+        }
+        return false;
+    }
 };
 
 // Why a race of the folder could not be used.
@@ -74,6 +89,9 @@ public:
     virtual ~BacktestVisitor() = default;
     virtual void OnRace(const BacktestRace& race) = 0;
     virtual void OnSkipped(const SkippedRace& skipped) = 0;
+    // The odds history could not be read; the run goes on without it. Called
+    // at most once, before any race is used.
+    virtual void OnHistoryProblem(const std::string& /*problem*/) {}
 };
 
 } // namespace velmora

@@ -20,15 +20,19 @@ public:
         figures_.AddSkipped(skipped.reason);
         skipped_.push_back(skipped);
     }
+    void OnHistoryProblem(const std::string& problem) override { historyProblem_ = problem; }
 
     const Figures& RunFigures() const { return figures_; }
     const std::vector<SkippedRace>& Skipped() const { return skipped_; }
     // Odds files dealt with so far, used or skipped.
     std::int64_t FilesDone() const { return figures_.all.races + figures_.SkippedTotal(); }
+    // Why the run went on without the odds history; empty when it had one or none was there.
+    const std::string& HistoryProblem() const { return historyProblem_; }
 
 private:
     Figures figures_;
     std::vector<SkippedRace> skipped_;
+    std::string historyProblem_;
 };
 
 // One back-test run as the back-test window shows it: whether it goes on, how
@@ -52,6 +56,7 @@ public:
     void SetTotal(int files);
     void OnRace(const BacktestRace& race) override;
     void OnSkipped(const SkippedRace& skipped) override { tally_.OnSkipped(skipped); }
+    void OnHistoryProblem(const std::string& problem) override { tally_.OnHistoryProblem(problem); }
     // False unless a run is going on and not yet asked to stop.
     bool RequestStop();
     void Finish(BacktestEnd end);
@@ -71,6 +76,7 @@ public:
     const std::vector<BacktestRace>& Races() const { return races_; }
     const std::vector<SkippedRace>& Skipped() const { return tally_.Skipped(); }
     const Figures& RunFigures() const { return tally_.RunFigures(); }
+    const std::string& HistoryProblem() const { return tally_.HistoryProblem(); }
 
 private:
     State state_ = State::Idle;

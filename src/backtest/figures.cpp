@@ -101,6 +101,24 @@ int RunnerBand(int runnerCount) {
     return -1;
 }
 
+std::string_view Win1MovementLabel(Win1Movement movement) {
+    switch (movement) {
+    case Win1Movement::Rose:
+        return "上昇";
+    case Win1Movement::Fell:
+        return "下降";
+    case Win1Movement::Unchanged:
+        return "変化なし";
+    case Win1Movement::NoHistory:
+        return "履歴なし";
+    }
+    return "";
+}
+
+std::string_view PairMarkGroupLabel(int group) {
+    return group == 0 ? "あり" : "なし";
+}
+
 void Figures::Add(const BacktestRace& race) {
     all.Add(race);
     byWin1Grade[race.grades[0]].Add(race);
@@ -110,6 +128,8 @@ void Figures::Add(const BacktestRace& race) {
     if (band >= 0) {
         byRunnerBand[static_cast<std::size_t>(band)].Add(race);
     }
+    byWin1Movement[static_cast<std::size_t>(race.win1Movement)].Add(race);
+    byPairMark[static_cast<std::size_t>(PairMarkGroup(race))].Add(race);
 }
 
 void Figures::AddSkipped(SkipReason reason) {

@@ -54,6 +54,17 @@ inline constexpr int kRunnerBandCount = 3;
 std::string_view RunnerBandLabel(int band);
 int RunnerBand(int runnerCount);
 
+// "上昇", "下降", "変化なし" or "履歴なし".
+std::string_view Win1MovementLabel(Win1Movement movement);
+
+// Groups by whether any recommended pair of a race carried an anomaly mark.
+inline constexpr int kPairMarkGroupCount = 2;
+// "あり" (group 0) or "なし" (group 1).
+std::string_view PairMarkGroupLabel(int group);
+inline int PairMarkGroup(const BacktestRace& race) {
+    return race.AnyPairMarked() ? 0 : 1;
+}
+
 // Every figure of a back-test, built race by race.
 struct Figures {
     Tally all;
@@ -61,6 +72,8 @@ struct Figures {
     std::map<std::string, Tally> byGradePattern;
     std::map<std::string, Tally> byCourse;
     std::array<Tally, kRunnerBandCount> byRunnerBand{};
+    std::array<Tally, kWin1MovementCount> byWin1Movement{}; // indexed by Win1Movement
+    std::array<Tally, kPairMarkGroupCount> byPairMark{};
     std::array<std::int64_t, kSkipReasonCount> skipped{};
 
     void Add(const BacktestRace& race);

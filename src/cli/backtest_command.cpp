@@ -34,8 +34,12 @@ int RunBacktestCommand(const std::vector<std::string>& args, std::ostream& out, 
     case BacktestFolderState::Ready:
         break;
     }
-    bool read = WriteBacktest(folder, parsed.format, out);
+    std::string historyProblem;
+    bool read = WriteBacktest(folder, parsed.format, BacktestOptionsFrom(settings), out, historyProblem);
     out.flush();
+    if (!historyProblem.empty()) {
+        err << "velmora-cli backtest: " << VisibleText(historyProblem) << '\n';
+    }
     if (!read) {
         err << "velmora-cli backtest: " << kUnreadableFolderText << VisibleText(folder) << '\n';
         return 1;

@@ -59,6 +59,7 @@ constexpr std::int64_t kSchemaVersion = static_cast<std::int64_t>(kMigrations.si
 
 const std::string kSubject = "オッズ履歴のデータベース";
 const std::string kWorksOn = "履歴を記録せずに続けます。";
+const std::string kReadsOn = "履歴なしで続けます。";
 
 struct RaceKey {
     std::string folder;
@@ -291,6 +292,10 @@ HistoryStore::HistoryStore(std::string databasePath, Options options)
 HistoryStore::~HistoryStore() = default;
 
 void HistoryStore::Open() {
+    if (options_.readOnly) {
+        OpenForReading();
+        return;
+    }
     if (path_.empty()) {
         TurnOff(kSubject + "の置き場所が決まらない (HOME が未設定) ため、" + kWorksOn);
         return;
@@ -312,6 +317,22 @@ void HistoryStore::Open() {
         TurnOff(kSubject + "は新しい版の Velmora で作られているため、" + kWorksOn + "\n" + path_);
     } catch (const std::exception& failure) {
         TurnOff(kSubject + "を開けないため、" + kWorksOn + "\n" + path_ + "\n(" + failure.what() + ")");
+    }
+}
+
+void HistoryStore::OpenForReading() {
+    try {
+        auto db = std::make_unique<sqlite::Database>(path_, sqlite::Database::Access::ReadOnly);
+        db->SetBusyTimeout(options_.busyTimeoutMs);
+        // Only the schema this program writes can be read; an older or empty
+        // file would be migrated by a writer first.
+        if (SchemaVersion(*db) != kSchemaVersion) {
+            TurnOff(kSubject + "の版が違うため、" + kReadsOn + "\n" + path_);
+            return;
+        }
+        db_ = std::move(db);
+    } catch (const std::exception& failure) {
+        TurnOff(kSubject + "を読めないため、" + kReadsOn + "\n" + path_ + "\n(" + failure.what() + ")");
     }
 }
 
@@ -376,7 +397,7 @@ std::optional<std::string> HistoryStore::TakeProblem() {
 }
 
 RecordOutcome HistoryStore::Record(const SeenFile& file) {
-    if (!db_ || file.bytes.size() > kMaxFileBytes) {
+    if (!db_ || options_.readOnly || file.bytes.size() > kMaxFileBytes) {
         return RecordOutcome::NotRecorded;
     }
     try {

@@ -71,6 +71,9 @@ public:
         int busyTimeoutMs = 5000;
         // Names the corrupt file put aside; milliseconds since the Unix epoch.
         std::function<std::int64_t()> nowMs = WallClockMs;
+        // For readers that must leave the history as it is: an existing file
+        // only, never created, migrated, repaired or recorded into.
+        bool readOnly = false;
     };
 
     explicit HistoryStore(std::string databasePath);
@@ -95,6 +98,7 @@ public:
 
 private:
     void Open();
+    void OpenForReading();
     void OpenFresh();
     void MoveCorruptAside();
     void TurnOff(std::string problem);

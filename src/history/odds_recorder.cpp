@@ -90,6 +90,14 @@ std::optional<SeenFile> ReadSeenFile(const std::string& path, std::int64_t seenM
     return seen;
 }
 
+std::optional<std::int64_t> FileModifiedMs(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return ModifiedMs(status);
+}
+
 void RecordRaceFiles(OddsRecorder& recorder, const std::string& oddsPath, std::int64_t seenMs) {
     for (const std::string& path : {oddsPath, GetQuinellaFileName(oddsPath)}) {
         if (path.empty()) {

@@ -54,6 +54,10 @@ inline constexpr std::size_t kMaxOddsFileBytes = 1 << 20;
 // kMaxOddsFileBytes.
 std::optional<SeenFile> ReadSeenFile(const std::string& path, std::int64_t seenMs);
 
+// The modification time of the file at `path` as the history holds it;
+// nothing when the file can't be looked at.
+std::optional<std::int64_t> FileModifiedMs(const std::string& path);
+
 // Records the win/place odds file at `oddsPath` and the race's quinella odds
 // file beside it, each when it can be read.
 void RecordRaceFiles(OddsRecorder& recorder, const std::string& oddsPath, std::int64_t seenMs);

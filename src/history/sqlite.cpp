@@ -33,9 +33,11 @@ void Database::Closer::operator()(sqlite3* db) const {
     sqlite3_close_v2(db);
 }
 
-Database::Database(const std::string& path) {
+Database::Database(const std::string& path, Access access) {
     sqlite3* db = nullptr;
-    const int code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int flags =
+        access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    const int code = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     db_.reset(db); // even a failed open hands back a handle to close
     if (code != SQLITE_OK) {
         Throw(db, code);

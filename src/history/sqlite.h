@@ -29,9 +29,12 @@ class Statement;
 // One open connection, closed when the object goes.
 class Database {
 public:
-    // Opens (creating when missing) the database file at `path` for reading
-    // and writing.
-    explicit Database(const std::string& path);
+    enum class Access { ReadWrite, ReadOnly };
+
+    // Opens the database file at `path` for reading and writing, creating it
+    // when missing; or, for reading only, an existing file, which is never
+    // changed.
+    explicit Database(const std::string& path, Access access = Access::ReadWrite);
 
     void Execute(const std::string& sql);
     Statement Prepare(std::string_view sql);

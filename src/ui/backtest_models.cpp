@@ -287,6 +287,15 @@ std::vector<FigureRow> FigureRows(const Figures& figures) {
         rows.push_back({QStringLiteral("頭数"), Q(RunnerBandLabel(band)) + QStringLiteral("頭"),
                         figures.byRunnerBand[static_cast<std::size_t>(band)]});
     }
+    for (int movement = 0; movement < kWin1MovementCount; ++movement) {
+        rows.push_back({QStringLiteral("単1支持率の動き"),
+                        Q(Win1MovementLabel(static_cast<Win1Movement>(movement))),
+                        figures.byWin1Movement[static_cast<std::size_t>(movement)]});
+    }
+    for (int group = 0; group < kPairMarkGroupCount; ++group) {
+        rows.push_back({QStringLiteral("推奨の異常印"), Q(PairMarkGroupLabel(group)),
+                        figures.byPairMark[static_cast<std::size_t>(group)]});
+    }
     return rows;
 }
 

@@ -85,7 +85,8 @@ private:
 // One line of the figures table: the breakdown it belongs to, its group and
 // its counts.
 struct FigureRow {
-    QString breakdown; // "全体", "単1信頼度", "信頼度ﾊﾟﾀｰﾝ", "場名", "頭数"
+    QString
+        breakdown; // "全体", "単1信頼度", "信頼度ﾊﾟﾀｰﾝ", "場名", "頭数", "単1支持率の動き", "推奨の異常印"
     QString group;
     Tally tally;
 };

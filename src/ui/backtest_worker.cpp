@@ -14,6 +14,9 @@ public:
 
     void OnRace(const BacktestRace& race) override { emit worker_.RaceDone(race); }
     void OnSkipped(const SkippedRace& skipped) override { emit worker_.RaceSkipped(skipped); }
+    void OnHistoryProblem(const std::string& problem) override {
+        emit worker_.HistoryProblem(QString::fromStdString(problem));
+    }
 
 private:
     BacktestWorker& worker_;
@@ -21,7 +24,8 @@ private:
 
 } // namespace
 
-BacktestWorker::BacktestWorker(std::string folder) : folder_(std::move(folder)) {
+BacktestWorker::BacktestWorker(std::string folder, BacktestOptions options)
+    : folder_(std::move(folder)), options_(std::move(options)) {
     qRegisterMetaType<BacktestRace>();
     qRegisterMetaType<SkippedRace>();
 }
@@ -36,7 +40,7 @@ void BacktestWorker::Run() {
         // length of the run.
         emit Counted(static_cast<int>(FindOddsFiles(folder_).size()));
         SignallingVisitor visitor(*this);
-        switch (RunBacktest(folder_, visitor, stop_)) {
+        switch (RunBacktest(folder_, visitor, stop_, options_)) {
         case BacktestEnd::Complete:
             emit Finished(false, QString());
             break;

@@ -18,7 +18,7 @@ namespace velmora {
 class BacktestWorker : public QObject {
     Q_OBJECT
 public:
-    explicit BacktestWorker(std::string folder);
+    BacktestWorker(std::string folder, BacktestOptions options);
 
     // Runs on the calling thread until the folder is done, failed or cancelled.
     void Run();
@@ -30,11 +30,14 @@ signals:
     void Counted(int total);
     void RaceDone(const velmora::BacktestRace& race);
     void RaceSkipped(const velmora::SkippedRace& skipped);
+    // The odds history could not be read; the run goes on without it.
+    void HistoryProblem(const QString& problem);
     // Always the last signal of a run; `failure` is empty unless it failed.
     void Finished(bool cancelled, const QString& failure);
 
 private:
     std::string folder_;
+    BacktestOptions options_;
     StopFlag stop_;
 };
 

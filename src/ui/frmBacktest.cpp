@@ -408,11 +408,19 @@ void frmBacktest::btnRun_Click() {
     ShowSkipped();
     lblSummary_->clear();
 
-    worker_ = std::make_unique<BacktestWorker>(run_.Folder());
+    // The thresholds are the user's as they stand now; the history is opened
+    // by the worker, on its thread.
+    BacktestOptions options = BacktestOptionsFrom(settings_);
+    if (historyPath_) {
+        options.historyPath = *historyPath_;
+    }
+    worker_ = std::make_unique<BacktestWorker>(run_.Folder(), std::move(options));
     // Queued: the worker emits on its own thread; the slots run here.
     connect(worker_.get(), &BacktestWorker::Counted, this, &frmBacktest::OnCounted, Qt::QueuedConnection);
     connect(worker_.get(), &BacktestWorker::RaceDone, this, &frmBacktest::OnRaceDone, Qt::QueuedConnection);
     connect(worker_.get(), &BacktestWorker::RaceSkipped, this, &frmBacktest::OnRaceSkipped,
+            Qt::QueuedConnection);
+    connect(worker_.get(), &BacktestWorker::HistoryProblem, this, &frmBacktest::OnHistoryProblem,
             Qt::QueuedConnection);
     connect(worker_.get(), &BacktestWorker::Finished, this, &frmBacktest::OnFinished, Qt::QueuedConnection);
     BacktestWorker* worker = worker_.get();
@@ -454,6 +462,10 @@ void frmBacktest::OnRaceDone(const BacktestRace& race) {
 void frmBacktest::OnRaceSkipped(const SkippedRace& skipped) {
     run_.OnSkipped(skipped);
     ScheduleShowArrived();
+}
+
+void frmBacktest::OnHistoryProblem(const QString& problem) {
+    run_.OnHistoryProblem(problem.toStdString());
 }
 
 void frmBacktest::ScheduleShowArrived() {
@@ -559,13 +571,20 @@ void frmBacktest::ShowSkipped() {
 void frmBacktest::ShowSummary() {
     const Figures& figures = run_.RunFigures();
     const Tally& all = figures.all;
-    lblSummary_->setText(
-        QStringLiteral("%1ﾚｰｽ (除外 %2)   投資 %3円   払戻 %4円   回収率 %5 (馬連 %6  ﾜｲﾄﾞ %7)")
-            .arg(all.races)
-            .arg(figures.SkippedTotal())
-            .arg(YenText(all.TotalStake()), YenText(all.TotalReturn()),
-                 PercentText(Ratio(all.TotalReturn(), all.TotalStake())),
-                 PercentText(ReturnRate(all.quinella)), PercentText(ReturnRate(all.wide))));
+    QString summary = QStringLiteral("%1ﾚｰｽ (除外 %2)   投資 %3円   払戻 %4円   回収率 %5 (馬連 %6  ﾜｲﾄﾞ %7)")
+                          .arg(all.races)
+                          .arg(figures.SkippedTotal())
+                          .arg(YenText(all.TotalStake()), YenText(all.TotalReturn()),
+                               PercentText(Ratio(all.TotalReturn(), all.TotalStake())),
+                               PercentText(ReturnRate(all.quinella)), PercentText(ReturnRate(all.wide)));
+    // The run went on without the history: its races all count as 履歴なし.
+    if (!run_.HistoryProblem().empty()) {
+        summary += u'\n' + QString::fromStdString(run_.HistoryProblem()).section(u'\n', 0, 0);
+        lblSummary_->setToolTip(QString::fromStdString(run_.HistoryProblem()));
+    } else {
+        lblSummary_->setToolTip(QString());
+    }
+    lblSummary_->setText(summary);
 }
 
 void frmBacktest::grdRaces_DblClick(const QModelIndex& index) {

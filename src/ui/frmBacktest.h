@@ -58,6 +58,8 @@ public:
     QTableView* RaceGrid() const { return grdRaces_; }
     // The folder of the last run, as it was searched.
     const std::string& RunFolder() const { return run_.Folder(); }
+    // Runs read the odds history at `path` rather than at its usual place.
+    void UseHistoryAt(std::string path) { historyPath_ = std::move(path); }
 
 public slots:
     void btnBrowse_Click();
@@ -84,6 +86,7 @@ private:
     void OnCounted(int total);
     void OnRaceDone(const BacktestRace& race);
     void OnRaceSkipped(const SkippedRace& skipped);
+    void OnHistoryProblem(const QString& problem);
     void OnFinished(bool cancelled, const QString& failure);
     void ScheduleShowArrived();
     void ShowArrived();
@@ -126,6 +129,7 @@ private:
     QTimer* arrivalTimer_ = nullptr;
 
     BacktestRun run_;
+    std::optional<std::string> historyPath_;
     std::unique_ptr<BacktestWorker> worker_;
     std::unique_ptr<QThread> thread_;
     bool unloaded_ = false;
