@@ -129,7 +129,10 @@ TEST_F(BacktestFolder, CsvParsesBackToTheRecordedPairs) {
         for (const BacktestPair& pair : race.pairs) {
             ASSERT_LT(line, records.size());
             const std::vector<std::string>& fields = records[line++];
-            ASSERT_EQ(fields.size(), 17U);
+            // The two groups of the later breakdowns close the line.
+            ASSERT_EQ(fields.size(), 19U);
+            EXPECT_EQ(fields[17], Win1MovementLabel(race.win1Movement));
+            EXPECT_EQ(fields[18], PairMarkGroupLabel(PairMarkGroup(race)));
             EXPECT_EQ(fields[0], race.fileName);
             EXPECT_EQ(fields[6], pair.pair);
             EXPECT_EQ(fields[7], std::to_string(pair.first));

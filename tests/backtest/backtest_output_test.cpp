@@ -68,8 +68,9 @@ TEST(BacktestCsv, ParsesBackToThePairs) {
     ASSERT_TRUE(test::ParseCsv(out.str(), records)) << out.str();
     ASSERT_EQ(records.size(), 3U);
     const std::vector<std::string>& header = records[0];
-    ASSERT_EQ(header.size(), 17U);
+    ASSERT_EQ(header.size(), 19U);
     EXPECT_EQ(header[6], "pair");
+    EXPECT_EQ(header[17], "win1_support_movement");
     for (std::size_t k = 1; k < records.size(); ++k) {
         ASSERT_EQ(records[k].size(), header.size());
         EXPECT_EQ(records[k][0], "Zo-a,\"b\".jra");

@@ -4,6 +4,8 @@
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 
+#include "pat_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -94,6 +96,32 @@ TEST_F(RunCliTest, BacktestOfAFolderThatCannotBeReadIsAnErrorNotAnEmptyRun) {
     Outcome missing = Run({"backtest", (dir.path() / "none").string()});
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("no such folder"), std::string::npos);
+}
+
+// The settings' thresholds decide which recommended pairs carry a mark: pair
+// 1-2 bought at 1.1 is about 2.8 times its share by the win odds.
+TEST_F(RunCliTest, BacktestMarksPairsAtTheThresholdsOfTheSettings) {
+    test::TempDir dir;
+    patfixture::Race race;
+    race.runners =
+        patfixture::RunnersWithOdds({"2.0", "4.0", "6.0", "8.0", "10", "12", "14", "16", "18", "20"});
+    race.pairs[{1, 2}] = {"1.1", "1.0", "1.1"};
+    race.result = patfixture::Result{};
+    race.result->order = {1, 2, 3};
+    patfixture::WriteRaceFiles(race, dir.path());
+    auto marked = [this, &dir] {
+        Outcome outcome = Run({"backtest", "--json", dir.path().string()});
+        EXPECT_EQ(outcome.code, 0) << outcome.err;
+        return outcome.json["figures"]["by_pair_anomaly_mark"]["あり"]["races"];
+    };
+    EXPECT_EQ(marked(), 1);
+    SetQuinellaRatio(settings, 3.0);
+    EXPECT_EQ(marked(), 0);
+    SetQuinellaRatio(settings, 2.5);
+    EXPECT_EQ(marked(), 1);
+    SetRankGap(settings, 1); // win and place ranks of the fixture agree
+    SetQuinellaRatio(settings, 3.0);
+    EXPECT_EQ(marked(), 0);
 }
 
 TEST_F(RunCliTest, UsageErrorsPrintNothingOnTheOutput) {

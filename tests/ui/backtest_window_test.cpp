@@ -2,6 +2,7 @@
 #include "backtest/backtest_output.h"
 #include "backtest/backtest_run.h"
 #include "common/conversions.h"
+#include "history/history_store.h"
 #include "settings/settings_ops.h"
 #include "support/temp_dir.h"
 #include "ui/backtest_models.h"
@@ -31,6 +32,7 @@
 #include <QToolBar>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -237,9 +239,10 @@ TEST_F(BacktestWindowTest, RunsOffTheWindowThreadShowingProgressAndTheCoreFigure
     EXPECT_EQ(figures->item(0, 2)->text(), QString::number(all.races));
     EXPECT_EQ(figures->item(0, 14)->text(), QString::fromStdString(rate));
     EXPECT_EQ(figures->horizontalHeaderItem(14)->text(), "回収率");
-    EXPECT_EQ(figures->rowCount(), static_cast<int>(1 + run.RunFigures().byWin1Grade.size() +
-                                                    run.RunFigures().byGradePattern.size() +
-                                                    run.RunFigures().byCourse.size() + kRunnerBandCount));
+    EXPECT_EQ(figures->rowCount(),
+              static_cast<int>(1 + run.RunFigures().byWin1Grade.size() +
+                               run.RunFigures().byGradePattern.size() + run.RunFigures().byCourse.size() +
+                               kRunnerBandCount + kWin1MovementCount + kPairMarkGroupCount));
     EXPECT_TRUE(Text(backtest, "lblSummary").startsWith(QString::number(all.races) + QStringLiteral("ﾚｰｽ")));
     EXPECT_TRUE(Text(backtest, "lblSummary").contains(QString::fromStdString("回収率 " + rate)));
 
@@ -251,6 +254,60 @@ TEST_F(BacktestWindowTest, RunsOffTheWindowThreadShowingProgressAndTheCoreFigure
     }
     EXPECT_EQ(reasons, QStringList({"Zo-06050206.jra ７頭立て以下", "Zo-09050211.jra 成績ﾌｧｲﾙがない"}));
     EXPECT_EQ(Find<QTabWidget>(backtest, "tabResults")->tabText(2), "除外 (2)");
+}
+
+// The rows of one breakdown of the figures table: group and race count.
+QStringList BreakdownRows(QTableWidget* figures, const QString& breakdown) {
+    QStringList rows;
+    QString current;
+    for (int row = 0; row < figures->rowCount(); ++row) {
+        if (!figures->item(row, 0)->text().isEmpty()) {
+            current = figures->item(row, 0)->text();
+        }
+        if (current == breakdown) {
+            rows.append(figures->item(row, 1)->text() + u' ' + figures->item(row, 2)->text());
+        }
+    }
+    return rows;
+}
+
+TEST_F(BacktestWindowTest, FiguresSplitByTheWin1RunnersMovementInTheHistoryAndByAnomalyMarks) {
+    TempDir pat;
+    TempDir data;
+    const std::string historyPath = (data.path() / "history.sqlite").string();
+    patfixture::Race rising;
+    rising.raceNo = 1;
+    rising.runners = patfixture::RunnersWithOdds({"2.0", "4.0", "6.0", "8.0", "10", "12", "14", "16"});
+    rising.result = patfixture::Result{};
+    rising.result->order = {1, 2, 3};
+    patfixture::Race oversold = rising;
+    oversold.raceNo = 2;
+    oversold.pairs[{1, 2}] = {"1.1", "1.0", "1.1"};
+    patfixture::WriteRaceFiles(oversold, pat.path());
+    const std::string risingPath = patfixture::WriteRaceFiles(rising, pat.path()).front().string();
+    {
+        // The favourite was at 3.0 an hour before the file was last written,
+        // and both versions were recorded.
+        patfixture::Race early = rising;
+        early.runners[0].winOdds = "3.0";
+        const auto modified = std::filesystem::last_write_time(risingPath);
+        const std::int64_t modifiedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            std::chrono::file_clock::to_sys(modified).time_since_epoch())
+                                            .count();
+        HistoryStore store(historyPath);
+        store.Record({risingPath, patfixture::WinPlaceOddsBytes(early), modifiedMs - 3600000, 0});
+        store.Record({risingPath, patfixture::WinPlaceOddsBytes(rising), modifiedMs, 0});
+    }
+
+    frmBacktest* backtest = OpenBacktest();
+    backtest->UseHistoryAt(historyPath);
+    StartRun(backtest, pat.path().string());
+    WaitForEnd(backtest);
+    auto* figures = Find<QTableWidget>(backtest, "grdFigures");
+    EXPECT_EQ(BreakdownRows(figures, "単1支持率の動き"),
+              QStringList({"上昇 1", "下降 0", "変化なし 0", "履歴なし 1"}));
+    EXPECT_EQ(BreakdownRows(figures, "推奨の異常印"), QStringList({"あり 1", "なし 1"}));
+    EXPECT_FALSE(Text(backtest, "lblSummary").contains(u'\n'));
 }
 
 TEST_F(BacktestWindowTest, ChartsShowTheReturnRatesByWin1GradeAndByCourse) {
