@@ -32,10 +32,10 @@ namespace velmora {
 namespace {
 
 const char* const kSection = "OddsMovementWindow";
-constexpr float kDefaultLeft = 1800.0f;
-constexpr float kDefaultTop = 1200.0f;
-constexpr double kDefaultWidth = 15600;
-constexpr double kDefaultHeight = 10800;
+constexpr float kDefaultLeft = 1200.0f;
+constexpr float kDefaultTop = 900.0f;
+constexpr double kDefaultWidth = 17400;
+constexpr double kDefaultHeight = 12600;
 constexpr Qt::Alignment kCaptionAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment kNumberAlignment = Qt::AlignRight | Qt::AlignVCenter;
 
@@ -97,15 +97,7 @@ QString PairText(int a, int b) {
     return QStringLiteral("%1-%2").arg(a, 2).arg(b, 2);
 }
 
-QString RunnerTitle(int no, const std::vector<MovementRunner>& runners) {
-    for (const MovementRunner& runner : runners) {
-        if (runner.no == no && !runner.name.empty()) {
-            return QStringLiteral("%1 %2").arg(no).arg(QString::fromStdString(runner.name).trimmed());
-        }
-    }
-    return QString::number(no);
-}
-
+// Named by horse number alone: names would be cut short in the legend.
 QLineSeries* SupportLine(const SupportSeries& series, const QString& title) {
     auto* line = new QLineSeries();
     line->setName(title);
@@ -139,7 +131,7 @@ QChart* SupportChart(const OddsMovement* movement, const std::set<int>& numbers)
         if (numbers.count(series.no) == 0) {
             continue;
         }
-        QLineSeries* line = SupportLine(series, RunnerTitle(series.no, movement->Runners()));
+        QLineSeries* line = SupportLine(series, QStringLiteral("%1番").arg(series.no));
         chart->addSeries(line);
         line->attachAxis(timeAxis);
         line->attachAxis(supportAxis);
@@ -187,8 +179,12 @@ void frmOddsMovement::BuildControls() {
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(BuildRunnerPanes());
     splitter->addWidget(BuildListPanes());
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    // The table starts tall enough for a full field without scrolling.
+    const int rowHeight = grdRunners_->verticalHeader()->defaultSectionSize();
+    const int tableHeight = rowHeight * (kMaxRunners + 3);
+    splitter->setSizes({tableHeight, std::max(rowHeight, height() - tableHeight)});
     layout->addWidget(splitter, 1);
 
     auto* buttons = new QHBoxLayout();
@@ -203,13 +199,11 @@ void frmOddsMovement::BuildControls() {
 }
 
 QWidget* frmOddsMovement::BuildRunnerPanes() {
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->setChildrenCollapsible(false);
     runners_ = new MovementRunnerModel(this);
     sortedRunners_ = new QSortFilterProxyModel(this);
     sortedRunners_->setSourceModel(runners_);
     sortedRunners_->setSortRole(MovementRunnerModel::kSortRole);
-    grdRunners_ = new QTableView(splitter);
+    grdRunners_ = new QTableView(this);
     grdRunners_->setObjectName(QStringLiteral("grdRunners"));
     grdRunners_->setModel(sortedRunners_);
     StyleGrid(grdRunners_);
@@ -219,20 +213,18 @@ QWidget* frmOddsMovement::BuildRunnerPanes() {
     grdRunners_->setSortingEnabled(true);
     connect(grdRunners_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &frmOddsMovement::ShowChart);
-
-    chtSupport_ = new QChartView(splitter);
-    chtSupport_->setObjectName(QStringLiteral("chtSupport"));
-    chtSupport_->setRenderHint(QPainter::Antialiasing);
-    chtSupport_->setMinimumWidth(twips_.ToPixels(4500));
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
-    return splitter;
+    return grdRunners_;
 }
 
+// The chart beside the versions, the oversold pairs and the recommended pairs.
 QWidget* frmOddsMovement::BuildListPanes() {
     auto* panes = new QWidget(this);
     auto* layout = new QHBoxLayout(panes);
     layout->setContentsMargins(0, 0, 0, 0);
+    chtSupport_ = new QChartView(panes);
+    chtSupport_->setObjectName(QStringLiteral("chtSupport"));
+    chtSupport_->setRenderHint(QPainter::Antialiasing);
+    chtSupport_->setMinimumWidth(twips_.ToPixels(4500));
     lstVersions_ = ListGrid("lstVersions",
                             {QStringLiteral("版"), QStringLiteral("取得時刻"), QStringLiteral("ﾌｧｲﾙ時刻"),
                              QStringLiteral("ﾌｧｲﾙ名")},
@@ -242,9 +234,14 @@ QWidget* frmOddsMovement::BuildListPanes() {
                             {QStringLiteral("馬連"), QStringLiteral("ｵｯｽﾞ"), QStringLiteral("比率")}, panes);
     grdOversold_->setSortingEnabled(true);
     grdPairs_ = ListGrid("grdPairs", {QStringLiteral("推奨買い目"), QStringLiteral("印")}, panes);
-    layout->addWidget(Captioned(QStringLiteral("版 (選ぶと最初の版と比べて表示)"), lstVersions_, panes), 3);
-    layout->addWidget(Captioned(QStringLiteral("馬連の売れすぎ"), grdOversold_, panes), 2);
-    layout->addWidget(Captioned(QStringLiteral("推奨買い目"), grdPairs_, panes), 2);
+    auto* marks = new QWidget(panes);
+    auto* marksLayout = new QVBoxLayout(marks);
+    marksLayout->setContentsMargins(0, 0, 0, 0);
+    marksLayout->addWidget(Captioned(QStringLiteral("馬連の売れすぎ"), grdOversold_, marks), 1);
+    marksLayout->addWidget(Captioned(QStringLiteral("推奨買い目の印"), grdPairs_, marks), 1);
+    layout->addWidget(chtSupport_, 5);
+    layout->addWidget(Captioned(QStringLiteral("版 (選ぶと第1版と比べて表示)"), lstVersions_, panes), 5);
+    layout->addWidget(marks, 3);
     return panes;
 }
 

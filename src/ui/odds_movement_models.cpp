@@ -158,10 +158,11 @@ QVariant MovementRunnerModel::SortKey(const MovementRunner& runner, int column) 
 }
 
 QVariant MovementRunnerModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    // Two lines each, so that the whole table fits the window's width.
     static const std::array<const char*, ColumnCount> kCaptions = {
-        "馬番",       "馬名",       "単ｵｯｽﾞ(初)", "単ｵｯｽﾞ(今)", "支持率(初)",
-        "支持率(今)", "変化",       "印",         "複ｵｯｽﾞ(初)", "複ｵｯｽﾞ(今)",
-        "支持率(初)", "支持率(今)", "変化",       "印",         "単複人気のずれ"};
+        "馬番",         "馬名",       "単ｵｯｽﾞ\n最初", "単ｵｯｽﾞ\n今",   "支持率\n最初",
+        "支持率\n今",   "変化",       "印",           "複ｵｯｽﾞ\n最初", "複ｵｯｽﾞ\n今",
+        "支持率\n最初", "支持率\n今", "変化",         "印",           "単複人気\nのずれ"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }

@@ -187,7 +187,8 @@ TEST_F(OddsMovementWindowTest, ChartsTheSelectedRunnersSupportOverFileTime) {
     movement->SelectRunners({1, 5});
     const QList<QLineSeries*> lines = ChartLines(movement);
     ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[0]->name().startsWith(QStringLiteral("1 ")));
+    EXPECT_EQ(lines[0]->name(), "1番");
+    EXPECT_EQ(lines[1]->name(), "5番");
     ASSERT_EQ(lines[0]->count(), 30);
     EXPECT_EQ(static_cast<std::int64_t>(lines[0]->at(0).x()), FolderTimeMs(versions.front()));
     EXPECT_EQ(static_cast<std::int64_t>(lines[0]->at(29).x()), FolderTimeMs(versions.back()));
