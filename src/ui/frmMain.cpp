@@ -630,7 +630,8 @@ void frmMain::FilesSettled() {
     }
     ShowFollowPanel();
     Refresh();
-    if (step == FollowStep::Reloaded) {
+    // A version kept back for the user's edits is in the history all the same.
+    if (step == FollowStep::Reloaded || step == FollowStep::Pending) {
         RaceShown();
     }
     if (step == FollowStep::Reloaded && onReloaded_) {
