@@ -9,6 +9,9 @@
 # Xvfb and openbox at 96 and 144 DPI, frames included, into docs/desktop-<dpi>*.png.
 # scripts/screenshot.sh --race-day shoots the main window under Xvfb and openbox
 # following 11R of samples/raceday while it is replayed, into docs/race-day.png.
+# scripts/screenshot.sh --odds-movement shoots the odds-movement window under Xvfb
+# and openbox over 11R of samples/raceday, every version recorded into a scratch
+# history, into docs/odds-movement.png.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -77,8 +80,30 @@ shoot_race_day() {
     echo "wrote $out"
 }
 
+# The odds-movement window over every recorded version of a race of the sample day.
+shoot_odds_movement() {
+    out="$root/docs/odds-movement.png"
+    day="$config/pat"
+    mkdir -p "$day" "$XDG_DATA_HOME"
+    display_file="$config/display-odds-movement"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$display_file" 2>/dev/null &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+    display=":$(head -n 1 "$display_file")"
+    DISPLAY="$display" openbox >/dev/null 2>&1 &
+    wm=$!
+    DISPLAY="$display" QT_QPA_PLATFORM=xcb QT_FONT_DPI=96 \
+        "$build/bin/velmora_screenshot" "$out" --odds-movement "$root/samples/raceday" "$day" || status=1
+    kill "$wm" "$xvfb" 2>/dev/null || true
+    wait "$wm" "$xvfb" 2>/dev/null || true
+    echo "wrote $out"
+}
+
 status=0
-if [ "${1:-}" = "--race-day" ]; then
+if [ "${1:-}" = "--odds-movement" ]; then
+    shoot_odds_movement
+    exit "$status"
+elif [ "${1:-}" = "--race-day" ]; then
     shoot_race_day
     exit "$status"
 elif [ "${1:-}" = "--desktop" ]; then

@@ -253,6 +253,7 @@ void frmMain::BuildMenus() {
     addItem(file, "mnuFileOpen", "PATﾃﾞｰﾀを開く(&O)", &frmMain::mnuFileOpen_Click);
     addItem(file, "mnuFileList", "PATﾃﾞｰﾀ一覧(&L)", &frmMain::mnuFileList_Click);
     addItem(file, "mnuFileBacktest", "成績集計(&R)...", &frmMain::mnuFileBacktest_Click);
+    addItem(file, "mnuFileOddsMovement", "オッズ推移(&M)...", &frmMain::mnuFileOddsMovement_Click);
     addItem(file, "mnuFileReload", "最新に更新(&U)", &frmMain::mnuFileReload_Click)
         ->setShortcut(QKeySequence(Qt::Key_F5));
     file->addSeparator()->setObjectName(QStringLiteral("mnuFileBar1"));
@@ -289,13 +290,14 @@ void frmMain::BuildToolbar() {
         const char* key;
         const char* tooltip;
     };
-    const std::array<Button, 4> buttons = {{{"Open", "PATﾃﾞｰﾀを開く"},
+    const std::array<Button, 5> buttons = {{{"Open", "PATﾃﾞｰﾀを開く"},
                                             {"List", "PATﾃﾞｰﾀ一覧"},
                                             {"Backtest", "成績集計"},
+                                            {"OddsMovement", "オッズ推移"},
                                             {"About", "ﾊﾞｰｼﾞｮﾝ情報"}}};
-    const std::array<QIcon, 4> images = ToolbarImages();
+    const std::array<QIcon, 5> images = ToolbarImages();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        if (i == 3) {
+        if (i == buttons.size() - 1) {
             toolbar->addSeparator();
         }
         QString key = QString::fromUtf8(buttons[i].key);
@@ -565,6 +567,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::btnCalc_Click() {
     velmora::btnCalc_Click(sheet_, services_);
     Refresh();
+    RaceShown();
 }
 
 void frmMain::cmdResult_Click() {
@@ -576,6 +579,7 @@ void frmMain::UpdateFormFromSelection(const std::string& sFileName) {
     follow_.LoadSelection(sFileName);
     FollowTheSheet();
     Refresh();
+    RaceShown();
 }
 
 void frmMain::mnuFileNew_Click() {
@@ -583,12 +587,14 @@ void frmMain::mnuFileNew_Click() {
     follow_.Forget();
     FollowTheSheet();
     Refresh();
+    RaceShown();
 }
 
 void frmMain::mnuFileReload_Click() {
     follow_.Reload();
     FollowTheSheet();
     Refresh();
+    RaceShown();
 }
 
 void frmMain::mnuToolAutoFollow_Click(bool on) {
@@ -624,6 +630,10 @@ void frmMain::FilesSettled() {
     }
     ShowFollowPanel();
     Refresh();
+    // A version kept back for the user's edits is in the history all the same.
+    if (step == FollowStep::Reloaded || step == FollowStep::Pending) {
+        RaceShown();
+    }
     if (step == FollowStep::Reloaded && onReloaded_) {
         onReloaded_();
     }
@@ -651,6 +661,7 @@ void frmMain::mnuFileOpen_Click() {
     follow_.OpenFile(chosen.toStdString());
     FollowTheSheet();
     Refresh();
+    RaceShown();
 }
 
 void frmMain::mnuFileList_Click() {
@@ -676,6 +687,25 @@ void frmMain::mnuFileBacktest_Click() {
     backtest_->activateWindow();
 }
 
+void frmMain::mnuFileOddsMovement_Click() {
+    if (oddsMovement_ == nullptr) {
+        oddsMovement_ = new frmOddsMovement(settings_, sheet_, history_, this);
+        RegisterLoadedWindow(oddsMovement_.data());
+    } else {
+        oddsMovement_->ShowRace();
+    }
+    oddsMovement_->show();
+    oddsMovement_->raise();
+    oddsMovement_->activateWindow();
+}
+
+// A hidden window catches up when it is opened again.
+void frmMain::RaceShown() {
+    if (oddsMovement_ != nullptr && oddsMovement_->isVisible()) {
+        oddsMovement_->ShowRace();
+    }
+}
+
 void frmMain::mnuFileExit_Click() {
     close();
 }
@@ -685,6 +715,7 @@ void frmMain::RunTestData(int number) {
     follow_.Forget();
     FollowTheSheet();
     Refresh();
+    RaceShown();
 }
 
 void frmMain::mnuTestData1_Click() {
@@ -706,6 +737,8 @@ void frmMain::mnuToolOption_Click() {
     // However the window closed, the sheet takes the stored colours again.
     sheet_.ColorPopularity();
     Refresh();
+    // The marks of the odds-movement window follow the thresholds just set.
+    RaceShown();
 }
 
 void frmMain::mnuHelpAbout_Click() {
@@ -722,6 +755,8 @@ void frmMain::Toolbar1_ButtonClick(const QString& key) {
         mnuFileList_Click();
     } else if (key == QStringLiteral("Backtest")) {
         mnuFileBacktest_Click();
+    } else if (key == QStringLiteral("OddsMovement")) {
+        mnuFileOddsMovement_Click();
     } else if (key == QStringLiteral("About")) {
         mnuHelpAbout_Click();
     }

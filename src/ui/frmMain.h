@@ -10,6 +10,7 @@
 #include "ui/desktop_seams.h"
 #include "ui/folder_watch.h"
 #include "ui/frmBacktest.h"
+#include "ui/frmOddsMovement.h"
 #include "ui/frmSelectFile.h"
 #include "ui/twips.h"
 
@@ -60,6 +61,10 @@ public:
     // Called after each reload the race's files brought, for the live test.
     void OnReloaded(std::function<void()> listener) { onReloaded_ = std::move(listener); }
     frmBacktest* BacktestWindow() const { return backtest_; }
+    frmOddsMovement* OddsMovementWindow() const { return oddsMovement_; }
+    // Where the odds-movement window reads the race's recorded versions; none
+    // until this is given.
+    void ReadHistoryFrom(frmOddsMovement::HistorySource history) { history_ = std::move(history); }
 
 public slots:
     void btnCalc_Click();
@@ -68,6 +73,7 @@ public slots:
     void mnuFileOpen_Click();
     void mnuFileList_Click();
     void mnuFileBacktest_Click();
+    void mnuFileOddsMovement_Click();
     void mnuFileExit_Click();
     void mnuFileReload_Click();
     void mnuToolAutoFollow_Click(bool on);
@@ -94,6 +100,8 @@ private:
     void FollowTheSheet();
     void FilesSettled();
     void ShowFollowPanel();
+    // The race on the sheet was loaded, reloaded or computed anew.
+    void RaceShown();
     QLineEdit* Cell(Column column, int row) const;
     void RunTestData(int number);
     // Every window the main window loads has its own Form_Unload.
@@ -132,6 +140,8 @@ private:
 
     QPointer<frmSelectFile> browser_;
     QPointer<frmBacktest> backtest_;
+    QPointer<frmOddsMovement> oddsMovement_;
+    frmOddsMovement::HistorySource history_;
     struct LoadedWindow {
         QPointer<QWidget> window;
         std::function<void()> unload;

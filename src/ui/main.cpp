@@ -25,6 +25,8 @@ void OpenTestWindow(velmora::frmMain* window, const QString& name) {
         QTimer::singleShot(0, window, &velmora::frmMain::mnuToolOption_Click);
     } else if (name == QStringLiteral("backtest")) {
         QTimer::singleShot(0, window, &velmora::frmMain::mnuFileBacktest_Click);
+    } else if (name == QStringLiteral("oddsmovement")) {
+        QTimer::singleShot(0, window, &velmora::frmMain::mnuFileOddsMovement_Click);
     }
 }
 
@@ -113,6 +115,8 @@ int main(int argc, char** argv) {
     });
     auto* window = new velmora::frmMain(settings, velmora::GetRemarks(), history);
     shown = window;
+    // Read only once a version has opened it: looking never starts a history.
+    window->ReadHistoryFrom([&history] { return history.store(); });
     window->setAttribute(Qt::WA_DeleteOnClose);
     // Why the settings are not being saved shows in the status bar, once.
     settings.OnProblem([shown = QPointer<velmora::frmMain>(window)](const std::string& problem) {

@@ -30,7 +30,7 @@ std::optional<TestSwitches> ParseTestSwitches(const QStringList& arguments, QStr
     QCommandLineParser parser;
     QCommandLineOption open(QStringLiteral("test-open"),
                             QStringLiteral("Test only: opens a window at start."),
-                            QStringLiteral("browser|options|backtest"));
+                            QStringLiteral("browser|options|backtest|oddsmovement"));
     QCommandLineOption quit(QStringLiteral("test-quit-after"),
                             QStringLiteral("Test only: closes the program after this many milliseconds."),
                             QStringLiteral("ms"));
@@ -54,7 +54,7 @@ std::optional<TestSwitches> ParseTestSwitches(const QStringList& arguments, QStr
     switches.loadRace = parser.value(load);
     switches.followLog = parser.value(log);
     const QStringList windows{QString(), QStringLiteral("browser"), QStringLiteral("options"),
-                              QStringLiteral("backtest")};
+                              QStringLiteral("backtest"), QStringLiteral("oddsmovement")};
     if (!windows.contains(switches.openWindow)) {
         error = QStringLiteral("Unknown window for --test-open: %1").arg(switches.openWindow);
         return std::nullopt;

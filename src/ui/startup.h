@@ -26,7 +26,7 @@ bool InstallJapaneseQtTexts(QCoreApplication& app, QTranslator& translator);
 // the main window after a delay, as a user would; load a race at start and log
 // what following it does.
 struct TestSwitches {
-    QString openWindow;  // "browser", "options", "backtest" or empty
+    QString openWindow;  // "browser", "options", "backtest", "oddsmovement" or empty
     int quitAfterMs = 0; // 0: stay open
     QString loadRace;    // an odds file loaded at start, as the browser loads it
     QString followLog;   // a file that gets a line per load, reload and list change

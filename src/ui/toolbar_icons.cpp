@@ -52,6 +52,21 @@ QIcon BacktestImage() {
     return QIcon(pixmap);
 }
 
+// A line rising across a frame: the odds movement.
+QIcon OddsMovementImage() {
+    QPixmap pixmap = BlankImage();
+    QPainter painter(&pixmap);
+    painter.setPen(QColor(0x40, 0x40, 0x40));
+    painter.drawLine(1, 14, 14, 14);
+    painter.drawLine(1, 1, 1, 14);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(0xD0, 0x30, 0x30), 1.5));
+    painter.drawPolyline(QPolygonF({QPointF(3, 11), QPointF(6, 8), QPointF(9, 10), QPointF(14, 3)}));
+    painter.setPen(QPen(QColor(0x30, 0x70, 0xD0), 1.5));
+    painter.drawPolyline(QPolygonF({QPointF(3, 5), QPointF(7, 6), QPointF(10, 9), QPointF(14, 11)}));
+    return QIcon(pixmap);
+}
+
 QIcon AboutImage() {
     QPixmap pixmap = BlankImage();
     QPainter painter(&pixmap);
@@ -68,8 +83,8 @@ QIcon AboutImage() {
 
 } // namespace
 
-std::array<QIcon, 4> ToolbarImages() {
-    return {OpenImage(), ListImage(), BacktestImage(), AboutImage()};
+std::array<QIcon, 5> ToolbarImages() {
+    return {OpenImage(), ListImage(), BacktestImage(), OddsMovementImage(), AboutImage()};
 }
 
 QIcon ProgramIcon() {

@@ -6,8 +6,8 @@
 
 namespace velmora {
 
-// The four 16 x 16 toolbar images: open, list, back-test, about.
-std::array<QIcon, 4> ToolbarImages();
+// The five 16 x 16 toolbar images: open, list, back-test, odds movement, about.
+std::array<QIcon, 5> ToolbarImages();
 // The program icon shipped with the desktop files.
 QIcon ProgramIcon();
 

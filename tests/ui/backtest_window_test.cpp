@@ -159,7 +159,7 @@ TEST_F(BacktestWindowTest, MenuAndToolbarOpenOneModelessWindowAtTheirPlaces) {
         names.append(action->isSeparator() ? QStringLiteral("-") : action->objectName());
     }
     EXPECT_EQ(names, QStringList({"mnuFileNew", "mnuFileOpen", "mnuFileList", "mnuFileBacktest",
-                                  "mnuFileReload", "-", "mnuFileExit"}));
+                                  "mnuFileOddsMovement", "mnuFileReload", "-", "mnuFileExit"}));
     EXPECT_EQ(Find<QAction>(window.get(), "mnuFileBacktest")->text(), "成績集計(&R)...");
 
     auto* toolbar = Find<QToolBar>(window.get(), "Toolbar1");
@@ -167,7 +167,7 @@ TEST_F(BacktestWindowTest, MenuAndToolbarOpenOneModelessWindowAtTheirPlaces) {
     for (QAction* action : toolbar->actions()) {
         keys.append(action->isSeparator() ? QStringLiteral("-") : action->data().toString());
     }
-    EXPECT_EQ(keys, QStringList({"Open", "List", "Backtest", "-", "About"}));
+    EXPECT_EQ(keys, QStringList({"Open", "List", "Backtest", "OddsMovement", "-", "About"}));
     auto* button = Find<QAction>(window.get(), "Toolbar1_Backtest");
     EXPECT_EQ(button->toolTip(), "成績集計");
     EXPECT_EQ(button->icon().availableSizes().value(0), QSize(16, 16));

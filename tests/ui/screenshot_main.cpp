@@ -11,17 +11,26 @@
 //   velmora_screenshot OUT.png --follow ODDS-FILE
 //                                            under a window manager: the main window once it
 //                                            has followed the race to a new version
+//   velmora_screenshot OUT.png --odds-movement RACE-DAY PAT-FOLDER
+//                                            under a window manager: the odds-movement window of
+//                                            11R of the race day, every version recorded into the
+//                                            history, the last one put into the empty PAT-FOLDER
+#include "history/history_store.h"
 #include "settings/settings_ops.h"
 #include "settings/settings_store.h"
 #include "shell/remarks.h"
 #include "ui/frmAbout.h"
 #include "ui/frmBacktest.h"
 #include "ui/frmMain.h"
+#include "ui/frmOddsMovement.h"
 #include "ui/frmOption.h"
 #include "ui/frmSelectFile.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QPushButton>
@@ -31,6 +40,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <memory>
 
 namespace {
 
@@ -117,6 +128,56 @@ bool SaveFollowed(velmora::frmMain& window, const char* oddsFile, const QString&
     return SaveFramed(window, output);
 }
 
+// Every version of 11R of the race day, recorded at the time its folder is named
+// after; the last one is left in the PAT folder. The path of its odds file.
+std::string RecordRaceDay(velmora::HistoryStore& store, const QString& raceDay, const QString& patFolder) {
+    const QString oddsFile = QStringLiteral("Zo-06050411.jra");
+    QDir versions(raceDay + QStringLiteral("/versions"));
+    for (const QString& time : versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (!versions.exists(time + u'/' + oddsFile)) {
+            continue;
+        }
+        const QDateTime at(QDate(2026, 12, 13), QTime::fromString(time, QStringLiteral("HHmmss")));
+        for (const QString& name : {QStringLiteral("Uo-06050411.jra"), oddsFile}) {
+            QFile file(versions.filePath(time + u'/' + name));
+            if (!file.open(QIODevice::ReadOnly)) {
+                continue;
+            }
+            const QByteArray bytes = file.readAll();
+            const std::string path = (patFolder + u'/' + name).toStdString();
+            store.Record({path, bytes.toStdString(), at.toMSecsSinceEpoch(), at.toMSecsSinceEpoch() + 3000});
+            QFile::remove(QString::fromStdString(path));
+            QFile::copy(file.fileName(), QString::fromStdString(path));
+            QFile copied(QString::fromStdString(path));
+            if (copied.open(QIODevice::ReadWrite)) {
+                copied.setFileTime(at, QFileDevice::FileModificationTime);
+            }
+        }
+    }
+    // The runners' names, from the entry file of the first version.
+    const QString entryFile = QStringLiteral("De-06050411.jra");
+    for (const QString& time : versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+        if (QFile::copy(versions.filePath(time + u'/' + entryFile), patFolder + u'/' + entryFile)) {
+            break;
+        }
+    }
+    return (patFolder + u'/' + oddsFile).toStdString();
+}
+
+// The odds-movement window over a recorded race day, with the backed and the
+// drifting runners charted.
+int SaveOddsMovement(velmora::frmMain& window, velmora::HistoryStore& store, const char* raceDay,
+                     const char* patFolder, const QString& output) {
+    const std::string oddsPath =
+        RecordRaceDay(store, QString::fromLocal8Bit(raceDay), QString::fromLocal8Bit(patFolder));
+    window.ReadHistoryFrom([&store] { return &store; });
+    window.UpdateFormFromSelection(oddsPath);
+    window.mnuFileOddsMovement_Click();
+    velmora::frmOddsMovement* movement = window.OddsMovementWindow();
+    movement->SelectRunners({1, 5, 10, 16});
+    return SaveFramed(*movement, output) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -130,6 +191,7 @@ int main(int argc, char** argv) {
     const bool backtestWindow = argc >= 3 && std::strcmp(argv[2], "--backtest") == 0;
     const bool desktop = argc >= 4 && std::strcmp(argv[2], "--desktop") == 0;
     const bool follow = argc >= 4 && std::strcmp(argv[2], "--follow") == 0;
+    const bool oddsMovement = argc >= 5 && std::strcmp(argv[2], "--odds-movement") == 0;
     velmora::MemorySettingsStore settings;
     // A few rank colours, as a user would pick them in the Options window.
     const std::int32_t colors[] = {0x8080FF, 0x80C0FF, 0x80FFFF, 0x80FF80, 0xFFC080, 0xFF80C0};
@@ -139,8 +201,17 @@ int main(int argc, char** argv) {
     velmora::SetPatFolder(settings, VELMORA_SOURCE_DIR "/samples/pat");
     velmora::RemarkList remarks = {"本命サイドで堅く収まりそうです。"};
     velmora::NullRecorder noHistory;
-    velmora::frmMain window(settings, remarks, noHistory);
+    // Only the odds-movement shot keeps a history, in the data folder the script made.
+    std::unique_ptr<velmora::HistoryStore> history;
+    if (oddsMovement) {
+        history = std::make_unique<velmora::HistoryStore>(velmora::DefaultHistoryPath());
+    }
+    velmora::frmMain window(settings, remarks,
+                            history ? static_cast<velmora::OddsRecorder&>(*history) : noHistory);
     window.show();
+    if (oddsMovement) {
+        return SaveOddsMovement(window, *history, argv[3], argv[4], output);
+    }
     if (follow) {
         return SaveFollowed(window, argv[3], output) ? 0 : 1;
     }
