@@ -1,6 +1,6 @@
 #include "race/odds_movement.h"
 
-#include "race/race_figures_of.h"
+#include "race/race_versions.h"
 #include "sheet/race_sheet.h"
 
 #include <algorithm>
@@ -52,51 +52,6 @@ std::optional<int> TwoCharacterNumber(const std::string& text) {
     return number >= 1 && number <= kMaxRunners ? std::optional<int>(number) : std::nullopt;
 }
 
-std::int64_t Distance(const OddsVersion& a, const OddsVersion& b) {
-    return a.modifiedMs > b.modifiedMs ? a.modifiedMs - b.modifiedMs : b.modifiedMs - a.modifiedMs;
-}
-
-// The win/place version nearest in file time to version `at`; the earlier one
-// of two as near, so that no version takes odds written after it.
-int NearestWinPlace(const std::vector<OddsVersion>& held, const std::vector<int>& winPlace, std::size_t at) {
-    int nearest = -1;
-    for (int index : winPlace) {
-        const OddsVersion& candidate = held[static_cast<std::size_t>(index)];
-        if (nearest < 0 ||
-            Distance(candidate, held[at]) < Distance(held[static_cast<std::size_t>(nearest)], held[at])) {
-            nearest = index;
-        }
-    }
-    return nearest;
-}
-
-// For each win/place version, the index of the quinella version that goes with
-// it (-1: none). PAT rewrites both files at every refresh, in either order, so
-// a quinella version belongs to the win/place version nearest in file time; a
-// refresh that left the quinella odds as they were keeps the earlier ones.
-std::vector<int> QuinellaOfEachVersion(const std::vector<OddsVersion>& held) {
-    std::vector<int> winPlace;
-    for (std::size_t i = 0; i < held.size(); ++i) {
-        if (held[i].kind == OddsFileKind::WinPlace) {
-            winPlace.push_back(static_cast<int>(i));
-        }
-    }
-    std::vector<int> owned(held.size(), -1);
-    for (std::size_t i = 0; i < held.size(); ++i) {
-        if (held[i].kind == OddsFileKind::Quinella && !winPlace.empty()) {
-            owned[static_cast<std::size_t>(NearestWinPlace(held, winPlace, i))] = static_cast<int>(i);
-        }
-    }
-    std::vector<int> quinella(held.size(), -1);
-    int current = -1;
-    for (int index : winPlace) {
-        const auto at = static_cast<std::size_t>(index);
-        current = owned[at] >= 0 ? owned[at] : current;
-        quinella[at] = current;
-    }
-    return quinella;
-}
-
 } // namespace
 
 std::optional<std::pair<int, int>> PairOfLine(const std::string& line) {
@@ -138,17 +93,9 @@ OddsMovement::OddsMovement(const std::vector<OddsVersion>& held, const std::stri
 }
 
 void OddsMovement::ReadVersions(const std::vector<OddsVersion>& held, const std::string& oddsFileName) {
-    const std::vector<int> quinella = QuinellaOfEachVersion(held);
-    for (std::size_t i = 0; i < held.size(); ++i) {
-        if (held[i].kind != OddsFileKind::WinPlace) {
-            continue;
-        }
-        const std::string_view quinellaBytes =
-            quinella[i] < 0 ? std::string_view() : held[static_cast<std::size_t>(quinella[i])].bytes;
-        RaceFigures figures = FiguresOfOddsBytes(held[i].bytes, quinellaBytes);
-        if (!figures.runners.empty()) {
-            versions_.push_back({held[i].seenMs, held[i].modifiedMs, oddsFileName, std::move(figures)});
-        }
+    for (FiguresAt& state : FiguresOfVersions(held)) {
+        const OddsVersion& version = held[static_cast<std::size_t>(state.version)];
+        versions_.push_back({version.seenMs, version.modifiedMs, oddsFileName, std::move(state.figures)});
     }
     hasHistory_ = !versions_.empty();
 }

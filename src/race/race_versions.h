@@ -8,7 +8,8 @@
 namespace velmora {
 
 // The race as it stood with one readable win/place version of its odds: that
-// version's figures, with the quinella odds last seen before it.
+// version's figures, with the quinella odds of the same refresh of the PAT
+// software (or of the last refresh that changed them).
 struct FiguresAt {
     int version = 0; // index into the versions it was made from
     RaceFigures figures;

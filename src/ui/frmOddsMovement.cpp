@@ -153,8 +153,9 @@ void ReplaceChart(QChartView* view, QChart* chart) {
 
 frmOddsMovement::frmOddsMovement(SettingsStore& settings, const RaceSheet& sheet, HistorySource history,
                                  QWidget* owner)
-    // Its own window, kept with its owner: it closes when the main window does.
-    : QWidget(owner, Qt::Window), settings_(settings), sheet_(sheet), history_(std::move(history)),
+    // A dialog-type window, like the browser and 成績集計: the window manager
+    // then knows the main window owns it and keeps it above it.
+    : QWidget(owner, Qt::Dialog), settings_(settings), sheet_(sheet), history_(std::move(history)),
       twips_(Twips::ForScreen()), placement_(settings, kSection, {kDefaultLeft, kDefaultTop}) {
     setObjectName(QStringLiteral("frmOddsMovement"));
     setWindowTitle(QStringLiteral("オッズ推移"));

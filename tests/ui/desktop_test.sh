@@ -214,15 +214,16 @@ off_screen() {
         fail "stored $left/$top: stored $stored_left/$stored_top for a frame at $l,$t"
 }
 
+# Each window the main window owns tells the window manager so.
 transient_for_main() {
-    write_position SelectFileWindow 1500 1500
-    start_app --test-open=browser
-    local main browser owner
+    local section="$1" title="$2" switch="$3" main window owner
+    write_position "$section" 1500 1500
+    start_app "$switch"
     main=$(find_window Velmora) || fail "no main window"
-    browser=$(find_window "PATﾌｧｲﾙの選択") || fail "no file browser"
-    if [ -n "$main" ] && [ -n "$browser" ]; then
-        owner=$(xprop -id "$browser" WM_TRANSIENT_FOR | sed -n 's/.*window id # *//p')
-        [ "$((owner))" = "$main" ] || fail "the browser's WM_TRANSIENT_FOR is '$owner', not $main"
+    window=$(find_window "$title") || fail "no window \"$title\""
+    if [ -n "$main" ] && [ -n "$window" ]; then
+        owner=$(xprop -id "$window" WM_TRANSIENT_FOR | sed -n 's/.*window id # *//p')
+        [ "$((owner))" = "$main" ] || fail "WM_TRANSIENT_FOR of \"$title\" is '$owner', not $main"
         close_window "$main"
     fi
     finish_app
@@ -235,7 +236,8 @@ round_trip SelectFileWindow "PATﾌｧｲﾙの選択" --test-open=browser
 round_trip OptionWindow "ｵﾌﾟｼｮﾝ" --test-open=options
 off_screen 100000 100000
 off_screen -50000 -50000
-transient_for_main
+transient_for_main SelectFileWindow "PATﾌｧｲﾙの選択" --test-open=browser
+transient_for_main OddsMovementWindow "オッズ推移" --test-open=oddsmovement
 
 # Without a window manager the frame is the window itself.
 stop_wm
