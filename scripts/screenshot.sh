@@ -38,17 +38,23 @@ shoot() {
     echo "wrote $1"
 }
 
-# One X server with a window manager at a DPI, on a free display.
-shoot_desktop() {
-    dpi="$1"
-    out="$root/docs/desktop-$dpi.png"
-    display_file="$config/display-$dpi"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi "$dpi" -nolisten tcp 3>"$display_file" 2>/dev/null &
+# An X server at DPI $1 on a free display, with openbox: sets display, xvfb
+# and wm. $2 names the run's display file.
+start_desktop() {
+    display_file="$config/display-$2"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi "$1" -nolisten tcp 3>"$display_file" 2>/dev/null &
     xvfb=$!
     for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
     display=":$(head -n 1 "$display_file")"
     DISPLAY="$display" openbox >/dev/null 2>&1 &
     wm=$!
+}
+
+# One X server with a window manager at a DPI, on a free display.
+shoot_desktop() {
+    dpi="$1"
+    out="$root/docs/desktop-$dpi.png"
+    start_desktop "$dpi" "$dpi"
     sleep 1
     DISPLAY="$display" QT_QPA_PLATFORM=xcb QT_FONT_DPI="$dpi" \
         "$build/bin/velmora_screenshot" "$out" --desktop "$root/samples/pat/Zo-09050111.jra" || status=1
@@ -63,13 +69,7 @@ shoot_race_day() {
     out="$root/docs/race-day.png"
     day="$config/raceday"
     mkdir -p "$day"
-    display_file="$config/display-race-day"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$display_file" 2>/dev/null &
-    xvfb=$!
-    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-    display=":$(head -n 1 "$display_file")"
-    DISPLAY="$display" openbox >/dev/null 2>&1 &
-    wm=$!
+    start_desktop 96 race-day
     "$root/scripts/replay-race-day.sh" "$root/samples/raceday" "$day" --speed 300 >/dev/null &
     replay=$!
     for _ in $(seq 300); do [ -f "$day/Zo-06050411.jra" ] && break; sleep 0.1; done
@@ -85,13 +85,7 @@ shoot_odds_movement() {
     out="$root/docs/odds-movement.png"
     day="$config/pat"
     mkdir -p "$day" "$XDG_DATA_HOME"
-    display_file="$config/display-odds-movement"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$display_file" 2>/dev/null &
-    xvfb=$!
-    for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-    display=":$(head -n 1 "$display_file")"
-    DISPLAY="$display" openbox >/dev/null 2>&1 &
-    wm=$!
+    start_desktop 96 odds-movement
     DISPLAY="$display" QT_QPA_PLATFORM=xcb QT_FONT_DPI=96 \
         "$build/bin/velmora_screenshot" "$out" --odds-movement "$root/samples/raceday" "$day" || status=1
     kill "$wm" "$xvfb" 2>/dev/null || true
