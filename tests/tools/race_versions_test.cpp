@@ -140,6 +140,29 @@ TEST(RaceVersions, RaceDayFilesReadBackThroughTheReaders) {
     EXPECT_EQ(resultFiles, 1);
 }
 
+// Bought harder than the win odds imply, in every version: the pair's quinella
+// odds and the runner's place odds are the derived ones divided by the factor,
+// and nothing else changes.
+TEST(RaceVersions, OversoldPairAndPlaceBackedRunnerKeepTheirFactorInEveryVersion) {
+    VersionPlan plan = Morning();
+    std::vector<RaceVersion> plain = RaceVersions(plan);
+    plan.oversoldPairs[{2, 6}] = 2.0;
+    plan.placeBacked[9] = 3.0;
+    std::vector<RaceVersion> bought = RaceVersions(plan);
+    ASSERT_EQ(bought.size(), plain.size());
+    for (std::size_t k = 0; k < bought.size(); ++k) {
+        SCOPED_TRACE(k);
+        const Race& race = bought[k].race;
+        const double derivedPair = NumericValue(DerivedPairCell(plain[k].race, 2, 6).quinella);
+        ASSERT_EQ(race.pairs.size(), 1u) << "other pairs stay derived";
+        EXPECT_NEAR(NumericValue(race.pairs.at({2, 6}).quinella), derivedPair / 2.0, 0.1);
+        const double derivedLow = NumericValue(DerivedPlaceOdds(plain[k].race, 9).first);
+        EXPECT_NEAR(NumericValue(race.runners[8].placeOddsMin), std::max(1.0, derivedLow / 3.0), 0.1);
+        EXPECT_TRUE(race.runners[7].placeOddsMin.empty()) << "other runners' place odds stay derived";
+        EXPECT_EQ(WinPlaceOddsBytes(race).size(), WinPlaceOddsBytes(plain[k].race).size());
+    }
+}
+
 TEST(RaceVersions, TwoRacesWritingOneFileAtOneTimeFail) {
     EXPECT_THROW(RaceDayFiles({Morning(1), Morning(2)}), FixtureError);
 }
@@ -189,6 +212,12 @@ TEST(RaceVersionPlan, FaultyDescriptionsAreRefusedWithTheirLine) {
         {"versions: 10 09:00 10:00\nfiles: Zo Uo\nresult-at: 10:30\n",
          "result-at is for a race with a result"},
         {"versions: 10 09:00 10:00\nseed: -1\n", "line 2: seed must be a whole number"},
+        {"versions: 10 09:00 10:00\noversold: 1-2 2\n", "oversold: no running runner 2"},
+        {"versions: 10 09:00 10:00\noversold: 1-1 2\n", "line 2: an oversold pair needs two runners"},
+        {"versions: 10 09:00 10:00\noversold: 1 3 2\n", "line 2: an oversold line reads"},
+        {"versions: 10 09:00 10:00\noversold: 1-3 0\n", "line 2: a factor must be above 0"},
+        {"versions: 10 09:00 10:00\nplace-backed: 4 2\n", "place-backed: no running runner 4"},
+        {"versions: 10 09:00 10:00\nplace-backed: 3\n", "line 2: a place-backed line reads"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -199,6 +199,8 @@ int PaidPlaces(const Race& race) {
     return StarterCount(race) <= 7 ? 2 : 3;
 }
 
+} // namespace
+
 // The range the place odds of a runner are shown in.
 std::pair<std::string, std::string> DerivedPlaceOdds(const Race& race, int number) {
     const Runner& runner = RunnerAt(race, number);
@@ -211,6 +213,12 @@ std::pair<std::string, std::string> DerivedPlaceOdds(const Race& race, int numbe
     double high = std::max(low, CutOdds(fair * 1.35));
     return {FormatOdds(low, 5), FormatOdds(high, 5)};
 }
+
+std::string DividedOdds(const std::string& odds, double factor, std::size_t width) {
+    return FormatOdds(CutOdds(NumericValue(odds) / factor), width);
+}
+
+namespace {
 
 std::pair<std::string, std::string> PlaceOddsOf(const Race& race, int number) {
     const Runner& runner = RunnerAt(race, number);

@@ -152,6 +152,10 @@ void ReplaceByRename(const std::filesystem::path& folder, const std::string& nam
 
 // Derived values, exposed for tests that want to compare with them.
 PairCell DerivedPairCell(const Race& race, int i, int j);
+// The place odds range of a runner, as low and high texts.
+std::pair<std::string, std::string> DerivedPlaceOdds(const Race& race, int number);
+// Odds text divided by `factor`, cut and written as in a field `width` wide.
+std::string DividedOdds(const std::string& odds, double factor, std::size_t width);
 std::vector<int> FinishingOrder(const Race& race);
 
 // The description text format of the velmora-patfixture tool (README.md).

@@ -38,6 +38,13 @@ std::string WinOddsText(double odds) {
     return buffer;
 }
 
+void CheckBoughtRunner(const VersionPlan& plan, int horse, const std::string& key) {
+    if (horse < 1 || horse > static_cast<int>(plan.race.runners.size()) ||
+        OpeningOdds(plan.race.runners[static_cast<std::size_t>(horse - 1)]) <= 0.0) {
+        throw FixtureError(key + ": no running runner " + std::to_string(horse));
+    }
+}
+
 void CheckPlan(const VersionPlan& plan) {
     if (plan.count < 2) {
         throw FixtureError("a race needs at least two versions, not " + std::to_string(plan.count));
@@ -55,6 +62,13 @@ void CheckPlan(const VersionPlan& plan) {
     if (plan.resultSecond >= 0 &&
         (plan.resultSecond <= plan.lastSecond || plan.resultSecond >= kSecondsPerDay)) {
         throw FixtureError("the result comes after the last version, within the day");
+    }
+    for (const auto& [pair, factor] : plan.oversoldPairs) {
+        CheckBoughtRunner(plan, pair.first, "oversold");
+        CheckBoughtRunner(plan, pair.second, "oversold");
+    }
+    for (const auto& [horse, factor] : plan.placeBacked) {
+        CheckBoughtRunner(plan, horse, "place-backed");
     }
     for (const Movement& move : plan.moves) {
         int n = static_cast<int>(plan.race.runners.size());
@@ -134,6 +148,22 @@ Race VersionRace(const Race& opening, const std::vector<double>& odds, int secon
     return race;
 }
 
+// Pairs and place odds bought harder than the win odds imply, the way the
+// market sometimes does.
+void BuyHarder(Race& race, const VersionPlan& plan) {
+    for (const auto& [pair, factor] : plan.oversoldPairs) {
+        PairCell cell = DerivedPairCell(race, pair.first, pair.second);
+        cell.quinella = DividedOdds(cell.quinella, factor, 6);
+        race.pairs[pair] = cell;
+    }
+    for (const auto& [horse, factor] : plan.placeBacked) {
+        auto [low, high] = DerivedPlaceOdds(race, horse);
+        Runner& runner = race.runners[static_cast<std::size_t>(horse - 1)];
+        runner.placeOddsMin = DividedOdds(low, factor, 5);
+        runner.placeOddsMax = DividedOdds(high, factor, 5);
+    }
+}
+
 // "HH:MM" or "HH:MM:SS" into seconds since midnight.
 int ParseClock(std::string_view text) {
     // "HH:MM" is five characters, "HH:MM:SS" eight; every part two digits.
@@ -194,6 +224,10 @@ struct PlanKeys {
             Versions(words);
         } else if (key == "backed" || key == "drifting") {
             Move(words, key == "backed");
+        } else if (key == "oversold") {
+            Oversold(words);
+        } else if (key == "place-backed") {
+            PlaceBacked(words);
         } else if (key == "noise") {
             plan.noise = ParseNumber(One(words, "noise"), "noise");
         } else if (key == "seed") {
@@ -221,6 +255,34 @@ struct PlanKeys {
         plan.firstSecond = ParseClock(words[1]);
         plan.lastSecond = ParseClock(words[2]);
         hasVersions = true;
+    }
+
+    static double Factor(std::string_view text) {
+        double factor = ParseNumber(text, "a factor");
+        if (!(factor > 0.0)) {
+            throw FixtureError("a factor must be above 0");
+        }
+        return factor;
+    }
+
+    void Oversold(const std::vector<std::string_view>& words) {
+        const std::size_t dash = words.empty() ? std::string_view::npos : words[0].find('-');
+        if (words.size() != 2 || dash == std::string_view::npos) {
+            throw FixtureError("an oversold line reads: HORSE-HORSE factor");
+        }
+        int a = ParseWhole(words[0].substr(0, dash), "a horse number");
+        int b = ParseWhole(words[0].substr(dash + 1), "a horse number");
+        if (a == b) {
+            throw FixtureError("an oversold pair needs two runners");
+        }
+        plan.oversoldPairs[{std::min(a, b), std::max(a, b)}] = Factor(words[1]);
+    }
+
+    void PlaceBacked(const std::vector<std::string_view>& words) {
+        if (words.size() != 2) {
+            throw FixtureError("a place-backed line reads: horse factor");
+        }
+        plan.placeBacked[ParseWhole(words[0], "a horse number")] = Factor(words[1]);
     }
 
     void Move(const std::vector<std::string_view>& words, bool backed) {
@@ -269,6 +331,7 @@ std::vector<RaceVersion> RaceVersions(const VersionPlan& plan) {
         int second = SecondOf(plan, k);
         Race race = k == 0 ? VersionRace(plan.race, {}, second)
                            : VersionRace(plan.race, WinOddsAt(opening, factors, noise, progress), second);
+        BuyHarder(race, plan);
         versions.push_back({second, std::move(race)});
     }
     return versions;

@@ -20,6 +20,7 @@
 #include "pat_fixture.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,10 @@ struct VersionPlan {
     int firstSecond = 9 * 3600; // seconds since midnight of the first version
     int lastSecond = 10 * 3600;
     std::vector<Movement> moves;
+    // Money the win odds don't explain, in every version: a pair's quinella
+    // odds, or a runner's place odds, are the derived ones divided by the factor.
+    std::map<std::pair<int, int>, double> oversoldPairs;
+    std::map<int, double> placeBacked;
     // Spread of the random step each version adds to every runner's share, relative.
     double noise = 0.03;
     std::uint64_t seed = 1;
