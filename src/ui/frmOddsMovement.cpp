@@ -233,6 +233,8 @@ QWidget* frmOddsMovement::BuildListPanes() {
     connect(lstVersions_, &QTableWidget::itemSelectionChanged, this, &frmOddsMovement::VersionPicked);
     grdOversold_ = ListGrid("grdOversold",
                             {QStringLiteral("馬連"), QStringLiteral("ｵｯｽﾞ"), QStringLiteral("比率")}, panes);
+    // A header sorts descending until told otherwise; pairs read best from 1-2 on.
+    grdOversold_->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     grdOversold_->setSortingEnabled(true);
     grdPairs_ = ListGrid("grdPairs", {QStringLiteral("推奨買い目"), QStringLiteral("印")}, panes);
     auto* marks = new QWidget(panes);

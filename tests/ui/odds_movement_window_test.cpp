@@ -179,6 +179,32 @@ TEST_F(OddsMovementWindowTest, ShowsHowTheMoneyMovedOverTheRecordedDay) {
     }
 }
 
+// At the default thresholds the sample race's money the win odds don't explain
+// is marked: two pairs bought hard, one runner backed for a place.
+TEST_F(OddsMovementWindowTest, MarksTheSampleDaysAnomaliesAtTheDefaultThresholds) {
+    RecordVersions(30);
+    window->UpdateFormFromSelection(OddsPath());
+    frmOddsMovement* movement = Open();
+    for (int no = 1; no <= 16; ++no) {
+        EXPECT_EQ(RunnerCell(movement, no, MovementRunnerModel::Gap),
+                  no == 4 ? QStringLiteral("単6/複2") : QString())
+            << no;
+    }
+    QTableWidget* oversold = Find<QTableWidget>(movement, "grdOversold");
+    ASSERT_EQ(oversold->rowCount(), 2);
+    EXPECT_EQ(oversold->item(0, 0)->text(), " 3- 8") << "in pair order";
+    EXPECT_EQ(oversold->item(1, 0)->text(), "10-14");
+    EXPECT_EQ(oversold->item(1, 2)->text(), "1.76");
+    QTableWidget* pairs = Find<QTableWidget>(movement, "grdPairs");
+    QStringList marks;
+    for (int row = 0; row < pairs->rowCount(); ++row) {
+        if (!pairs->item(row, 1)->text().isEmpty()) {
+            marks << pairs->item(row, 0)->text().trimmed() + " " + pairs->item(row, 1)->text();
+        }
+    }
+    EXPECT_EQ(marks, QStringList({"4- 5 ずれ 4番", "4-14 ずれ 4番", "4-10 ずれ 4番", "10-14 売れすぎ 1.76"}));
+}
+
 TEST_F(OddsMovementWindowTest, ChartsTheSelectedRunnersSupportOverFileTime) {
     RecordVersions(30);
     window->UpdateFormFromSelection(OddsPath());
