@@ -93,7 +93,9 @@ OddsMovement::OddsMovement(const std::vector<OddsVersion>& held, const std::stri
 }
 
 void OddsMovement::ReadVersions(const std::vector<OddsVersion>& held, const std::string& oddsFileName) {
-    for (FiguresAt& state : FiguresOfVersions(held)) {
+    std::vector<FiguresAt> states = FiguresOfVersions(held);
+    versions_.reserve(states.size() + 1);
+    for (FiguresAt& state : states) {
         const OddsVersion& version = held[static_cast<std::size_t>(state.version)];
         versions_.push_back({version.seenMs, version.modifiedMs, oddsFileName, std::move(state.figures)});
     }
