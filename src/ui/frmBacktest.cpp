@@ -61,20 +61,6 @@ const char* const kNotIntoPatFolderMessage = "PATフォルダには保存でき�
 const char* const kRunFailedMessage = "集計に失敗しました。";
 const char* const kErrorCaption = "えらー";
 
-// Grids that look like the file browser's: no row header, tight rows,
-// left-aligned captions, whole rows selected, nothing editable.
-void StyleGrid(QTableView* grid) {
-    grid->verticalHeader()->hide();
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
-    grid->horizontalHeader()->setDefaultAlignment(kCaptionAlignment);
-    grid->horizontalHeader()->setHighlightSections(false);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setWordWrap(false);
-    grid->setTextElideMode(Qt::ElideRight);
-}
-
 QTableWidgetItem* Item(const QString& text, Qt::Alignment alignment = kCaptionAlignment) {
     auto* item = new QTableWidgetItem(text);
     item->setTextAlignment(alignment);

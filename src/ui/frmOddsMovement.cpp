@@ -39,19 +39,6 @@ constexpr double kDefaultHeight = 12600;
 constexpr Qt::Alignment kCaptionAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment kNumberAlignment = Qt::AlignRight | Qt::AlignVCenter;
 
-// Grids like the back-test window's: no row header, tight rows, whole rows
-// selected, nothing editable.
-void StyleGrid(QTableView* grid) {
-    grid->verticalHeader()->hide();
-    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
-    grid->horizontalHeader()->setDefaultAlignment(kCaptionAlignment);
-    grid->horizontalHeader()->setHighlightSections(false);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setWordWrap(false);
-}
-
 // A cell that sorts by its number rather than by its text.
 class NumberItem : public QTableWidgetItem {
 public:

@@ -1,9 +1,11 @@
 #include "ui/sheet_widgets.h"
 
 #include <QFontInfo>
+#include <QHeaderView>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTableView>
 #include <QtMath>
 
 namespace velmora {
@@ -49,6 +51,18 @@ QPushButton* CommandButton(const char* name, const QString& caption, QWidget* pa
     button->setObjectName(QString::fromUtf8(name));
     button->setAutoDefault(false);
     return button;
+}
+
+void StyleGrid(QTableView* grid) {
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 4);
+    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setWordWrap(false);
+    grid->setTextElideMode(Qt::ElideRight);
 }
 
 } // namespace velmora

@@ -3,6 +3,8 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 
+class QTableView;
+
 namespace velmora {
 
 // A tall, narrow button whose caption runs top to bottom, one character a line.
@@ -31,6 +33,10 @@ protected:
 // The texts come from Japanese Windows, where the byte 0x5C is the yen sign;
 // CJK fonts here draw U+005C as a backslash, so the screen shows "¥" instead.
 QString WithYenSign(const QString& text);
+
+// Grids that look like the file browser's: no row header, tight rows,
+// left-aligned captions, whole rows selected, nothing editable.
+void StyleGrid(QTableView* grid);
 
 // A push button that Enter does not press unless it has the focus.
 QPushButton* CommandButton(const char* name, const QString& caption, QWidget* parent);
