@@ -67,12 +67,6 @@ int Win1Runner(const RaceFigures& figures) {
     return runner;
 }
 
-// Whether a held race is the race of an odds file modified at `modifiedMs`:
-// the same file name seen a year ago is another race.
-bool IsSameRace(const HeldRace& held, std::int64_t modifiedMs) {
-    return modifiedMs >= held.firstModifiedMs - kRaceGapMs && modifiedMs <= held.lastModifiedMs + kRaceGapMs;
-}
-
 Win1Movement MovementBetween(const RaceFigures& first, const RaceFigures& last, int runner) {
     // The factor plays no part here: only the supports are compared.
     for (const MovementRow& row : ComputeMovement(first, last, 0.0)) {
@@ -93,7 +87,7 @@ Win1Movement Win1MovementOf(HistoryStore* history, const std::string& oddsPath, 
     }
     std::optional<HeldRace> held = history->FindRace(oddsPath);
     std::optional<std::int64_t> modifiedMs = FileModifiedMs(oddsPath);
-    if (!held || !modifiedMs || !IsSameRace(*held, *modifiedMs)) {
+    if (!held || !modifiedMs || !IsOfHeldRace(*held, *modifiedMs)) {
         return Win1Movement::NoHistory;
     }
     std::vector<FiguresAt> states = FiguresOfVersions(history->Versions(held->id));
@@ -108,13 +102,8 @@ Win1Movement Win1MovementOf(HistoryStore* history, const std::string& oddsPath, 
 void MarkAnomalies(std::vector<BacktestPair>& pairs, const RaceFigures& figures,
                    const AnomalyThresholds& thresholds) {
     Anomalies anomalies = ComputeAnomalies(figures, thresholds);
-    auto hasRankGap = [&anomalies](int runner) {
-        return std::any_of(anomalies.rankGaps.begin(), anomalies.rankGaps.end(),
-                           [runner](const RankGap& gap) { return gap.no == runner; });
-    };
     for (BacktestPair& pair : pairs) {
-        pair.anomalyMark = IsOversold(anomalies, pair.first, pair.second) || hasRankGap(pair.first) ||
-                           hasRankGap(pair.second);
+        pair.anomalyMark = IsMarkedPair(anomalies, pair.first, pair.second);
     }
 }
 

@@ -116,10 +116,26 @@ Anomalies ComputeAnomalies(const RaceFigures& figures, const AnomalyThresholds& 
     return anomalies;
 }
 
+const PairShare* FindOversold(const Anomalies& anomalies, int a, int b) {
+    for (const PairShare& pair : anomalies.oversoldPairs) {
+        if ((pair.a == a && pair.b == b) || (pair.a == b && pair.b == a)) {
+            return &pair;
+        }
+    }
+    return nullptr;
+}
+
 bool IsOversold(const Anomalies& anomalies, int a, int b) {
-    return std::any_of(
-        anomalies.oversoldPairs.begin(), anomalies.oversoldPairs.end(),
-        [&](const PairShare& pair) { return (pair.a == a && pair.b == b) || (pair.a == b && pair.b == a); });
+    return FindOversold(anomalies, a, b) != nullptr;
+}
+
+bool HasRankGap(const Anomalies& anomalies, int no) {
+    return std::any_of(anomalies.rankGaps.begin(), anomalies.rankGaps.end(),
+                       [no](const RankGap& gap) { return gap.no == no; });
+}
+
+bool IsMarkedPair(const Anomalies& anomalies, int a, int b) {
+    return IsOversold(anomalies, a, b) || HasRankGap(anomalies, a) || HasRankGap(anomalies, b);
 }
 
 } // namespace velmora

@@ -44,7 +44,14 @@ std::vector<PairShare> ComputePairShares(const RaceFigures& figures);
 // The anomaly marks of one version of the odds.
 Anomalies ComputeAnomalies(const RaceFigures& figures, const AnomalyThresholds& thresholds);
 
+// The pair (in either order) among the oversold pairs, or null.
+const PairShare* FindOversold(const Anomalies& anomalies, int a, int b);
 // True when the pair (in either order) is among the oversold pairs.
 bool IsOversold(const Anomalies& anomalies, int a, int b);
+// True when the runner's win and place popularity disagree.
+bool HasRankGap(const Anomalies& anomalies, int no);
+// A pair carries a mark when it is oversold or either runner's popularity
+// disagrees.
+bool IsMarkedPair(const Anomalies& anomalies, int a, int b);
 
 } // namespace velmora

@@ -60,6 +60,12 @@ struct OddsVersion {
 // and the same file name comes back only at next year's meeting.
 inline constexpr std::int64_t kRaceGapMs = 7LL * 24 * 60 * 60 * 1000;
 
+// Whether a version of a race's files modified at `modifiedMs` belongs to the
+// held race, by the rule above that the store records by.
+inline bool IsOfHeldRace(const HeldRace& race, std::int64_t modifiedMs) {
+    return modifiedMs >= race.firstModifiedMs - kRaceGapMs && modifiedMs <= race.lastModifiedMs + kRaceGapMs;
+}
+
 // The odds history in an SQLite database. Every distinct version of a race's
 // odds and quinella files is kept, compressed, each in a transaction of its
 // own. A database that can't be used turns the store off: it then records

@@ -17,20 +17,6 @@ std::string RatioText(double ratio) {
     return text;
 }
 
-const PairShare* OversoldPair(const Anomalies& anomalies, int a, int b) {
-    for (const PairShare& pair : anomalies.oversoldPairs) {
-        if ((pair.a == a && pair.b == b) || (pair.a == b && pair.b == a)) {
-            return &pair;
-        }
-    }
-    return nullptr;
-}
-
-bool HasRankGap(const Anomalies& anomalies, int no) {
-    return std::any_of(anomalies.rankGaps.begin(), anomalies.rankGaps.end(),
-                       [no](const RankGap& gap) { return gap.no == no; });
-}
-
 std::string PairMark(const RecommendedPair& pair) {
     std::string mark;
     if (pair.ratio > 0.0) {
@@ -157,7 +143,7 @@ void OddsMovement::MarkChosenVersion() {
         runners_.push_back(std::move(runner));
     }
     for (RecommendedPair& pair : pairs_) {
-        const PairShare* oversold = OversoldPair(anomalies_, pair.a, pair.b);
+        const PairShare* oversold = FindOversold(anomalies_, pair.a, pair.b);
         pair.ratio = oversold != nullptr ? oversold->ratio : 0.0;
         pair.rankGapRunners.clear();
         for (int no : {pair.a, pair.b}) {
