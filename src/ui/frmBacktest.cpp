@@ -58,6 +58,8 @@ const char* const kFolderMissingMessage = "フォルダが見つかりません�
 const char* const kFolderUnreadableMessage = "フォルダを読み込めません。";
 const char* const kWriteFailedMessage = "ファイルの書き込みに失敗しました。";
 const char* const kNotIntoPatFolderMessage = "PATフォルダには保存できません。";
+const char* const kNotAPlainFileMessage =
+    "普通のファイルではない (フォルダやハードリンクなど) ため、保存できません。";
 const char* const kRunFailedMessage = "集計に失敗しました。";
 const char* const kErrorCaption = "えらー";
 
@@ -606,6 +608,9 @@ void frmBacktest::btnSave_Click() {
     switch (target.verdict) {
     case SaveTargetVerdict::InsideProtectedFolder:
         messages_.ShowMessage(kNotIntoPatFolderMessage, kAppTitle, MessageIcon::None);
+        return;
+    case SaveTargetVerdict::NotAPlainFile:
+        messages_.ShowMessage(kNotAPlainFileMessage, kErrorCaption, MessageIcon::Critical);
         return;
     case SaveTargetVerdict::Unresolvable:
         messages_.ShowMessage(kWriteFailedMessage, kErrorCaption, MessageIcon::Critical);

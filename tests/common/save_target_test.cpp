@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 namespace velmora {
@@ -28,6 +31,9 @@ protected:
         fs::create_symlink("link-zo.csv", out / "link-to-link.csv");
         fs::create_symlink("loop-b.csv", out / "loop-a.csv");
         fs::create_symlink("loop-a.csv", out / "loop-b.csv");
+        fs::create_symlink("../pat/Zo-06050201.jra", out / "relative.csv");
+        fs::create_symlink(pat / "missing" / "new.csv", out / "deep-dangling.csv");
+        fs::create_symlink(pat / "Velmora", out / "dir-link");
     }
 
     SaveTarget Resolve(const fs::path& chosen) const {
@@ -50,6 +56,10 @@ TEST_F(SaveTargetTest, EveryWayIntoThePatFolderIsRefused) {
         out / "link-dir.csv",         // a link to the folder
         out / "patlink" / "x.csv",    // a folder reached through a link
         out / "patlink" / ".." / "pat" / "y.csv",
+        out / "relative.csv",                // a relative link climbing back up
+        out / "patlink" / "new" / "x.csv",   // a folder not there yet, below a linked one
+        out / "deep-dangling.csv",           // a dangling link into a missing PAT subfolder
+        out / "dir-link" / "history.sqlite", // a dangling link named as a folder
     };
     for (const fs::path& chosen : refused) {
         EXPECT_EQ(Resolve(chosen).verdict, SaveTargetVerdict::InsideProtectedFolder) << chosen;
@@ -72,10 +82,38 @@ TEST_F(SaveTargetTest, OtherTargetsAreAllowedAtTheirFinalPath) {
     EXPECT_EQ(Resolve(dir.path() / "pat2" / "x.csv").verdict, SaveTargetVerdict::Allowed);
 }
 
+TEST_F(SaveTargetTest, FoldersNotThereYetResolveAsTheWriterWouldCreateThem) {
+    SaveTarget nested = Resolve(out / "missing" / "deeper" / ".." / "x.csv");
+    EXPECT_EQ(nested.verdict, SaveTargetVerdict::Allowed);
+    EXPECT_EQ(nested.path, (fs::canonical(out) / "missing" / "x.csv").string());
+}
+
 TEST_F(SaveTargetTest, TargetsThatCannotBeResolvedAreNotWritten) {
-    for (const fs::path& chosen : {out / "loop-a.csv", out / "missing" / "x.csv", fs::path()}) {
+    dir.Write("out/plain.csv", "x");
+    for (const fs::path& chosen : {out / "loop-a.csv", out / "plain.csv" / "x.csv", fs::path()}) {
         EXPECT_EQ(Resolve(chosen).verdict, SaveTargetVerdict::Unresolvable) << chosen;
     }
+}
+
+// A write lands in the file's contents: a folder, a pipe or a file that
+// shares its contents with a PAT file under another name is never written.
+TEST_F(SaveTargetTest, OnlyAnOrdinaryFileOfItsOwnIsWritten) {
+    fs::create_hard_link(pat / "Zo-06050201.jra", out / "hard-link.csv");
+    ASSERT_EQ(mkfifo((out / "pipe.csv").c_str(), 0600), 0);
+    fs::create_directory(out / "folder.csv");
+    fs::create_symlink("pipe.csv", out / "to-pipe.csv");
+    for (const fs::path& chosen :
+         {out / "hard-link.csv", out / "pipe.csv", out / "folder.csv", out / "to-pipe.csv"}) {
+        EXPECT_EQ(Resolve(chosen).verdict, SaveTargetVerdict::NotAPlainFile) << chosen;
+    }
+}
+
+TEST_F(SaveTargetTest, APathLiesInOrBelowAFolderByTheSameRule) {
+    EXPECT_TRUE(LiesInOrBelow((out / "patlink" / "x").string(), pat.string()));
+    EXPECT_TRUE(LiesInOrBelow((pat / "sub").string(), (out / "patlink").string()));
+    EXPECT_TRUE(LiesInOrBelow(pat.string(), pat.string()));
+    EXPECT_FALSE(LiesInOrBelow((dir.path() / "pat2").string(), pat.string()));
+    EXPECT_FALSE(LiesInOrBelow((out / "x").string(), ""));
 }
 
 } // namespace
