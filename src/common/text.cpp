@@ -51,6 +51,19 @@ std::string VisibleText(std::string_view text) {
     return out;
 }
 
+std::string VisibleLines(std::string_view text) {
+    std::string out;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find('\n', start);
+        out += VisibleText(text.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos) {
+            return out;
+        }
+        out += '\n';
+        start = end + 1;
+    }
+}
+
 bool IsAscii(std::string_view bytes) {
     return std::all_of(bytes.begin(), bytes.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });

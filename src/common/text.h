@@ -32,6 +32,9 @@ std::string ToLowerAscii(std::string_view text);
 // DEL and C1, also a stray byte in the C1 range) becomes "?", so that a name
 // from a file can neither move the cursor, retitle the window nor break a line.
 std::string VisibleText(std::string_view text);
+// The same for a message of several lines: each line made visible, the line
+// breaks kept.
+std::string VisibleLines(std::string_view text);
 
 // Encodes one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);

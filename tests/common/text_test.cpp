@@ -37,6 +37,8 @@ TEST(Text, ControlCharactersAreShownAsAVisibleSubstitute) {
               "?2J?2J");
     // Everything printable stays as it is, non-breaking space and kana included.
     EXPECT_EQ(VisibleText("東京 ﾄﾘｹｼ \xC2\xA0~"), "東京 ﾄﾘｹｼ \xC2\xA0~");
+    // A message of several lines keeps its line breaks and nothing else.
+    EXPECT_EQ(VisibleLines("一行目\n/data/\x1B[31m\r\n\n"), "一行目\n/data/?[31m?\n\n");
 }
 
 TEST(Text, ComparesAsciiWithoutCase) {
