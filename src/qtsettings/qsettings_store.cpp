@@ -1,5 +1,8 @@
 #include "qtsettings/qsettings_store.h"
 
+#include "common/save_target.h"
+#include "settings/settings_ops.h"
+
 #include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -188,13 +191,36 @@ void QSettingsStore::Write(const std::string& section, const std::string& key, c
     settings_->sync();
 }
 
+// Where the settings and their lock file would really be written, through
+// every link: never into the PAT folder, never into anything but an ordinary
+// file of their own. Empty when both are fine.
+std::string QSettingsStore::TargetProblem() const {
+    const std::vector<std::string> patFolder{GetPatFolder(*this)};
+    for (const fs::path& file : {file_, LockFile(file_)}) {
+        switch (ResolveSaveTarget(file.string(), patFolder).verdict) {
+        case SaveTargetVerdict::Allowed:
+            break;
+        case SaveTargetVerdict::InsideProtectedFolder:
+            return "settings file " + file.string() + " leads into the PAT folder";
+        case SaveTargetVerdict::NotAPlainFile:
+            return "settings file " + file.string() + " is not an ordinary file of its own";
+        case SaveTargetVerdict::Unresolvable:
+            return "settings file " + file.string() + " cannot be followed to a place to write";
+        }
+    }
+    return {};
+}
+
 // QSettings would wait for its lock without end and read whatever the file
 // has become; both are looked at again before every write.
 bool QSettingsStore::CanWrite() {
     if (!settings_ || !problem_.empty()) {
         return false;
     }
-    std::string problem = SettingsFileProblem(file_);
+    std::string problem = TargetProblem();
+    if (problem.empty()) {
+        problem = SettingsFileProblem(file_);
+    }
     if (problem.empty()) {
         std::error_code ignored; // a folder that can't be made shows in the lock below
         fs::create_directories(file_.parent_path(), ignored);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 class QSettings;
 
@@ -46,6 +47,7 @@ public:
     static std::filesystem::path UserSettingsFile();
 
 private:
+    std::string TargetProblem() const;
     bool CanWrite();
     void Report(std::string problem);
 

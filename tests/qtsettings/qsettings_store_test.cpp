@@ -153,6 +153,27 @@ TEST_F(QSettingsStoreTest, ALockThatIsAFolderStopsWritesNotReads) {
     EXPECT_EQ(test::ReadFileBytes(home.SettingsFile()), bytes);
 }
 
+// Settings reached through a link into the PAT folder they name are read but
+// never written there, and the store says why once.
+TEST_F(QSettingsStoreTest, SettingsThatLeadIntoThePatFolderAreNeverWrittenThere) {
+    test::TempDir pat;
+    pat.Write("Velmora.conf", "[Option]\nPatFolder=" + pat.path().string() + "\n");
+    pat.Write("Zo-06050211.jra", "odds");
+    fs::create_symlink(pat.path(), home.SettingsFile().parent_path());
+    const auto before = test::ReadFileBytes(pat.path() / "Velmora.conf");
+    {
+        QSettingsStore store;
+        Listen(store);
+        EXPECT_EQ(GetPatFolder(store), pat.path().string() + "/");
+        store.Write("MainWindow", "Left", "20");
+        EXPECT_EQ(store.Read("MainWindow", "Left"), "20");
+    }
+    ASSERT_EQ(problems.size(), 1U);
+    EXPECT_NE(problems.front().find("PAT folder"), std::string::npos) << problems.front();
+    EXPECT_EQ(test::ReadFileBytes(pat.path() / "Velmora.conf"), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(pat.path()), fs::directory_iterator()), 2);
+}
+
 // Another program holding the lock delays a write a little, not for ever.
 TEST_F(QSettingsStoreTest, ALockHeldElsewhereStopsTheWriteAfterAWhile) {
     home.WriteSettings("[MainWindow]\nLeft=1440\n");
