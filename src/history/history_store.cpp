@@ -1,5 +1,6 @@
 #include "history/history_store.h"
 
+#include "common/save_target.h"
 #include "history/compression.h"
 #include "history/sqlite.h"
 #include "patdata/file_naming.h"
@@ -9,14 +10,21 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <string_view>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 namespace velmora {
@@ -60,6 +68,26 @@ constexpr std::int64_t kSchemaVersion = static_cast<std::int64_t>(kMigrations.si
 const std::string kSubject = "オッズ履歴のデータベース";
 const std::string kWorksOn = "履歴を記録せずに続けます。";
 const std::string kReadsOn = "履歴なしで続けます。";
+
+// The files SQLite writes beside a database; each must be as safe a place to
+// write as the database itself.
+constexpr std::array<const char*, 3> kCompanionSuffixes{{"-wal", "-shm", "-journal"}};
+
+std::string RefusalFor(SaveTargetVerdict verdict, const std::string& file) {
+    switch (verdict) {
+    case SaveTargetVerdict::InsideProtectedFolder:
+        return kSubject + "の置き場所が PAT のフォルダの中にあたるため、" + kWorksOn + "\n" + file;
+    case SaveTargetVerdict::NotAPlainFile:
+        return kSubject + "が普通のファイルではない (フォルダ、パイプ、ハードリンクなど) ため、" + kWorksOn +
+               "\n" + file;
+    case SaveTargetVerdict::Unresolvable:
+        return kSubject + "の置き場所に書き込めない (たどれないリンクか、フォルダでないものがある) ため、" +
+               kWorksOn + "\n" + file;
+    case SaveTargetVerdict::Allowed:
+        break;
+    }
+    return {};
+}
 
 struct RaceKey {
     std::string folder;
@@ -133,13 +161,76 @@ bool Exists(const std::string& path) {
     return fs::symlink_status(path, error).type() != fs::file_type::not_found;
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) {
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+// An exclusive lock on one file, apart from SQLite's own locks, taken within a
+// wait and given back when the object goes.
+class FileLock {
+public:
+    FileLock(const std::string& path, int waitMs)
+        : fd_(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC)) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+        while (fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+                close(fd_);
+                fd_ = -1;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~FileLock() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // Whether the lock is held, and on the file of that identity.
+    bool Holds(const std::optional<FileIdentity>& file) const {
+        struct stat status {};
+        return fd_ >= 0 && file && fstat(fd_, &status) == 0 &&
+               FileIdentity{static_cast<std::uint64_t>(status.st_dev),
+                            static_cast<std::uint64_t>(status.st_ino)} == *file;
+    }
+
+private:
+    int fd_;
+};
+
+// A database in WAL mode that no connection has open: its header says WAL,
+// and no -wal or -shm file lies beside it. Read as it stands, it stays
+// without them.
+bool IsIdleWalDatabase(const std::string& path) {
+    std::error_code error;
+    const fs::path file = fs::canonical(path, error);
+    if (error) {
+        return false;
+    }
+    std::array<char, 20> header{};
+    std::ifstream in(file, std::ios::binary);
+    if (!in.read(header.data(), header.size())) {
+        return false;
+    }
+    static constexpr std::string_view kMagic("SQLite format 3\0", 16);
+    const bool wal =
+        std::string_view(header.data(), kMagic.size()) == kMagic && header[18] == 2 && header[19] == 2;
+    return wal && !Exists(file.string() + "-wal") && !Exists(file.string() + "-shm");
+}
+
 std::string ProblemFor(const sqlite::Error& error, const std::string& path) {
     if (error.IsBusy()) {
         return kSubject + "が他のプログラムに使われたままのため、" + kWorksOn + "\n" + path;
     }
     if (error.IsCorrupt()) {
-        return kSubject + "が壊れているため、" + kWorksOn + "次に起動したときに退避して作り直します。\n" +
-               path;
+        return kSubject + "が壊れているため、" + kWorksOn + "次に開くときに退避して作り直します。\n" + path;
     }
     return kSubject + "に書き込めないため、" + kWorksOn + "\n" + path + "\n(" + error.what() + ")";
 }
@@ -182,6 +273,38 @@ public:
     NewerSchema() : std::runtime_error("newer schema") {}
 };
 
+// Thrown when the file says it holds this program's schema but its tables
+// don't have the columns the program reads and writes.
+class BrokenSchema : public std::runtime_error {
+public:
+    explicit BrokenSchema(const std::string& what) : std::runtime_error(what) {}
+};
+
+constexpr const char* kSelectVersions =
+    "SELECT kind, modified_ms, seen_ms, size, compressed FROM odds_version ";
+
+void RefuseNewerSchema(sqlite::Database& db) {
+    if (SchemaVersion(db) > kSchemaVersion) {
+        throw NewerSchema();
+    }
+}
+
+// Prepares what the store asks of each table, which fails on a missing table
+// or column, so that a broken file is said at once rather than read as empty.
+void CheckSchema(sqlite::Database& db) {
+    try {
+        db.Prepare(std::string(kSelectRaces) + "LIMIT 0");
+        db.Prepare(std::string(kSelectVersions) + "WHERE race_id = 0 LIMIT 0");
+    } catch (const sqlite::Error& error) {
+        throw BrokenSchema(error.what());
+    }
+}
+
+std::string BrokenSchemaProblem(const std::string& path, const std::string& detail,
+                                const std::string& goesOn) {
+    return kSubject + "の構造が壊れているため、" + goesOn + "\n" + path + "\n(" + detail + ")";
+}
+
 void Migrate(sqlite::Database& db) {
     // Checked before taking the write lock, so that opening an up-to-date
     // database never waits for another writer.
@@ -207,17 +330,29 @@ void Migrate(sqlite::Database& db) {
     transaction.Commit();
 }
 
+// The one rule for which held race a file time belongs to, for recording and
+// for reading alike: within a week of the race's versions, the nearest race
+// first and the latest of two as near.
+constexpr const char* kOfFileTime =
+    " AND :file_time BETWEEN first_modified_ms - :gap AND last_modified_ms + :gap "
+    "ORDER BY CASE WHEN :file_time < first_modified_ms THEN first_modified_ms - :file_time "
+    "WHEN :file_time > last_modified_ms THEN :file_time - last_modified_ms ELSE 0 END, id DESC LIMIT 1";
+
+void BindFileTime(sqlite::Statement& statement, std::int64_t fileTimeMs) {
+    statement.Bind(":file_time", fileTimeMs).Bind(":gap", kRaceGapMs);
+}
+
 std::optional<std::int64_t> MatchingRace(sqlite::Database& db, const RaceKey& key, const RaceHeader& header,
                                          std::int64_t modifiedMs) {
-    auto find = db.Prepare("SELECT id FROM race WHERE folder = ?1 AND file_name = ?2 AND course = ?3 "
-                           "AND meeting_no = ?4 AND meeting_day = ?5 AND race_no = ?6 "
-                           "AND ?7 BETWEEN first_modified_ms - ?8 AND last_modified_ms + ?8 "
-                           "ORDER BY id DESC LIMIT 1");
+    auto find =
+        db.Prepare(std::string("SELECT id FROM race WHERE folder = ?1 AND file_name = ?2 AND course = ?3 "
+                               "AND meeting_no = ?4 AND meeting_day = ?5 AND race_no = ?6") +
+                   kOfFileTime);
     find.Bind(1, key.folder).Bind(2, key.fileName).Bind(3, Trimmed(header.CourseName));
     find.Bind(4, std::int64_t{CountFromField(header.MeetingNo)});
     find.Bind(5, std::int64_t{CountFromField(header.MeetingDay)});
     find.Bind(6, std::int64_t{CountFromField(header.RaceNo)});
-    find.Bind(7, modifiedMs).Bind(8, kRaceGapMs);
+    BindFileTime(find, modifiedMs);
     if (!find.Step()) {
         return std::nullopt;
     }
@@ -300,8 +435,11 @@ void HistoryStore::Open() {
         TurnOff(kSubject + "の置き場所が決まらない (HOME が未設定) ため、" + kWorksOn);
         return;
     }
+    if (!ResolveDatabaseFile()) {
+        return;
+    }
     std::error_code error;
-    fs::create_directories(fs::path(path_).parent_path(), error);
+    fs::create_directories(fs::path(databaseFile_).parent_path(), error);
     try {
         try {
             OpenFresh();
@@ -315,22 +453,54 @@ void HistoryStore::Open() {
         TurnOff(ProblemFor(failure, path_));
     } catch (const NewerSchema&) {
         TurnOff(kSubject + "は新しい版の Velmora で作られているため、" + kWorksOn + "\n" + path_);
+    } catch (const BrokenSchema& failure) {
+        TurnOff(BrokenSchemaProblem(path_, failure.what(), kWorksOn));
     } catch (const std::exception& failure) {
         TurnOff(kSubject + "を開けないため、" + kWorksOn + "\n" + path_ + "\n(" + failure.what() + ")");
     }
 }
 
+// The database and the journal files beside it are written where they
+// really lie, never through a link into a PAT folder and never into
+// anything but an ordinary file of their own.
+bool HistoryStore::ResolveDatabaseFile() {
+    const SaveTarget target = ResolveSaveTarget(path_, options_.protectedFolders);
+    if (target.verdict != SaveTargetVerdict::Allowed) {
+        TurnOff(RefusalFor(target.verdict, path_));
+        return false;
+    }
+    for (const char* suffix : kCompanionSuffixes) {
+        const SaveTarget companion = ResolveSaveTarget(target.path + suffix, options_.protectedFolders);
+        if (companion.verdict != SaveTargetVerdict::Allowed) {
+            TurnOff(RefusalFor(companion.verdict, target.path + suffix));
+            return false;
+        }
+    }
+    databaseFile_ = target.path;
+    return true;
+}
+
 void HistoryStore::OpenForReading() {
     try {
-        auto db = std::make_unique<sqlite::Database>(path_, sqlite::Database::Access::ReadOnly);
+        const auto access = IsIdleWalDatabase(path_) ? sqlite::Database::Access::ReadOnlyIdle
+                                                     : sqlite::Database::Access::ReadOnly;
+        auto db = std::make_unique<sqlite::Database>(path_, access);
         db->SetBusyTimeout(options_.busyTimeoutMs);
         // Only the schema this program writes can be read; an older or empty
         // file would be migrated by a writer first.
-        if (SchemaVersion(*db) != kSchemaVersion) {
+        const std::int64_t version = SchemaVersion(*db);
+        if (version > kSchemaVersion) {
+            TurnOff(kSubject + "は新しい版の Velmora で作られているため、" + kReadsOn + "\n" + path_);
+            return;
+        }
+        if (version != kSchemaVersion) {
             TurnOff(kSubject + "の版が違うため、" + kReadsOn + "\n" + path_);
             return;
         }
+        CheckSchema(*db);
         db_ = std::move(db);
+    } catch (const BrokenSchema& failure) {
+        TurnOff(BrokenSchemaProblem(path_, failure.what(), kReadsOn));
     } catch (const std::exception& failure) {
         TurnOff(kSubject + "を読めないため、" + kReadsOn + "\n" + path_ + "\n(" + failure.what() + ")");
     }
@@ -338,7 +508,8 @@ void HistoryStore::OpenForReading() {
 
 void HistoryStore::OpenFresh() {
     db_.reset();
-    auto db = std::make_unique<sqlite::Database>(path_);
+    openedFile_ = IdentityOf(databaseFile_);
+    auto db = std::make_unique<sqlite::Database>(databaseFile_);
     db->SetBusyTimeout(options_.busyTimeoutMs);
     if (!db->IsWritable()) {
         throw sqlite::Error(SQLITE_READONLY, "the file is write-protected");
@@ -346,20 +517,35 @@ void HistoryStore::OpenFresh() {
     db->SetCheckpointOnClose(false);
     CheckIntact(*db);
     db->SetCheckpointOnClose(true);
+    // Before anything is written: a newer program's file stays as it is, to
+    // the last byte of its header.
+    RefuseNewerSchema(*db);
     // WAL lets the window and `watch` read and write at once; NORMAL sync
     // keeps every commit whole through a crash and only a power cut may lose
     // the last few versions.
     db->Execute("PRAGMA journal_mode = WAL");
     db->Execute("PRAGMA synchronous = NORMAL");
     Migrate(*db);
+    CheckSchema(*db);
     db_ = std::move(db);
 }
 
 void HistoryStore::MoveCorruptAside() {
     db_.reset();
-    const std::string stamp = path_ + ".corrupt-" + LocalStamp(options_.nowMs());
+    if (options_.onCorruptFound) {
+        options_.onCorruptFound();
+    }
+    // Two writers may find the same broken file at once. The one that holds
+    // the lock on it moves it aside and starts afresh; the other then finds
+    // another file in its place and opens that one instead.
+    const FileLock broken(databaseFile_, options_.busyTimeoutMs);
+    if (!broken.Holds(openedFile_) || IdentityOf(databaseFile_) != openedFile_) {
+        OpenFresh();
+        return;
+    }
+    const std::string stamp = databaseFile_ + ".corrupt-" + LocalStamp(options_.nowMs());
     std::string aside = stamp;
-    for (int n = 2; !RenameKeeping(path_, aside); ++n) {
+    for (int n = 2; !RenameKeeping(databaseFile_, aside); ++n) {
         if (errno != EEXIST || n > 1000) {
             TurnOff(kSubject + "が壊れていて、退避もできないため、" + kWorksOn + "\n" + path_);
             return;
@@ -369,18 +555,28 @@ void HistoryStore::MoveCorruptAside() {
     // The journal files belong to the broken file; a fresh database must not
     // pick them up.
     for (const char* suffix : {"-wal", "-shm"}) {
-        if (Exists(path_ + suffix) && !RenameKeeping(path_ + suffix, aside + suffix)) {
-            TurnOff(kSubject + "の一時ファイルを退避できないため、" + kWorksOn + "\n" + path_ + suffix);
+        if (Exists(databaseFile_ + suffix) && !RenameKeeping(databaseFile_ + suffix, aside + suffix)) {
+            TurnOff(kSubject + "の一時ファイルを退避できないため、" + kWorksOn + "\n" + databaseFile_ +
+                    suffix);
             return;
         }
     }
     OpenFresh();
-    problem_ = kSubject + "が壊れていたため、\n" + aside + "\nに退避して新しく作り直しました。";
+    Tell(kSubject + "が壊れていたため、\n" + aside + "\nに退避して新しく作り直しました。");
 }
 
 void HistoryStore::TurnOff(std::string problem) {
     db_.reset();
-    problem_ = problem_ ? *problem_ + "\n" + problem : std::move(problem);
+    Tell(std::move(problem));
+}
+
+// Each message once, however many reads meet the same trouble.
+void HistoryStore::Tell(std::string problem) {
+    if (!problem_) {
+        problem_ = std::move(problem);
+    } else if (problem_->find(problem) == std::string::npos) {
+        *problem_ += "\n" + problem;
+    }
 }
 
 bool HistoryFileExists(const std::string& databasePath) {
@@ -392,12 +588,24 @@ bool IsHeldFileName(const std::string& path) {
     return RaceKeyOf(path).has_value();
 }
 
+void HistoryStore::SetBusyTimeout(int milliseconds) {
+    options_.busyTimeoutMs = milliseconds;
+    if (db_) {
+        db_->SetBusyTimeout(milliseconds);
+    }
+}
+
 std::optional<std::string> HistoryStore::TakeProblem() {
     return std::exchange(problem_, std::nullopt);
 }
 
 RecordOutcome HistoryStore::Record(const SeenFile& file) {
     if (!db_ || options_.readOnly || file.bytes.size() > kMaxFileBytes) {
+        return RecordOutcome::NotRecorded;
+    }
+    if (!IsPlausibleTimeMs(file.modifiedMs) || !IsPlausibleTimeMs(file.seenMs)) {
+        Tell("ファイルの日時が範囲外 (100年以上の過去か未来) のため、この版は履歴に記録しません。\n" +
+             file.path);
         return RecordOutcome::NotRecorded;
     }
     try {
@@ -440,26 +648,32 @@ std::vector<HeldRace> HistoryStore::ListRaces() {
         while (rows.Step()) {
             races.push_back(HeldRaceFrom(rows));
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         races.clear(); // a read that fails shows nothing, and the next one tries again
+        TellReadFailure(failure);
     }
     return races;
 }
 
-std::optional<HeldRace> HistoryStore::FindRace(const std::string& oddsPath) {
+std::optional<HeldRace> HistoryStore::FindRace(const std::string& oddsPath,
+                                               std::optional<std::int64_t> fileTimeMs) {
     const auto key = RaceKeyOf(oddsPath);
     if (!db_ || !key) {
         return std::nullopt;
     }
     try {
-        auto row = db_->Prepare(
-            std::string(kSelectRaces) +
-            "WHERE folder = ?1 AND file_name = ?2 ORDER BY last_modified_ms DESC, id DESC LIMIT 1");
+        const std::string ofFile = std::string(kSelectRaces) + "WHERE folder = ?1 AND file_name = ?2";
+        auto row = db_->Prepare(fileTimeMs ? ofFile + kOfFileTime
+                                           : ofFile + " ORDER BY last_modified_ms DESC, id DESC LIMIT 1");
         row.Bind(1, key->folder).Bind(2, key->fileName);
+        if (fileTimeMs) {
+            BindFileTime(row, *fileTimeMs);
+        }
         if (row.Step()) {
             return HeldRaceFrom(row);
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
+        TellReadFailure(failure);
     }
     return std::nullopt;
 }
@@ -469,22 +683,56 @@ std::vector<OddsVersion> HistoryStore::Versions(std::int64_t raceId) {
     if (!db_) {
         return versions;
     }
+    int untrusted = 0;
     try {
-        auto rows = db_->Prepare("SELECT kind, modified_ms, seen_ms, size, compressed FROM odds_version "
+        auto rows = db_->Prepare(std::string(kSelectVersions) +
                                  "WHERE race_id = ?1 ORDER BY modified_ms, seen_ms, id");
         rows.Bind(1, raceId);
         while (rows.Step()) {
-            auto bytes = Decompress(rows.Blob(4), static_cast<std::size_t>(rows.Int(3)), kMaxFileBytes);
-            if (!bytes) {
-                continue; // a damaged row is left out rather than shown as wrong odds
+            const std::string compressed = rows.Blob(4);
+            auto version =
+                ReadStoredVersion({rows.Int(0), rows.Int(1), rows.Int(2), rows.Int(3), compressed});
+            if (!version) {
+                ++untrusted; // left out rather than shown as wrong odds
+                continue;
             }
-            const auto kind = rows.Int(0) == 1 ? OddsFileKind::Quinella : OddsFileKind::WinPlace;
-            versions.push_back({kind, rows.Int(1), rows.Int(2), std::move(*bytes)});
+            versions.push_back(std::move(*version));
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& failure) {
         versions.clear();
+        TellReadFailure(failure);
+    }
+    if (untrusted > 0) {
+        Tell(kSubject + "に、時刻が範囲外か中身の壊れた版があったため、それを除いて読みました。\n" + path_);
     }
     return versions;
+}
+
+void HistoryStore::TellReadFailure(const std::exception& failure) {
+    Tell(kSubject + "を読めませんでした。\n" + path_ + "\n(" + failure.what() + ")");
+}
+
+std::unique_ptr<HistoryStore> OpenHistoryToRead(const std::string& databasePath) {
+    if (!HistoryFileExists(databasePath)) {
+        return nullptr;
+    }
+    HistoryStore::Options options;
+    options.readOnly = true;
+    return std::make_unique<HistoryStore>(databasePath, options);
+}
+
+std::optional<OddsVersion> ReadStoredVersion(const StoredVersionRow& row) {
+    if ((row.kind != 0 && row.kind != 1) || !IsPlausibleTimeMs(row.modifiedMs) ||
+        !IsPlausibleTimeMs(row.seenMs) || row.size < 0 ||
+        static_cast<std::uint64_t>(row.size) > kMaxFileBytes) {
+        return std::nullopt;
+    }
+    auto bytes = Decompress(row.compressed, static_cast<std::size_t>(row.size), kMaxFileBytes);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    const auto kind = row.kind == 1 ? OddsFileKind::Quinella : OddsFileKind::WinPlace;
+    return OddsVersion{kind, row.modifiedMs, row.seenMs, std::move(*bytes)};
 }
 
 } // namespace velmora

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace velmora {
@@ -34,7 +35,7 @@ private:
 };
 
 std::int64_t ModifiedMs(const struct stat& status) {
-    return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000;
+    return SaturatedMs(status.st_mtim.tv_sec, status.st_mtim.tv_nsec);
 }
 
 bool ReadAll(int fd, std::string& bytes) {
@@ -107,6 +108,18 @@ void RecordRaceFiles(OddsRecorder& recorder, const std::string& oddsPath, std::i
             recorder.Record(*file);
         }
     }
+}
+
+std::int64_t SaturatedMs(std::int64_t seconds, std::int64_t nanoseconds) {
+    constexpr std::int64_t kLimit = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMostSeconds = kLimit / 1000 - 1;
+    if (seconds > kMostSeconds) {
+        return kLimit;
+    }
+    if (seconds < -kMostSeconds) {
+        return std::numeric_limits<std::int64_t>::min();
+    }
+    return seconds * 1000 + nanoseconds / 1000000;
 }
 
 std::int64_t WallClockMs() {

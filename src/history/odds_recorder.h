@@ -65,4 +65,16 @@ void RecordRaceFiles(OddsRecorder& recorder, const std::string& oddsPath, std::i
 // Milliseconds since the Unix epoch now, for `seenMs`.
 std::int64_t WallClockMs();
 
+// The times the history takes and gives back: within a hundred years of the
+// Unix epoch either way. Anything beyond is a broken clock or a broken row,
+// and arithmetic on it could overflow.
+inline constexpr std::int64_t kMaxPlausibleTimeMs = 36525LL * 24 * 60 * 60 * 1000;
+inline bool IsPlausibleTimeMs(std::int64_t ms) {
+    return ms >= -kMaxPlausibleTimeMs && ms <= kMaxPlausibleTimeMs;
+}
+
+// Seconds and nanoseconds as milliseconds, held at the int64 limits rather
+// than overflowing.
+std::int64_t SaturatedMs(std::int64_t seconds, std::int64_t nanoseconds);
+
 } // namespace velmora

@@ -16,6 +16,25 @@ void Check(sqlite3* db, int code) {
     }
 }
 
+// A file URI for `path`: every byte outside the unreserved set and "/" is
+// escaped, so that no "?" or "#" in a folder's name reads as a parameter.
+std::string FileUri(const std::string& path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (plain || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 0xF];
+        }
+    }
+    return uri;
+}
+
 } // namespace
 
 bool Error::IsBusy() const {
@@ -35,9 +54,20 @@ void Database::Closer::operator()(sqlite3* db) const {
 
 Database::Database(const std::string& path, Access access) {
     sqlite3* db = nullptr;
-    const int flags =
-        access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-    const int code = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    int code = SQLITE_OK;
+    switch (access) {
+    case Access::ReadWrite:
+        code = sqlite3_open_v2(path.c_str(), &db,
+                               SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW, nullptr);
+        break;
+    case Access::ReadOnly:
+        code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+        break;
+    case Access::ReadOnlyIdle:
+        code = sqlite3_open_v2((FileUri(path) + "?immutable=1").c_str(), &db,
+                               SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+        break;
+    }
     db_.reset(db); // even a failed open hands back a handle to close
     if (code != SQLITE_OK) {
         Throw(db, code);
@@ -97,6 +127,14 @@ Statement& Statement::BindBlob(int index, std::string_view bytes) {
     const char* data = bytes.empty() ? &kNothing : bytes.data();
     Check(db_, sqlite3_bind_blob64(statement_.get(), index, data, bytes.size(), SQLITE_TRANSIENT));
     return *this;
+}
+
+Statement& Statement::Bind(const char* name, std::int64_t value) {
+    const int index = sqlite3_bind_parameter_index(statement_.get(), name);
+    if (index == 0) {
+        throw Error(SQLITE_RANGE, std::string("no parameter ") + name);
+    }
+    return Bind(index, value);
 }
 
 bool Statement::Step() {

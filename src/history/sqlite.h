@@ -29,11 +29,17 @@ class Statement;
 // One open connection, closed when the object goes.
 class Database {
 public:
-    enum class Access { ReadWrite, ReadOnly };
+    enum class Access {
+        ReadWrite,
+        ReadOnly,
+        // Reading a file that no connection is writing now: SQLite then takes
+        // no locks and creates no journal files beside it.
+        ReadOnlyIdle,
+    };
 
     // Opens the database file at `path` for reading and writing, creating it
-    // when missing; or, for reading only, an existing file, which is never
-    // changed.
+    // when missing (never through a link: writers pass the resolved file); or,
+    // for reading only, an existing file, which is never changed.
     explicit Database(const std::string& path, Access access = Access::ReadWrite);
 
     void Execute(const std::string& sql);
@@ -65,6 +71,8 @@ public:
     Statement& Bind(int index, std::int64_t value);
     Statement& Bind(int index, std::string_view text);
     Statement& BindBlob(int index, std::string_view bytes);
+    // A named parameter (":name"); for a clause shared by several statements.
+    Statement& Bind(const char* name, std::int64_t value);
 
     // True while a row is there to read; false once the statement is done.
     bool Step();

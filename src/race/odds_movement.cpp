@@ -56,7 +56,7 @@ std::vector<OddsVersion> HeldVersionsOf(HistoryStore* store, const std::string& 
     if (store == nullptr || !store->IsAvailable() || oddsPath.empty()) {
         return {};
     }
-    const auto race = store->FindRace(oddsPath);
+    const auto race = store->FindRace(oddsPath, FileModifiedMs(oddsPath));
     return race ? store->Versions(race->id) : std::vector<OddsVersion>{};
 }
 

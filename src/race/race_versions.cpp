@@ -2,13 +2,18 @@
 
 #include "race/race_figures_of.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 namespace velmora {
 namespace {
 
-std::int64_t Distance(const OddsVersion& a, const OddsVersion& b) {
-    return a.modifiedMs > b.modifiedMs ? a.modifiedMs - b.modifiedMs : b.modifiedMs - a.modifiedMs;
+// Unsigned, so that two times at the far ends of the range can't overflow.
+std::uint64_t Distance(const OddsVersion& a, const OddsVersion& b) {
+    const auto later = static_cast<std::uint64_t>(std::max(a.modifiedMs, b.modifiedMs));
+    const auto earlier = static_cast<std::uint64_t>(std::min(a.modifiedMs, b.modifiedMs));
+    return later - earlier;
 }
 
 // The win/place version nearest in file time to version `at`; the earlier one

@@ -78,7 +78,7 @@ TEST_F(WatchEndToEndTest, ReportsEveryVersionAsOneJsonLineAndEndsCleanlyOnSigter
 
     // The opening version, the four changes and the quinella file, all kept.
     HistoryStore history((config.path() / "Velmora" / "history.sqlite").string());
-    const auto held = history.FindRace((folder / patfixture::OddsFileName(race)).string());
+    const auto held = history.FindRace((folder / patfixture::OddsFileName(race)).string(), std::nullopt);
     ASSERT_TRUE(held);
     EXPECT_EQ(history.Versions(held->id).size(), 6U);
 }

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,65 @@ TEST_F(HistoryProblemTest, OnDemandOpensWithTheFirstVersionAndPassesItsTroubleOn
     }
     EXPECT_EQ(broken.store(), nullptr);
     EXPECT_EQ(problems.size(), 1u);
+}
+
+TEST_F(HistoryProblemTest, TroubleWhoseCauseClearsEndsWithTheNextVersionAndIsSaidOnce) {
+    std::vector<std::string> said;
+    std::vector<std::string> resumed;
+    data.Write("in-the-way", "x");
+    const fs::path blocked = data.path() / "in-the-way" / "history.sqlite";
+    HistoryOnDemand history(
+        blocked.string(), {}, [&](const std::string& text) { said.push_back(text); },
+        [&](const std::string& text) { resumed.push_back(text); });
+    EXPECT_EQ(history.Record(OddsVersion(pat.path(), 1, 0)), RecordOutcome::NotRecorded);
+    EXPECT_EQ(history.Record(OddsVersion(pat.path(), 1, 1)), RecordOutcome::NotRecorded);
+    fs::remove(data.path() / "in-the-way");
+    EXPECT_EQ(history.Record(OddsVersion(pat.path(), 1, 2)), RecordOutcome::Added);
+    EXPECT_EQ(said.size(), 1u);
+    EXPECT_EQ(resumed.size(), 1u);
+
+    // A lock held past the wait: the versions meanwhile are not recorded, the
+    // first one after it is, and the trouble and its end are each said once.
+    {
+        sqlite::Database other(blocked.string());
+        sqlite::Transaction holding(other);
+        EXPECT_EQ(history.Record(OddsVersion(pat.path(), 1, 3)), RecordOutcome::NotRecorded);
+        EXPECT_EQ(history.Record(OddsVersion(pat.path(), 1, 4)), RecordOutcome::NotRecorded);
+    }
+    EXPECT_EQ(history.Record(OddsVersion(pat.path(), 1, 5)), RecordOutcome::Added);
+    ASSERT_EQ(said.size(), 2u);
+    EXPECT_NE(said.back().find("使われたまま"), std::string::npos) << said.back();
+    EXPECT_EQ(resumed.size(), 2u);
+    ASSERT_NE(history.store(), nullptr);
+    const auto race = history.store()->FindRace(OddsVersion(pat.path(), 1, 0).path, std::nullopt);
+    ASSERT_TRUE(race);
+    EXPECT_EQ(race->versionCount, 2);
+}
+
+// Two writers that find the same broken file: the second must not move the
+// fresh database the first has just started aside, nor blame it.
+TEST_F(HistoryProblemTest, TwoWritersFindingOneCorruptFileMoveItAsideOnce) {
+    data.Write("history.sqlite", std::string(8192, 'x'));
+    std::unique_ptr<HistoryStore> first;
+    HistoryStore::Options options = QuickOptions();
+    options.onCorruptFound = [&] {
+        if (!first) {
+            first = std::make_unique<HistoryStore>(databasePath.string(), QuickOptions());
+            EXPECT_EQ(first->Record(OddsVersion(pat.path(), 1, 0)), RecordOutcome::Added);
+        }
+    };
+    HistoryStore second(databasePath.string(), options);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second.IsAvailable());
+    const auto problem = second.TakeProblem();
+    EXPECT_FALSE(problem) << *problem;
+    EXPECT_EQ(second.ListRaces().size(), 1u); // the first one's fresh database, kept
+    EXPECT_EQ(test::ReadFileBytes(asidePath), std::string(8192, 'x'));
+    int putAside = 0;
+    for (const auto& entry : fs::directory_iterator(data.path())) {
+        putAside += entry.path().filename().string().starts_with("history.sqlite.corrupt-");
+    }
+    EXPECT_EQ(putAside, 1);
 }
 
 TEST_F(HistoryProblemTest, MigratesAnEmptySchemaAndLeavesANewerOneAlone) {

@@ -62,7 +62,7 @@ TEST_F(HistoryProcessTest, AWriterKilledMidRecordingLeavesASoundDatabaseWithWhol
 
     HistoryStore store(databasePath);
     ASSERT_TRUE(store.IsAvailable());
-    const auto race = store.FindRace(test::OddsVersion(pat.path(), 1, 0).path);
+    const auto race = store.FindRace(test::OddsVersion(pat.path(), 1, 0).path, std::nullopt);
     ASSERT_TRUE(race);
     // Each version held is one the writer made, byte for byte; a version
     // whose odds file got in but its quinella file not is a version cut

@@ -56,7 +56,7 @@ TEST_F(HistoryStoreTest, GivesARaceVersionsBackInFileTimeOrderWithTheirBytesAndT
     store.Record(early);
     store.Record(quinella);
 
-    const auto race = store.FindRace(late.path);
+    const auto race = store.FindRace(late.path, late.modifiedMs);
     ASSERT_TRUE(race);
     const auto versions = store.Versions(race->id);
     ASSERT_EQ(versions.size(), 3u);
@@ -88,7 +88,7 @@ TEST_F(HistoryStoreTest, TellsRacesApartByFolderFileAndAGapOfAWeek) {
 
     const auto races = store.ListRaces();
     ASSERT_EQ(races.size(), 4u);
-    const auto found = store.FindRace(QuinellaVersion(pat.path(), 1, 0).path);
+    const auto found = store.FindRace(QuinellaVersion(pat.path(), 1, 0).path, std::nullopt);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->firstModifiedMs, nextYear.modifiedMs);
     EXPECT_EQ(found->versionCount, 1);

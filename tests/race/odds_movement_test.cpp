@@ -3,12 +3,17 @@
 #include "engine/engine_harness.h"
 #include "pat_fixture.h"
 #include "race/race_loader.h"
+#include "race/race_versions.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace velmora {
 namespace {
@@ -228,6 +233,33 @@ TEST(HeldVersionsOfTest, ReadsAnOpenStoreOnly) {
     EXPECT_EQ(HeldVersionsOf(&store, path).size(), 1u);
     EXPECT_TRUE(HeldVersionsOf(&store, (dir.path() / "Zo-05010102.jra").string()).empty());
     EXPECT_TRUE(HeldVersionsOf(&store, "").empty());
+}
+
+// The window shows the race the file on the sheet belongs to by its own time,
+// however many versions a later race of that name holds.
+TEST(HeldVersionsOfTest, TakesTheRaceOfTheFilesOwnTimeNotTheLatestOne) {
+    test::TempDir dir;
+    HistoryStore store((dir.path() / "history.sqlite").string());
+    const std::string path = dir.Write("Zo-05010101.jra", WinPlace(kFirstOdds, 0).bytes);
+    const std::int64_t nextWeekMs = 8LL * 24 * 60 * 60 * 1000;
+    for (const OddsVersion& version :
+         {WinPlace(kFirstOdds, 0), WinPlace(kSecondOdds, 10), WinPlace(kThirdOdds, 20)}) {
+        store.Record({path, version.bytes, version.modifiedMs, version.seenMs});
+    }
+    const OddsVersion ahead = WinPlace(kFirstOdds, 20);
+    store.Record({path, ahead.bytes, ahead.modifiedMs + nextWeekMs, ahead.seenMs + nextWeekMs});
+    const timespec times[2] = {{kMorningMs / 1000, 0}, {kMorningMs / 1000 + 600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_EQ(HeldVersionsOf(&store, path).size(), 3u);
+}
+
+TEST(FiguresOfVersionsTest, PairsVersionsAtTheEndsOfTimeWithoutOverflow) {
+    OddsVersion earliest = WinPlace(kFirstOdds, 0);
+    earliest.modifiedMs = std::numeric_limits<std::int64_t>::min();
+    OddsVersion latest = Quinella(kFirstOdds, 0);
+    latest.modifiedMs = std::numeric_limits<std::int64_t>::max();
+    const std::vector<FiguresAt> figures = FiguresOfVersions({earliest, latest, WinPlace(kSecondOdds, 0)});
+    EXPECT_EQ(figures.size(), 2u);
 }
 
 } // namespace
