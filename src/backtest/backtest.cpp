@@ -85,9 +85,10 @@ Win1Movement Win1MovementOf(HistoryStore* history, const std::string& oddsPath, 
     if (history == nullptr) {
         return Win1Movement::NoHistory;
     }
-    std::optional<HeldRace> held = history->FindRace(oddsPath);
-    std::optional<std::int64_t> modifiedMs = FileModifiedMs(oddsPath);
-    if (!held || !modifiedMs || !IsOfHeldRace(*held, *modifiedMs)) {
+    // Last year's race of the same file name is no history of this one.
+    const std::optional<std::int64_t> modifiedMs = FileModifiedMs(oddsPath);
+    const std::optional<HeldRace> held = modifiedMs ? history->FindRace(oddsPath, *modifiedMs) : std::nullopt;
+    if (!held) {
         return Win1Movement::NoHistory;
     }
     std::vector<FiguresAt> states = FiguresOfVersions(history->Versions(held->id));
@@ -233,16 +234,11 @@ BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, con
 
 namespace {
 
-// The history for reading only; null when there is none to read, and then
-// nothing is created.
-std::unique_ptr<HistoryStore> OpenHistoryToRead(const std::string& path, BacktestVisitor& visitor) {
-    if (!HistoryFileExists(path)) {
-        return nullptr;
-    }
-    HistoryStore::Options options;
-    options.readOnly = true;
-    auto store = std::make_unique<HistoryStore>(path, options);
-    if (!store->IsAvailable()) {
+// The history for reading; null when there is none to read, or when it
+// can't be read, which the visitor hears.
+std::unique_ptr<HistoryStore> ReadableHistory(const std::string& path, BacktestVisitor& visitor) {
+    auto store = OpenHistoryToRead(path);
+    if (store && !store->IsAvailable()) {
         std::optional<std::string> problem = store->TakeProblem();
         visitor.OnHistoryProblem(problem.value_or(std::string()));
         return nullptr;
@@ -275,7 +271,7 @@ BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, con
         visitor.OnSkipped(skipped);
     }
     ResultIndex results(folder, resultNames);
-    std::unique_ptr<HistoryStore> history = OpenHistoryToRead(options.historyPath, visitor);
+    std::unique_ptr<HistoryStore> history = ReadableHistory(options.historyPath, visitor);
     // The sheet and its quinella table are large for a thread's stack.
     auto backtester = std::make_unique<RaceBacktester>(results, history.get(), options.anomalyThresholds);
     for (const ListedOddsFile& file : files) {
@@ -288,6 +284,10 @@ BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, con
         } else {
             visitor.OnSkipped({file.name, std::get<SkipReason>(outcome)});
         }
+    }
+    // A history that opened but failed to read is said, not counted as none.
+    if (std::optional<std::string> problem = history ? history->TakeProblem() : std::nullopt) {
+        visitor.OnHistoryProblem(*problem);
     }
     return BacktestEnd::Complete;
 }

@@ -38,13 +38,14 @@ int RunBacktestCommand(const std::vector<std::string>& args, std::ostream& out, 
     bool read = WriteBacktest(folder, parsed.format, BacktestOptionsFrom(settings), out, historyProblem);
     out.flush();
     if (!historyProblem.empty()) {
-        err << "velmora-cli backtest: " << VisibleText(historyProblem) << '\n';
+        err << "velmora-cli backtest: " << VisibleLines(historyProblem) << '\n';
     }
     if (!read) {
         err << "velmora-cli backtest: " << kUnreadableFolderText << VisibleText(folder) << '\n';
         return 1;
     }
-    return 0;
+    // The figures are whole, but the movement split went without the history.
+    return historyProblem.empty() ? 0 : 1;
 }
 
 } // namespace velmora::cli

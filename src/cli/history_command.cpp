@@ -268,18 +268,27 @@ int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, s
     if (!HistoryFileExists(historyPath)) {
         return ShowNothing(err, "no history is held for this race", parsed.oddsFile);
     }
-    HistoryStore store(historyPath);
+    HistoryStore::Options readOnly;
+    readOnly.readOnly = true;
+    HistoryStore store(historyPath, readOnly);
     if (auto problem = store.TakeProblem()) {
-        err << kPrefix << VisibleText(*problem) << '\n';
+        err << kPrefix << VisibleLines(*problem) << '\n';
         return 1;
     }
-    const auto race = store.FindRace(parsed.oddsFile);
-    if (!race) {
-        return ShowNothing(err, "no history is held for this race", parsed.oddsFile);
+    // The file's own time picks this year's race; a file gone since, its last one.
+    const auto race = store.FindRace(parsed.oddsFile, FileModifiedMs(parsed.oddsFile));
+    const auto history = race ? HistoryOf(store, *race, GetMoveFactor(settings)) : std::nullopt;
+    // Rows left out, or a read that failed, are said beside what could be shown.
+    const std::optional<std::string> problem = store.TakeProblem();
+    if (problem) {
+        err << kPrefix << VisibleLines(*problem) << '\n';
     }
-    const auto history = HistoryOf(store, *race, GetMoveFactor(settings));
     if (!history) {
-        return ShowNothing(err, "the history holds no readable odds for this race", parsed.oddsFile);
+        return problem ? 1
+                       : ShowNothing(err,
+                                     race ? "the history holds no readable odds for this race"
+                                          : "no history is held for this race",
+                                     parsed.oddsFile);
     }
     switch (parsed.format) {
     case HistoryFormat::Text:
@@ -293,7 +302,7 @@ int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, s
         break;
     }
     out.flush();
-    return 0;
+    return problem ? 1 : 0;
 }
 
 int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

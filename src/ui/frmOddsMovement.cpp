@@ -267,6 +267,9 @@ void frmOddsMovement::ShowRace() {
     auto movement = std::make_unique<OddsMovement>(
         HeldVersionsOf(store, sheet_.sOddsFileName),
         std::filesystem::path(sheet_.sOddsFileName).filename().string(), sheet_, thresholds);
+    // A history that can't be read is said here, not shown as none.
+    const std::optional<std::string> problem = store != nullptr ? store->TakeProblem() : std::nullopt;
+    historyProblem_ = problem ? QString::fromStdString(*problem).section(u'\n', 0, 0) : QString();
     runners_->Show(nullptr);
     movement_ = std::move(movement);
     if (keep) {
@@ -378,6 +381,9 @@ void frmOddsMovement::ShowSummary() {
         history = QStringLiteral("履歴 %1版  第%2版を第1版と比較")
                       .arg(movement_->Versions().size())
                       .arg(movement_->ChosenVersion() + 1);
+    }
+    if (!historyProblem_.isEmpty()) {
+        history += QStringLiteral(" (%1)").arg(historyProblem_);
     }
     lblSummary_->setText(QStringLiteral("%1    %2    ↑↓ 支持率%3倍  人気のずれ %4以上  売れすぎ %5倍以上")
                              .arg(race.trimmed(), history)

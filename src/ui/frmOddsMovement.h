@@ -5,6 +5,7 @@
 #include "settings/settings_store.h"
 #include "ui/twips.h"
 
+#include <QString>
 #include <QWidget>
 
 #include <cstdint>
@@ -33,7 +34,8 @@ class RaceSheet;
 class frmOddsMovement : public QWidget {
     Q_OBJECT
 public:
-    // The open history, or null when there is none to read.
+    // The history for one look, opened for reading only; null when there is
+    // none to read.
     using HistorySource = std::function<HistoryStore*()>;
 
     frmOddsMovement(SettingsStore& settings, const RaceSheet& sheet, HistorySource history, QWidget* owner);
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<OddsMovement> movement_;
 
     QLabel* lblSummary_ = nullptr;
+    QString historyProblem_; // the first line of why the history couldn't be read whole
     QTableView* grdRunners_ = nullptr;
     MovementRunnerModel* runners_ = nullptr;
     QSortFilterProxyModel* sortedRunners_ = nullptr;

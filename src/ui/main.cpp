@@ -1,5 +1,6 @@
 #include "history/history_on_demand.h"
 #include "qtsettings/qsettings_store.h"
+#include "settings/settings_ops.h"
 #include "shell/remarks.h"
 #include "ui/frmMain.h"
 #include "ui/startup.h"
@@ -105,18 +106,27 @@ int main(int argc, char** argv) {
     QPointer<velmora::frmMain> shown;
     // Said once, after the reload that met the trouble has finished; the
     // window goes on without a history.
-    velmora::HistoryOnDemand history(velmora::DefaultHistoryPath(), [&shown](const std::string& problem) {
-        if (!shown) {
-            return;
-        }
-        QTimer::singleShot(0, shown, [&shown, text = QString::fromStdString(problem)] {
-            QMessageBox::warning(shown, QStringLiteral("Velmora"), text);
+    velmora::HistoryOnDemand history(
+        velmora::DefaultHistoryPath(),
+        [&settings] { return std::vector<std::string>{velmora::GetPatFolder(settings)}; },
+        [&shown](const std::string& problem) {
+            if (!shown) {
+                return;
+            }
+            QTimer::singleShot(0, shown, [&shown, text = QString::fromStdString(problem)] {
+                QMessageBox::warning(shown, QStringLiteral("Velmora"), text);
+            });
+        },
+        [&shown](const std::string& resumed) {
+            if (shown) {
+                shown->Sheet().SetStatusText(resumed);
+            }
         });
-    });
     auto* window = new velmora::frmMain(settings, velmora::GetRemarks(), history);
     shown = window;
-    // Read only once a version has opened it: looking never starts a history.
-    window->ReadHistoryFrom([&history] { return history.store(); });
+    // Read only, afresh at every look: looking never starts or changes a history.
+    velmora::HistoryReader reader(velmora::DefaultHistoryPath());
+    window->ReadHistoryFrom([&reader] { return reader.Look(); });
     window->setAttribute(Qt::WA_DeleteOnClose);
     // Why the settings are not being saved shows in the status bar, once.
     settings.OnProblem([shown = QPointer<velmora::frmMain>(window)](const std::string& problem) {

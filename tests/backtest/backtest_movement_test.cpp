@@ -7,6 +7,7 @@
 #include "backtest/backtest_run.h"
 #include "common/json.h"
 #include "history/history_store.h"
+#include "history/sqlite.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -213,6 +214,18 @@ TEST_F(BacktestMovementTest, AHistoryThatCantBeReadIsSaidOnceAndTheRunGoesOnWith
     // Not put aside nor repaired, as a writer would.
     EXPECT_EQ(test::ReadFileBytes(historyPath), notADatabase);
     EXPECT_EQ(std::distance(fs::directory_iterator(data.path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(BacktestMovementTest, AHistoryWithoutItsTablesIsSaidNotCountedAsNone) {
+    WriteFolderWithHistory();
+    {
+        sqlite::Database db(historyPath);
+        db.Execute("ALTER TABLE odds_version RENAME COLUMN compressed TO gone");
+    }
+    BacktestRun run = Run(WithHistory());
+    EXPECT_EQ(run.CurrentState(), BacktestRun::State::Complete);
+    EXPECT_NE(run.HistoryProblem().find("構造が壊れている"), std::string::npos) << run.HistoryProblem();
+    EXPECT_EQ(Movement(run.RunFigures(), Win1Movement::NoHistory).races, 6);
 }
 
 TEST_F(BacktestMovementTest, EveryOutputShowsBothSplitsAfterWhatItShowedBefore) {

@@ -9,10 +9,13 @@
 #include "process.h"
 #include "settings/settings_ops.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace velmora {
@@ -226,6 +229,42 @@ TEST_F(HistoryCommandTest, ProgramReadsTheHistoryOfItsDataFolder) {
     const test::ProcessResult shown = RunProgram({"--csv", OddsPath()});
     EXPECT_EQ(shown.exitCode, 0) << shown.err;
     EXPECT_NE(shown.out.find("\n2,4,3,0.2,0.26667,1.3333,↑,"), std::string::npos) << shown.out;
+}
+
+// Looking never writes: a history in a folder the user can't write, or one no
+// program has open, is shown and left exactly as it was.
+TEST_F(HistoryCommandTest, ShowsAHistoryItCannotWriteAndLeavesItAsItWas) {
+    RecordSeveralVersions();
+    const std::string before = test::ReadFileBytes(historyFile);
+    const Outcome shown = Run({"--csv", OddsPath()});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_EQ(test::ReadFileBytes(historyFile), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(data.path()), fs::directory_iterator()), 1);
+
+    fs::permissions(historyFile, fs::perms(0444));
+    fs::permissions(data.path(), fs::perms(0555));
+    const int code = test::RunUnprivileged([&] { return Run({"--csv", OddsPath()}).exitCode; });
+    fs::permissions(data.path(), fs::perms(0755));
+    if (code < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user";
+    }
+    EXPECT_EQ(code, 0);
+}
+
+// Whatever a folder's name holds, the history's messages reach the terminal
+// as visible text, each line on a line of its own.
+TEST_F(HistoryCommandTest, HistoryMessagesReachTheTerminalEscapedWithTheirLineBreaks) {
+    const fs::path strange = data.path() / "red\x1b[31m";
+    fs::create_directories(strange / "Velmora");
+    std::ofstream(strange / "Velmora" / "history.sqlite") << std::string(4096, 'x');
+    const std::string home = strange.string();
+    const test::ProcessResult shown =
+        test::RunProcess(VELMORA_CLI_EXECUTABLE, {"history", OddsPath()},
+                         {"XDG_CONFIG_HOME=" + data.path().string(), "XDG_DATA_HOME=" + home, "HOME=" + home});
+    EXPECT_EQ(shown.exitCode, 1);
+    EXPECT_EQ(shown.err.find('\x1b'), std::string::npos) << shown.err;
+    EXPECT_NE(shown.err.find("red?[31m"), std::string::npos) << shown.err;
+    EXPECT_GE(std::count(shown.err.begin(), shown.err.end(), '\n'), 3) << "one line per line: " << shown.err;
 }
 
 } // namespace
