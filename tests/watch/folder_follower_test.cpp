@@ -1,13 +1,18 @@
 #include "watch/folder_follower.h"
 #include "watch/race_versions.h"
 
+#include "support/recording_recorder.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace velmora {
@@ -23,11 +28,12 @@ public:
     std::int64_t steady = 1000;
 };
 
-class RecordingRecorder : public OddsRecorder {
+// Also keeps every reading handed in, refused or not.
+class ReadingsRecorder : public test::RecordingRecorder {
 public:
     RecordOutcome Record(const SeenFile& file) override {
         seen.push_back(file);
-        return RecordOutcome::Added;
+        return test::RecordingRecorder::Record(file);
     }
     std::vector<SeenFile> seen;
 };
@@ -36,6 +42,11 @@ class RecordingSink : public WatchSink {
 public:
     void OnChange(const OddsChange& change) override { changes.push_back(change); }
     void OnNotice(const std::string& text) override { notices.push_back(text); }
+    std::size_t NoticesWith(const std::string& text) const {
+        return static_cast<std::size_t>(
+            std::count_if(notices.begin(), notices.end(),
+                          [&](const std::string& notice) { return notice.find(text) != std::string::npos; }));
+    }
     std::vector<OddsChange> changes;
     std::vector<std::string> notices;
 };
@@ -66,10 +77,26 @@ protected:
     }
     void Settle() { Wait(FolderFollower::kSettleMs); }
 
+    // Permission bits bind only an unprivileged user: `steps` runs as the
+    // user RunUnprivileged becomes, who is given the test's folders, and
+    // returns the number of the first check that failed (0 when none did).
+    int RunAsNobody(const std::function<int()>& steps) {
+        constexpr uid_t kNobody = 65534;
+        for (const fs::path& path : {dir.path(), folder}) {
+            if (geteuid() == 0 && chown(path.c_str(), kNobody, kNobody) != 0) {
+                return -1;
+            }
+        }
+        const int failed = test::RunUnprivileged(steps);
+        std::error_code ignored;
+        fs::permissions(folder, fs::perms(0755), ignored); // for the clean-up when not root
+        return failed;
+    }
+
     test::TempDir dir;
     fs::path folder = dir.path() / "pat";
     ManualClock clock;
-    RecordingRecorder recorder;
+    ReadingsRecorder recorder;
     RecordingSink sink;
     std::unique_ptr<FolderFollower> follower;
     Race race = test::WatchedRace();
@@ -260,6 +287,130 @@ TEST_F(FolderFollowerTest, APipeWithAnOddsFileNameIsNotReadAndBlocksNothing) {
     EXPECT_EQ(sink.changes.size(), 2U);
     ASSERT_EQ(sink.notices.size(), 1U);
     EXPECT_NE(sink.notices[0].find("Zo-05050299.jra"), std::string::npos);
+}
+
+// Counts the checks of a scenario run in another process, where a failed
+// EXPECT would go unseen: the scenario returns the number of the first one
+// that failed.
+class Steps {
+public:
+    bool Fail(bool ok) {
+        ++count_;
+        return !ok;
+    }
+    int Count() const { return count_; }
+
+private:
+    int count_ = 0;
+};
+
+TEST_F(FolderFollowerTest, AFolderThatComesBackUnwatchableIsToldOnceAndFollowedAgainOnceItCanBeWatched) {
+    WriteRace(race);
+    const int failedStep = RunAsNobody([&] {
+        Steps steps;
+        std::string error;
+        follower = std::make_unique<FolderFollower>(folder.string(), recorder, clock, sink);
+        if (steps.Fail(follower->Start(error))) {
+            return steps.Count();
+        }
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        fs::permissions(folder, fs::perms::none); // inotify_add_watch: EACCES
+        follower->TakeEvents();
+        if (steps.Fail(!follower->IsFollowingFolder() && sink.NoticesWith("Permission denied") == 1) ||
+            steps.Fail(follower->WaitTimeoutMs() == FolderFollower::kFirstRetryMs)) {
+            return steps.Count();
+        }
+        // The try that is due fails again: said no more, and the pause grows.
+        clock.steady += FolderFollower::kFirstRetryMs;
+        follower->HandleSettled();
+        if (steps.Fail(follower->WaitTimeoutMs() == 2 * FolderFollower::kFirstRetryMs) ||
+            steps.Fail(sink.NoticesWith("Permission denied") == 1)) {
+            return steps.Count();
+        }
+        fs::permissions(folder, fs::perms(0755));
+        follower->TakeEvents(); // the change of mode is seen above the folder: no waiting
+        if (steps.Fail(follower->IsFollowingFolder() && sink.NoticesWith("can be watched again") == 1) ||
+            steps.Fail(follower->WaitTimeoutMs() == -1)) {
+            return steps.Count();
+        }
+        race.runners[1].winOdds = "4.4";
+        WriteRace(race);
+        Settle();
+        const bool reported = sink.changes.size() == 1 && sink.changes[0].runners == std::vector<int>{2};
+        return steps.Fail(reported && recorder.seen.size() == 4) ? steps.Count() : 0;
+    });
+    if (failedStep < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user to make a folder unwatchable";
+    }
+    EXPECT_EQ(failedStep, 0) << "the number of the first check that failed";
+}
+
+TEST_F(FolderFollowerTest, AFolderThatCantBeWatchedAtStartIsTriedAgainAfterAPauseThatGrowsToABound) {
+    WriteRace(race);
+    const int failedStep = RunAsNobody([&] {
+        Steps steps;
+        std::string error;
+        fs::permissions(folder, fs::perms::none);
+        follower = std::make_unique<FolderFollower>(folder.string(), recorder, clock, sink);
+        if (steps.Fail(follower->Start(error) && !follower->IsFollowingFolder())) {
+            return steps.Count();
+        }
+        std::vector<int> pauses;
+        for (int i = 0; i < 7; ++i) {
+            pauses.push_back(follower->WaitTimeoutMs());
+            clock.steady += pauses.back();
+            follower->HandleSettled();
+        }
+        if (steps.Fail(pauses == std::vector<int>{1000, 2000, 4000, 8000, 16000, 30000, 30000}) ||
+            steps.Fail(sink.NoticesWith("Permission denied") == 1)) {
+            return steps.Count();
+        }
+        fs::permissions(folder, fs::perms(0755));
+        // No event taken: the try that is due finds it by itself.
+        clock.steady += follower->WaitTimeoutMs();
+        follower->HandleSettled();
+        if (steps.Fail(follower->IsFollowingFolder())) {
+            return steps.Count();
+        }
+        Settle(); // what was there all along is read now, as new
+        return steps.Fail(sink.changes.size() == 2 && recorder.seen.size() == 2) ? steps.Count() : 0;
+    });
+    if (failedStep < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user to make a folder unwatchable";
+    }
+    EXPECT_EQ(failedStep, 0) << "the number of the first check that failed";
+}
+
+TEST_F(FolderFollowerTest, AnUnreadableFileIsToldOnceAndReadWhenItsModeChanges) {
+    const int failedStep = RunAsNobody([&] {
+        Steps steps;
+        std::string error;
+        follower = std::make_unique<FolderFollower>(folder.string(), recorder, clock, sink);
+        if (steps.Fail(follower->Start(error))) {
+            return steps.Count();
+        }
+        const std::string name = patfixture::OddsFileName(race);
+        test::ReplaceByRename(folder, name, patfixture::WinPlaceOddsBytes(race));
+        fs::permissions(folder / name, fs::perms::none);
+        Settle();
+        if (steps.Fail(sink.changes.empty() && sink.NoticesWith(name + ": cannot be read") == 1)) {
+            return steps.Count();
+        }
+        fs::permissions(folder / name, fs::perms::none); // touched, still unreadable: no more telling
+        Settle();
+        if (steps.Fail(sink.NoticesWith("cannot be read") == 1 && follower->WaitTimeoutMs() == -1)) {
+            return steps.Count();
+        }
+        fs::permissions(folder / name, fs::perms(0644));
+        Settle();
+        const bool read = sink.changes.size() == 1 && sink.changes[0].isNew && recorder.seen.size() == 1;
+        return steps.Fail(read) ? steps.Count() : 0;
+    });
+    if (failedStep < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user to make a file unreadable";
+    }
+    EXPECT_EQ(failedStep, 0) << "the number of the first check that failed";
 }
 
 } // namespace
