@@ -78,11 +78,31 @@ int FolderError(CliContext& context, const std::string& reason, const std::strin
     return kExitMessage;
 }
 
+std::string VersionsText(std::size_t count) {
+    return count == 1 ? "1 version was" : std::to_string(count) + " versions were";
+}
+
+// Anything that went wrong on the way is told here once more, and makes the
+// exit status 1.
+int EndOfWatch(CliContext& context, FollowEnd end, const FolderFollower& follower) {
+    bool told = false;
+    if (end == FollowEnd::Failed) {
+        context.err << kPrefix << "waiting for changes failed\n";
+        told = true;
+    }
+    if (follower.UnrecordedCount() > 0) {
+        context.err << kPrefix << VersionsText(follower.UnrecordedCount())
+                    << " not recorded in the odds history\n";
+        told = true;
+    }
+    return told ? kExitMessage : kExitDone;
+}
+
 } // namespace
 
 std::string ChangeLine(const OddsChange& change) {
     return ClockText(change.seenMs) + "  " + VisibleText(RaceText(change)) + "  " + VisibleText(change.file) +
-           "  " + WhatChanged(change);
+           "  " + WhatChanged(change) + (change.recorded ? "" : "  not recorded");
 }
 
 std::string ChangeJson(const OddsChange& change) {
@@ -108,6 +128,7 @@ std::string ChangeJson(const OddsChange& change) {
         }
         json["pairs"] = std::move(pairs);
     }
+    json["recorded"] = change.recorded;
     return DumpJson(json);
 }
 
@@ -140,11 +161,7 @@ int RunWatch(const Invocation& invocation, CliContext& context) {
     context.err.flush();
     const FollowEnd end = RunFollowLoop(follower, stop.Fd());
     context.out.flush();
-    if (end == FollowEnd::Failed) {
-        context.err << kPrefix << "waiting for changes failed\n";
-        return kExitMessage;
-    }
-    return kExitDone;
+    return EndOfWatch(context, end, follower);
 }
 
 } // namespace velmora::cli

@@ -345,16 +345,33 @@ void FolderFollower::HandleFile(const std::string& name, bool report) {
         return;
     }
     retries_.erase(name);
-    recorder_.Record(*seen);
+    Keep(name, *kind, *parsed, *seen, report);
+}
+
+// Recorded before anything is reported, so that the report can tell whether
+// the history holds it; reported when the bytes are new to this watch.
+void FolderFollower::Keep(const std::string& name, OddsFileKind kind, ParsedOddsFile& parsed,
+                          const SeenFile& seen, bool report) {
+    const bool recorded = recorder_.Record(seen) != RecordOutcome::NotRecorded;
     auto known = versions_.find(name);
-    if (known != versions_.end() && known->second.contentHash == parsed->version.contentHash) {
+    if (known != versions_.end() && known->second.version.contentHash == parsed.version.contentHash) {
+        // The same bytes again: held now if this reading was kept.
+        if (recorded && !known->second.recorded) {
+            known->second.recorded = true;
+            --unrecorded_;
+        }
         return;
     }
-    if (report) {
-        sink_.OnChange(
-            MakeChange(name, *kind, *seen, *parsed, known == versions_.end() ? nullptr : &known->second));
+    if (!recorded) {
+        ++unrecorded_;
     }
-    versions_[name] = std::move(parsed->version);
+    if (report) {
+        OddsChange change =
+            MakeChange(name, kind, seen, parsed, known == versions_.end() ? nullptr : &known->second.version);
+        change.recorded = recorded;
+        sink_.OnChange(change);
+    }
+    versions_[name] = {std::move(parsed.version), recorded};
 }
 
 // Told once until the file reads again; a change of its bytes or its mode

@@ -35,6 +35,9 @@ struct OddsChange {
     // those of the pairs whose quinella odds moved.
     std::vector<int> runners;
     std::vector<std::pair<int, int>> pairs; // quinella files only
+    // Whether the history holds this version: false when the recorder could
+    // not keep it (history off, a failed write, a locked or full disk).
+    bool recorded = false;
 };
 
 // Where a watch sends what it finds.
@@ -99,9 +102,16 @@ public:
     bool IsFollowingFolder() const { return folderWatch_ >= 0; }
     std::size_t WaitingCount() const { return waiting_.Size(); }
     std::size_t KnownFileCount() const { return versions_.size(); }
+    // Versions seen since the start, the silent ones included, that the
+    // history does not hold: refused each time they were handed in.
+    std::size_t UnrecordedCount() const { return unrecorded_; }
 
 private:
     enum class Look { Following, Missing, Unwatchable };
+    struct KnownVersion {
+        VersionFingerprint version;
+        bool recorded = false;
+    };
 
     Look Attach(std::string& reason);
     void LookAgain();
@@ -116,6 +126,8 @@ private:
     void Rescan();
     void Touch(const std::string& name);
     void HandleFile(const std::string& name, bool report);
+    void Keep(const std::string& name, OddsFileKind kind, ParsedOddsFile& parsed, const SeenFile& seen,
+              bool report);
     void TellUnreadable(const std::string& name, const std::string& path);
     void Retry(const std::string& name, const std::string& reason);
     bool IsReadableSize(const std::string& name, const std::string& path);
@@ -136,9 +148,10 @@ private:
     std::int64_t retryDelayMs_ = kFirstRetryMs;
     DebounceQueue waiting_{kSettleMs};
     std::unordered_map<std::string, int> retries_;
-    std::unordered_map<std::string, VersionFingerprint> versions_;
+    std::unordered_map<std::string, KnownVersion> versions_;
     // Files told to be unreadable, so that it is told once until they read.
     std::unordered_set<std::string> unreadable_;
+    std::size_t unrecorded_ = 0;
 };
 
 } // namespace velmora

@@ -27,8 +27,7 @@ protected:
         auto process = std::make_unique<test::RunningProcess>(
             VELMORA_CLI_EXECUTABLE, args,
             std::vector<std::string>{"XDG_CONFIG_HOME=" + config.path().string(),
-                                     "XDG_DATA_HOME=" + config.path().string(),
-                                     "HOME=" + config.path().string()});
+                                     "XDG_DATA_HOME=" + dataHome.string(), "HOME=" + config.path().string()});
         EXPECT_TRUE(process->WaitForError("following", kTimeoutMs)) << process->ErrorText();
         return process;
     }
@@ -44,6 +43,7 @@ protected:
     }
 
     test::TempDir config;
+    fs::path dataHome = config.path();
     test::TempDir dir;
     fs::path folder = dir.path() / "pat";
     patfixture::Race race = test::WatchedRace();
@@ -65,6 +65,7 @@ TEST_F(WatchEndToEndTest, ReportsEveryVersionAsOneJsonLineAndEndsCleanlyOnSigter
         EXPECT_EQ(change.at("new"), false);
         EXPECT_EQ(change.at("runners"), Json::array({1}));
         EXPECT_EQ(change.at("time").get<std::string>().size(), 8U);
+        EXPECT_EQ(change.at("recorded"), true);
     }
     test::ReplaceByRename(folder, patfixture::QuinellaFileName(race), patfixture::QuinellaOddsBytes(race));
     const Json first = NextJson(*watch);
@@ -105,6 +106,22 @@ TEST_F(WatchEndToEndTest, FollowsTheFolderAgainAfterItWasRemoved) {
     EXPECT_EQ(NextJson(*watch).at("new"), true);
     watch->Signal(SIGTERM);
     EXPECT_EQ(watch->Wait(kTimeoutMs), 0);
+}
+
+TEST_F(WatchEndToEndTest, VersionsTheHistoryCouldNotKeepAreMarkedCountedAndEndWithStatusOne) {
+    dataHome = dir.path() / "data";
+    dir.Write("data/Velmora", "a file where the history's folder should be");
+    WriteOdds();
+    auto watch = StartWatch({"watch", "--json", folder.string()});
+    race.runners[0].winOdds = "2.6";
+    WriteOdds();
+    const Json change = NextJson(*watch);
+    EXPECT_TRUE(change.contains("recorded") && change.at("recorded") == false) << DumpJson(change);
+    watch->Signal(SIGTERM);
+    EXPECT_EQ(watch->Wait(kTimeoutMs), 1) << watch->ErrorText();
+    // The version read at the start and the change.
+    EXPECT_NE(watch->ErrorText().find("2 versions were not recorded"), std::string::npos)
+        << watch->ErrorText();
 }
 
 TEST_F(WatchEndToEndTest, AFolderThatIsNotThereIsAnErrorAtOnce) {

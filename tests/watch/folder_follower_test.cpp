@@ -413,5 +413,36 @@ TEST_F(FolderFollowerTest, AnUnreadableFileIsToldOnceAndReadWhenItsModeChanges) 
     EXPECT_EQ(failedStep, 0) << "the number of the first check that failed";
 }
 
+TEST_F(FolderFollowerTest, AVersionTheHistoryRefusesIsReportedAsNotRecordedAndCountedUntilItIsHeld) {
+    const std::string name = patfixture::OddsFileName(race);
+    test::ReplaceByRename(folder, name, patfixture::WinPlaceOddsBytes(race));
+    recorder.failNext = 1;
+    Start();
+    EXPECT_EQ(follower->UnrecordedCount(), 1U); // the silent reading at the start counts too
+
+    race.runners[0].winOdds = "9.9";
+    const std::string refused = patfixture::WinPlaceOddsBytes(race);
+    recorder.failNext = 1;
+    test::ReplaceByRename(folder, name, refused);
+    Settle();
+    ASSERT_EQ(sink.changes.size(), 1U);
+    EXPECT_FALSE(sink.changes[0].recorded);
+    EXPECT_EQ(follower->UnrecordedCount(), 2U);
+
+    test::ReplaceByRename(folder, name, refused); // the same bytes again, kept this time
+    Settle();
+    EXPECT_EQ(sink.changes.size(), 1U);
+    EXPECT_EQ(follower->UnrecordedCount(), 1U);
+
+    race.runners[0].winOdds = "8.8";
+    test::ReplaceByRename(folder, name, patfixture::WinPlaceOddsBytes(race));
+    Settle();
+    ASSERT_EQ(sink.changes.size(), 2U);
+    EXPECT_TRUE(sink.changes[1].recorded);
+    EXPECT_EQ(follower->UnrecordedCount(), 1U);
+    EXPECT_EQ(recorder.Versions((folder / name).string()),
+              (std::vector<std::string>{refused, patfixture::WinPlaceOddsBytes(race)}));
+}
+
 } // namespace
 } // namespace velmora
