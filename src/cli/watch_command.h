@@ -20,8 +20,8 @@ std::string ChangeJson(const OddsChange& change);
 // folder by default) until SIGINT or SIGTERM, one line per new version of a
 // race's odds file, each handed to the context's recorder before its line is
 // written. 0 when stopped by a signal with every version recorded; 1, the
-// reason on the error stream, when the folder can't be followed or a version
-// went unrecorded.
+// reason on the error stream, when the folder can't be followed, a version
+// went unrecorded or the output was closed (what was waiting is recorded).
 int RunWatch(const Invocation& invocation, CliContext& context);
 
 } // namespace velmora::cli

@@ -348,8 +348,9 @@ void FolderFollower::HandleFile(const std::string& name, bool report) {
     Keep(name, *kind, *parsed, *seen, report);
 }
 
-// Recorded before anything is reported, so that the report can tell whether
-// the history holds it; reported when the bytes are new to this watch.
+// Recorded before anything is reported: the report can tell whether the
+// history holds it, and a reader that stops reading costs no version.
+// Reported when the bytes are new to this watch.
 void FolderFollower::Keep(const std::string& name, OddsFileKind kind, ParsedOddsFile& parsed,
                           const SeenFile& seen, bool report) {
     const bool recorded = recorder_.Record(seen) != RecordOutcome::NotRecorded;
@@ -365,7 +366,7 @@ void FolderFollower::Keep(const std::string& name, OddsFileKind kind, ParsedOdds
     if (!recorded) {
         ++unrecorded_;
     }
-    if (report) {
+    if (report && !sink_.IsClosed()) {
         OddsChange change =
             MakeChange(name, kind, seen, parsed, known == versions_.end() ? nullptr : &known->second.version);
         change.recorded = recorded;

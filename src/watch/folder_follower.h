@@ -48,6 +48,9 @@ public:
     // Something the user should know that is not a change: the folder went
     // away or came back, a file that stays unreadable.
     virtual void OnNotice(const std::string& text) = 0;
+    // True once changes can reach no one any more (the reader of the output
+    // went away): the watch then records what is waiting and ends.
+    virtual bool IsClosed() const { return false; }
 };
 
 // Follows one PAT folder with inotify. Every race odds file that is written,
@@ -105,6 +108,7 @@ public:
     // Versions seen since the start, the silent ones included, that the
     // history does not hold: refused each time they were handed in.
     std::size_t UnrecordedCount() const { return unrecorded_; }
+    bool IsSinkClosed() const { return sink_.IsClosed(); }
 
 private:
     enum class Look { Following, Missing, Unwatchable };

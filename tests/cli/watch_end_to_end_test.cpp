@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <memory>
@@ -40,6 +41,18 @@ protected:
         std::optional<std::string> line = process.ReadLine(kTimeoutMs);
         EXPECT_TRUE(line.has_value()) << process.ErrorText();
         return Json::parse(line.value_or(""), nullptr, false);
+    }
+
+    std::vector<std::string> HeldOddsFiles(const patfixture::Race& held) const {
+        HistoryStore::Options options;
+        options.readOnly = true;
+        HistoryStore history((dataHome / "Velmora" / "history.sqlite").string(), options);
+        const auto found = history.FindRace((folder / patfixture::OddsFileName(held)).string());
+        std::vector<std::string> bytes;
+        for (const OddsVersion& version : found ? history.Versions(found->id) : std::vector<OddsVersion>{}) {
+            bytes.push_back(version.bytes);
+        }
+        return bytes;
     }
 
     test::TempDir config;
@@ -122,6 +135,36 @@ TEST_F(WatchEndToEndTest, VersionsTheHistoryCouldNotKeepAreMarkedCountedAndEndWi
     // The version read at the start and the change.
     EXPECT_NE(watch->ErrorText().find("2 versions were not recorded"), std::string::npos)
         << watch->ErrorText();
+}
+
+// `velmora-cli watch | head -1`: once the reader is gone nothing more can be
+// shown, but every version written so far is still recorded.
+TEST_F(WatchEndToEndTest, AReaderThatGoesAwayCostsNoVersionAndEndsWithStatusOne) {
+    WriteOdds();
+    auto watch = StartWatch({"watch", "--json", folder.string()});
+    race.runners[0].winOdds = "2.6";
+    WriteOdds();
+    EXPECT_EQ(NextJson(*watch).at("recorded"), true);
+    watch->CloseOutput();
+
+    // Held still while they are written, it takes them in all at once: the
+    // first line it then fails to write is not the last version it sees.
+    ASSERT_TRUE(watch->Pause());
+    race.runners[0].winOdds = "2.9";
+    WriteOdds();
+    test::ReplaceByRename(folder, patfixture::QuinellaFileName(race), patfixture::QuinellaOddsBytes(race));
+    const patfixture::Race other = test::WatchedRace(12);
+    test::ReplaceByRename(folder, patfixture::OddsFileName(other), patfixture::WinPlaceOddsBytes(other));
+    test::ReplaceByRename(folder, patfixture::QuinellaFileName(other), patfixture::QuinellaOddsBytes(other));
+    watch->Signal(SIGCONT);
+
+    EXPECT_EQ(watch->Wait(kTimeoutMs), 1) << watch->ErrorText();
+    EXPECT_NE(watch->ErrorText().find("output was closed"), std::string::npos) << watch->ErrorText();
+    const std::vector<std::string> held = HeldOddsFiles(race);
+    EXPECT_EQ(held.size(), 4U); // the first version, 2.6, 2.9 and the quinella file
+    EXPECT_NE(std::find(held.begin(), held.end(), patfixture::WinPlaceOddsBytes(race)), held.end());
+    EXPECT_NE(std::find(held.begin(), held.end(), patfixture::QuinellaOddsBytes(race)), held.end());
+    EXPECT_EQ(HeldOddsFiles(other).size(), 2U);
 }
 
 TEST_F(WatchEndToEndTest, AFolderThatIsNotThereIsAnErrorAtOnce) {
