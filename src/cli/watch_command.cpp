@@ -89,7 +89,7 @@ std::string VersionsText(std::size_t count) {
     return count == 1 ? "1 version was" : std::to_string(count) + " versions were";
 }
 
-// Anything that went wrong on the way is told here once more, and makes the
+// What went wrong on the way is summed up on the error stream and makes the
 // exit status 1.
 int EndOfWatch(CliContext& context, FollowEnd end, const StreamSink& sink, const FolderFollower& follower) {
     bool told = false;
@@ -98,7 +98,8 @@ int EndOfWatch(CliContext& context, FollowEnd end, const StreamSink& sink, const
         told = true;
     }
     if (sink.IsClosed()) {
-        context.err << kPrefix << "the output was closed; the versions still waiting were recorded\n";
+        context.err << kPrefix
+                    << "the output was closed or failed; the versions still waiting were recorded\n";
         told = true;
     }
     if (follower.UnrecordedCount() > 0) {
