@@ -289,128 +289,105 @@ TEST_F(FolderFollowerTest, APipeWithAnOddsFileNameIsNotReadAndBlocksNothing) {
     EXPECT_NE(sink.notices[0].find("Zo-05050299.jra"), std::string::npos);
 }
 
-// Counts the checks of a scenario run in another process, where a failed
-// EXPECT would go unseen: the scenario returns the number of the first one
-// that failed.
+// The checks of a scenario run in another process, where a failed EXPECT
+// would go unseen: the scenario returns the number of the first that failed.
 class Steps {
 public:
-    bool Fail(bool ok) {
+    void Check(bool ok) {
         ++count_;
-        return !ok;
+        failed_ = failed_ == 0 && !ok ? count_ : failed_;
     }
-    int Count() const { return count_; }
+    int Failed() const { return failed_; }
 
 private:
     int count_ = 0;
+    int failed_ = 0;
 };
 
-TEST_F(FolderFollowerTest, AFolderThatComesBackUnwatchableIsToldOnceAndFollowedAgainOnceItCanBeWatched) {
-    WriteRace(race);
-    const int failedStep = RunAsNobody([&] {
-        Steps steps;
-        std::string error;
-        follower = std::make_unique<FolderFollower>(folder.string(), recorder, clock, sink);
-        if (steps.Fail(follower->Start(error))) {
-            return steps.Count();
-        }
-        fs::remove_all(folder);
-        fs::create_directory(folder);
-        fs::permissions(folder, fs::perms::none); // inotify_add_watch: EACCES
-        follower->TakeEvents();
-        if (steps.Fail(!follower->IsFollowingFolder() && sink.NoticesWith("Permission denied") == 1) ||
-            steps.Fail(follower->WaitTimeoutMs() == FolderFollower::kFirstRetryMs)) {
-            return steps.Count();
-        }
-        // The try that is due fails again: said no more, and the pause grows.
-        clock.steady += FolderFollower::kFirstRetryMs;
-        follower->HandleSettled();
-        if (steps.Fail(follower->WaitTimeoutMs() == 2 * FolderFollower::kFirstRetryMs) ||
-            steps.Fail(sink.NoticesWith("Permission denied") == 1)) {
-            return steps.Count();
-        }
-        fs::permissions(folder, fs::perms(0755));
-        follower->TakeEvents(); // the change of mode is seen above the folder: no waiting
-        if (steps.Fail(follower->IsFollowingFolder() && sink.NoticesWith("can be watched again") == 1) ||
-            steps.Fail(follower->WaitTimeoutMs() == -1)) {
-            return steps.Count();
-        }
-        race.runners[1].winOdds = "4.4";
-        WriteRace(race);
-        Settle();
-        const bool reported = sink.changes.size() == 1 && sink.changes[0].runners == std::vector<int>{2};
-        return steps.Fail(reported && recorder.seen.size() == 4) ? steps.Count() : 0;
-    });
+void ExpectEveryStep(int failedStep) {
     if (failedStep < 0) {
-        GTEST_SKIP() << "could not run as an unprivileged user to make a folder unwatchable";
+        GTEST_SKIP() << "could not run as an unprivileged user, whom permission bits bind";
     }
     EXPECT_EQ(failedStep, 0) << "the number of the first check that failed";
 }
 
+TEST_F(FolderFollowerTest, AFolderThatComesBackUnwatchableIsToldOnceAndFollowedAgainOnceItCanBeWatched) {
+    WriteRace(race);
+    ExpectEveryStep(RunAsNobody([&] {
+        Steps steps;
+        std::string error;
+        follower = std::make_unique<FolderFollower>(folder.string(), recorder, clock, sink);
+        steps.Check(follower->Start(error));
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        fs::permissions(folder, fs::perms::none); // inotify_add_watch: EACCES
+        follower->TakeEvents();
+        steps.Check(!follower->IsFollowingFolder() && sink.NoticesWith("Permission denied") == 1);
+        steps.Check(follower->WaitTimeoutMs() == FolderFollower::kFirstRetryMs);
+        // The try that is due fails again: said no more, and the pause grows.
+        clock.steady += FolderFollower::kFirstRetryMs;
+        follower->HandleSettled();
+        steps.Check(follower->WaitTimeoutMs() == 2 * FolderFollower::kFirstRetryMs);
+        steps.Check(sink.NoticesWith("Permission denied") == 1);
+        fs::permissions(folder, fs::perms(0755));
+        follower->TakeEvents(); // the change of mode is seen above the folder: no waiting
+        steps.Check(follower->IsFollowingFolder() && sink.NoticesWith("can be watched again") == 1);
+        steps.Check(follower->WaitTimeoutMs() == -1);
+        race.runners[1].winOdds = "4.4";
+        WriteRace(race);
+        Settle();
+        steps.Check(sink.changes.size() == 1 && sink.changes[0].runners == std::vector<int>{2});
+        steps.Check(recorder.seen.size() == 4);
+        return steps.Failed();
+    }));
+}
+
 TEST_F(FolderFollowerTest, AFolderThatCantBeWatchedAtStartIsTriedAgainAfterAPauseThatGrowsToABound) {
     WriteRace(race);
-    const int failedStep = RunAsNobody([&] {
+    ExpectEveryStep(RunAsNobody([&] {
         Steps steps;
         std::string error;
         fs::permissions(folder, fs::perms::none);
         follower = std::make_unique<FolderFollower>(folder.string(), recorder, clock, sink);
-        if (steps.Fail(follower->Start(error) && !follower->IsFollowingFolder())) {
-            return steps.Count();
-        }
+        steps.Check(follower->Start(error) && !follower->IsFollowingFolder());
         std::vector<int> pauses;
         for (int i = 0; i < 7; ++i) {
             pauses.push_back(follower->WaitTimeoutMs());
             clock.steady += pauses.back();
             follower->HandleSettled();
         }
-        if (steps.Fail(pauses == std::vector<int>{1000, 2000, 4000, 8000, 16000, 30000, 30000}) ||
-            steps.Fail(sink.NoticesWith("Permission denied") == 1)) {
-            return steps.Count();
-        }
+        steps.Check(pauses == std::vector<int>{1000, 2000, 4000, 8000, 16000, 30000, 30000});
+        steps.Check(sink.NoticesWith("Permission denied") == 1);
         fs::permissions(folder, fs::perms(0755));
         // No event taken: the try that is due finds it by itself.
         clock.steady += follower->WaitTimeoutMs();
         follower->HandleSettled();
-        if (steps.Fail(follower->IsFollowingFolder())) {
-            return steps.Count();
-        }
+        steps.Check(follower->IsFollowingFolder());
         Settle(); // what was there all along is read now, as new
-        return steps.Fail(sink.changes.size() == 2 && recorder.seen.size() == 2) ? steps.Count() : 0;
-    });
-    if (failedStep < 0) {
-        GTEST_SKIP() << "could not run as an unprivileged user to make a folder unwatchable";
-    }
-    EXPECT_EQ(failedStep, 0) << "the number of the first check that failed";
+        steps.Check(sink.changes.size() == 2 && recorder.seen.size() == 2);
+        return steps.Failed();
+    }));
 }
 
 TEST_F(FolderFollowerTest, AnUnreadableFileIsToldOnceAndReadWhenItsModeChanges) {
-    const int failedStep = RunAsNobody([&] {
+    ExpectEveryStep(RunAsNobody([&] {
         Steps steps;
         std::string error;
         follower = std::make_unique<FolderFollower>(folder.string(), recorder, clock, sink);
-        if (steps.Fail(follower->Start(error))) {
-            return steps.Count();
-        }
+        steps.Check(follower->Start(error));
         const std::string name = patfixture::OddsFileName(race);
         test::ReplaceByRename(folder, name, patfixture::WinPlaceOddsBytes(race));
         fs::permissions(folder / name, fs::perms::none);
         Settle();
-        if (steps.Fail(sink.changes.empty() && sink.NoticesWith(name + ": cannot be read") == 1)) {
-            return steps.Count();
-        }
+        steps.Check(sink.changes.empty() && sink.NoticesWith(name + ": cannot be read") == 1);
         fs::permissions(folder / name, fs::perms::none); // touched, still unreadable: no more telling
         Settle();
-        if (steps.Fail(sink.NoticesWith("cannot be read") == 1 && follower->WaitTimeoutMs() == -1)) {
-            return steps.Count();
-        }
+        steps.Check(sink.NoticesWith("cannot be read") == 1 && follower->WaitTimeoutMs() == -1);
         fs::permissions(folder / name, fs::perms(0644));
         Settle();
-        const bool read = sink.changes.size() == 1 && sink.changes[0].isNew && recorder.seen.size() == 1;
-        return steps.Fail(read) ? steps.Count() : 0;
-    });
-    if (failedStep < 0) {
-        GTEST_SKIP() << "could not run as an unprivileged user to make a file unreadable";
-    }
-    EXPECT_EQ(failedStep, 0) << "the number of the first check that failed";
+        steps.Check(sink.changes.size() == 1 && sink.changes[0].isNew && recorder.seen.size() == 1);
+        return steps.Failed();
+    }));
 }
 
 TEST_F(FolderFollowerTest, AVersionTheHistoryRefusesIsReportedAsNotRecordedAndCountedUntilItIsHeld) {
