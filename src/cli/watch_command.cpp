@@ -6,6 +6,7 @@
 #include "common/json.h"
 #include "common/text.h"
 #include "settings/settings_ops.h"
+#include "watch/broken_pipe_guard.h"
 #include "watch/follow_loop.h"
 #include "watch/stop_signals.h"
 #include "watch/watch_clock.h"
@@ -53,24 +54,30 @@ std::string WhatChanged(const OddsChange& change) {
 }
 
 // Writes each change and notice as it comes, flushed at once for whoever
-// reads the pipe.
+// reads the pipe. Closed once the output fails (its reader went away: EPIPE).
 class StreamSink : public WatchSink {
 public:
     StreamSink(std::ostream& out, std::ostream& err, bool json) : out_(out), err_(err), json_(json) {}
 
     void OnChange(const OddsChange& change) override {
+        if (closed_) {
+            return;
+        }
         out_ << (json_ ? ChangeJson(change) : ChangeLine(change)) << '\n';
         out_.flush();
+        closed_ = !out_;
     }
     void OnNotice(const std::string& text) override {
         err_ << kPrefix << VisibleText(text) << '\n';
         err_.flush();
     }
+    bool IsClosed() const override { return closed_; }
 
 private:
     std::ostream& out_;
     std::ostream& err_;
     bool json_;
+    bool closed_ = false;
 };
 
 int FolderError(CliContext& context, const std::string& reason, const std::string& folder) {
@@ -78,11 +85,36 @@ int FolderError(CliContext& context, const std::string& reason, const std::strin
     return kExitMessage;
 }
 
+std::string VersionsText(std::size_t count) {
+    return count == 1 ? "1 version was" : std::to_string(count) + " versions were";
+}
+
+// What went wrong on the way is summed up on the error stream and makes the
+// exit status 1.
+int EndOfWatch(CliContext& context, FollowEnd end, const StreamSink& sink, const FolderFollower& follower) {
+    bool told = false;
+    if (end == FollowEnd::Failed) {
+        context.err << kPrefix << "waiting for changes failed\n";
+        told = true;
+    }
+    if (sink.IsClosed()) {
+        context.err << kPrefix
+                    << "the output was closed or failed; the versions still waiting were recorded\n";
+        told = true;
+    }
+    if (follower.UnrecordedCount() > 0) {
+        context.err << kPrefix << VersionsText(follower.UnrecordedCount())
+                    << " not recorded in the odds history\n";
+        told = true;
+    }
+    return told ? kExitMessage : kExitDone;
+}
+
 } // namespace
 
 std::string ChangeLine(const OddsChange& change) {
     return ClockText(change.seenMs) + "  " + VisibleText(RaceText(change)) + "  " + VisibleText(change.file) +
-           "  " + WhatChanged(change);
+           "  " + WhatChanged(change) + (change.recorded ? "" : "  not recorded");
 }
 
 std::string ChangeJson(const OddsChange& change) {
@@ -108,6 +140,7 @@ std::string ChangeJson(const OddsChange& change) {
         }
         json["pairs"] = std::move(pairs);
     }
+    json["recorded"] = change.recorded;
     return DumpJson(json);
 }
 
@@ -127,6 +160,8 @@ int RunWatch(const Invocation& invocation, CliContext& context) {
         context.err << kPrefix << "cannot catch SIGINT and SIGTERM\n";
         return kExitMessage;
     }
+    // A reader of the output that goes away must not cost the versions still waiting.
+    BrokenPipeGuard brokenPipe;
     SystemWatchClock clock;
     StreamSink sink(context.out, context.err, invocation.json);
     FolderFollower follower(folder, context.recorder, clock, sink);
@@ -140,11 +175,7 @@ int RunWatch(const Invocation& invocation, CliContext& context) {
     context.err.flush();
     const FollowEnd end = RunFollowLoop(follower, stop.Fd());
     context.out.flush();
-    if (end == FollowEnd::Failed) {
-        context.err << kPrefix << "waiting for changes failed\n";
-        return kExitMessage;
-    }
-    return kExitDone;
+    return EndOfWatch(context, end, sink, follower);
 }
 
 } // namespace velmora::cli

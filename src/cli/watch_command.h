@@ -10,15 +10,18 @@ struct CliContext;
 struct Invocation;
 
 // One change as a line for a terminal: time, race, file and the runners whose
-// odds moved.
+// odds moved, and "not recorded" when the history does not hold it.
 std::string ChangeLine(const OddsChange& change);
-// The same as one compact JSON object, without the line end.
+// The same as one compact JSON object, without the line end; its last member
+// "recorded" tells whether the history holds the version.
 std::string ChangeJson(const OddsChange& change);
 
 // "velmora-cli watch [--json] [FOLDER]": follows the folder (the stored PAT
 // folder by default) until SIGINT or SIGTERM, one line per new version of a
-// race's odds file, each handed to the context's recorder. 0 when stopped by
-// a signal, 1 when the folder can't be followed (reason on the error stream).
+// race's odds file, each handed to the context's recorder before its line is
+// written. 0 when stopped by a signal with every version recorded; 1, the
+// reason on the error stream, when the folder can't be followed, a version
+// went unrecorded or the output was closed (what was waiting is recorded).
 int RunWatch(const Invocation& invocation, CliContext& context);
 
 } // namespace velmora::cli

@@ -7,6 +7,7 @@
 
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,11 +22,14 @@ namespace fs = std::filesystem;
 
 // Writes in place end with close-after-write (IN_MODIFY restarts the wait while
 // they go on); PAT's replacements arrive as moved-to; the folder itself may go.
+// A changed mode may make an unreadable file readable.
 constexpr std::uint32_t kFolderMask = IN_CLOSE_WRITE | IN_MODIFY | IN_MOVED_TO | IN_CREATE | IN_DELETE |
-                                      IN_MOVED_FROM | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR |
+                                      IN_MOVED_FROM | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR |
                                       IN_EXCL_UNLINK;
-// While the folder is missing: anything that may bring it, or a nearer parent, back.
-constexpr std::uint32_t kParentMask = IN_CREATE | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// While the folder is missing or can't be watched: anything that may bring it,
+// or a nearer parent, back, or make it readable.
+constexpr std::uint32_t kParentMask =
+    IN_CREATE | IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 constexpr std::uint32_t kFolderGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT | IN_IGNORED;
 constexpr std::uint32_t kEntryGone = IN_DELETE | IN_MOVED_FROM;
 // Slices of events taken per wake-up, so that a flood can't keep the loop from
@@ -59,6 +63,16 @@ bool IsDirectory(const fs::path& path) {
     return fs::is_directory(path, error);
 }
 
+bool Exists(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0;
+}
+
+// Why a file that is there can't be read, as far as can be told afterwards.
+std::string ReadError(const std::string& path) {
+    return access(path.c_str(), R_OK) != 0 ? std::strerror(errno) : "a read error";
+}
+
 } // namespace
 
 FolderFollower::FolderFollower(const std::string& folder, OddsRecorder& recorder, const WatchClock& clock,
@@ -70,49 +84,96 @@ bool FolderFollower::Start(std::string& error) {
         error = std::string("cannot watch folders: ") + std::strerror(inotify_.OpenError());
         return false;
     }
-    if (!Attach(error)) {
-        return false;
+    std::string reason;
+    const Look look = Attach(reason);
+    if (look == Look::Following) {
+        RecordAllSilently();
+    } else if (look == Look::Unwatchable) {
+        WaitToRetry(reason);
     }
-    started_ = true;
     return true;
+}
+
+// On start every file is recorded at once, and only a later version is
+// reported.
+void FolderFollower::RecordAllSilently() {
+    for (const std::string& name : ListFolderFiles(folder_.string(), [](std::string_view name) {
+                                       return OddsFileKindOf(name).has_value();
+                                   }).names) {
+        HandleFile(name, false);
+    }
 }
 
 // Watches the folder when it is there, else its nearest existing parent. The
 // folder may appear between the two looks, so the first look is repeated once
-// the parent is watched.
-bool FolderFollower::Attach(std::string& error) {
+// the parent is watched. A folder that is there but refuses a watch gets its
+// parent watched all the same: a change of its mode then brings a look at once.
+FolderFollower::Look FolderFollower::Attach(std::string& reason) {
     for (int attempt = 0; attempt < kMaxAttachAttempts; ++attempt) {
         const int watch = inotify_.AddWatch(folder_.string(), kFolderMask);
         if (watch >= 0) {
             folderWatch_ = watch;
             DropParentWatch();
-            if (started_) {
-                sink_.OnNotice("the folder is back: " + folder_.string());
-                Rescan();
-            } else {
-                // On start every file is recorded at once, and only a later
-                // version is reported.
-                for (const std::string& name : ListFolderFiles(folder_.string(), [](std::string_view name) {
-                                                   return OddsFileKindOf(name).has_value();
-                                               }).names) {
-                    HandleFile(name, false);
-                }
-            }
-            return true;
+            return Look::Following;
         }
-        if (!IsMissing(errno)) {
-            error = "cannot watch " + folder_.string() + ": " + std::strerror(errno);
-            return false;
+        const int error = errno;
+        if (!IsMissing(error)) {
+            reason = "cannot watch " + folder_.string() + ": " + std::strerror(error);
+            std::string ignored;
+            WatchNearestParent(ignored);
+            return Look::Unwatchable;
         }
-        if (!WatchNearestParent(error)) {
-            return false;
+        if (!WatchNearestParent(reason)) {
+            return Look::Unwatchable;
         }
         if (!IsDirectory(folder_)) {
-            return true;
+            return Look::Missing;
         }
     }
-    error = "cannot watch " + folder_.string() + ": it keeps coming and going";
-    return false;
+    reason = "cannot watch " + folder_.string() + ": it keeps coming and going";
+    return Look::Unwatchable;
+}
+
+void FolderFollower::LookAgain() {
+    if (folderWatch_ >= 0) {
+        return;
+    }
+    std::string reason;
+    switch (Attach(reason)) {
+    case Look::Following:
+        FollowAgain();
+        break;
+    case Look::Missing:
+        retryAtMs_.reset(); // its parent is watched: its return is an event
+        break;
+    case Look::Unwatchable:
+        WaitToRetry(reason);
+        break;
+    }
+}
+
+// Files may have been written while the folder was not watched: all are looked at.
+void FolderFollower::FollowAgain() {
+    retryAtMs_.reset();
+    retryDelayMs_ = kFirstRetryMs;
+    const char* what = unwatchable_.empty() ? "the folder is back: " : "the folder can be watched again: ";
+    unwatchable_.clear();
+    sink_.OnNotice(what + folder_.string());
+    Rescan();
+}
+
+void FolderFollower::WaitToRetry(const std::string& reason) {
+    if (reason != unwatchable_) {
+        unwatchable_ = reason;
+        sink_.OnNotice(reason + "; trying again until it can be watched");
+    }
+    const std::int64_t now = clock_.SteadyMs();
+    // A try that an event brought early leaves the pending one as it is.
+    if (retryAtMs_ && *retryAtMs_ > now) {
+        return;
+    }
+    retryAtMs_ = now + retryDelayMs_;
+    retryDelayMs_ = std::min(retryDelayMs_ * 2, kLongestRetryMs);
 }
 
 bool FolderFollower::WatchNearestParent(std::string& error) {
@@ -150,19 +211,16 @@ void FolderFollower::LoseFolder() {
     // that comes back unchanged is no news.
     waiting_.TakeAll();
     retries_.clear();
+    unreadable_.clear();
     sink_.OnNotice("the folder is gone, waiting for it to come back: " + folder_.string());
-    ReattachOrTell();
-}
-
-void FolderFollower::ReattachOrTell() {
-    std::string error;
-    if (!Attach(error)) {
-        sink_.OnNotice(error);
-    }
+    LookAgain();
 }
 
 int FolderFollower::WaitTimeoutMs() const {
-    const auto deadline = waiting_.NextDeadline();
+    std::optional<std::int64_t> deadline = waiting_.NextDeadline();
+    if (retryAtMs_ && (!deadline || *retryAtMs_ < *deadline)) {
+        deadline = retryAtMs_;
+    }
     if (!deadline) {
         return -1;
     }
@@ -189,13 +247,13 @@ void FolderFollower::OnEvent(const FolderEvent& event) {
         if (folderWatch_ >= 0) {
             Rescan();
         } else {
-            ReattachOrTell();
+            LookAgain();
         }
     } else if (event.watch == folderWatch_ && folderWatch_ >= 0) {
         OnFolderEvent(event);
     } else if (event.watch == parentWatch_ && parentWatch_ >= 0) {
         // Whatever happened above the folder, look again from the folder up.
-        ReattachOrTell();
+        LookAgain();
     }
 }
 
@@ -210,6 +268,7 @@ void FolderFollower::OnFolderEvent(const FolderEvent& event) {
     if ((event.mask & kEntryGone) != 0) {
         waiting_.Forget(event.name);
         retries_.erase(event.name);
+        unreadable_.erase(event.name);
         return;
     }
     // A fresh write may be the one that completes the file.
@@ -233,6 +292,9 @@ void FolderFollower::Touch(const std::string& name) {
 }
 
 void FolderFollower::HandleSettled() {
+    if (retryAtMs_ && *retryAtMs_ <= clock_.SteadyMs()) {
+        LookAgain();
+    }
     for (const std::string& name : waiting_.TakeDue(clock_.SteadyMs())) {
         HandleFile(name, true);
     }
@@ -272,8 +334,10 @@ void FolderFollower::HandleFile(const std::string& name, bool report) {
     const std::optional<SeenFile> seen = ReadSeenFile(path, clock_.WallMs());
     if (!seen) {
         retries_.erase(name);
+        TellUnreadable(name, path);
         return;
     }
+    unreadable_.erase(name);
     RecordingMessageSink messages;
     std::optional<ParsedOddsFile> parsed = ParseOddsFile(*kind, seen->bytes, messages);
     if (!parsed) {
@@ -281,16 +345,46 @@ void FolderFollower::HandleFile(const std::string& name, bool report) {
         return;
     }
     retries_.erase(name);
-    recorder_.Record(*seen);
+    Keep(name, *kind, *parsed, *seen, report);
+}
+
+// Recorded before anything is reported: the report can tell whether the
+// history holds it, and a reader that stops reading costs no version.
+// Reported when the bytes are new to this watch.
+void FolderFollower::Keep(const std::string& name, OddsFileKind kind, ParsedOddsFile& parsed,
+                          const SeenFile& seen, bool report) {
+    const bool recorded = recorder_.Record(seen) != RecordOutcome::NotRecorded;
     auto known = versions_.find(name);
-    if (known != versions_.end() && known->second.contentHash == parsed->version.contentHash) {
+    if (known != versions_.end() && known->second.version.contentHash == parsed.version.contentHash) {
+        // The same bytes again: held now if this reading was kept.
+        if (recorded && !known->second.recorded) {
+            known->second.recorded = true;
+            --unrecorded_;
+        }
         return;
     }
-    if (report) {
-        sink_.OnChange(
-            MakeChange(name, *kind, *seen, *parsed, known == versions_.end() ? nullptr : &known->second));
+    if (!recorded) {
+        ++unrecorded_;
     }
-    versions_[name] = std::move(parsed->version);
+    if (report && !sink_.IsClosed()) {
+        OddsChange change =
+            MakeChange(name, kind, seen, parsed, known == versions_.end() ? nullptr : &known->second.version);
+        change.recorded = recorded;
+        sink_.OnChange(change);
+    }
+    versions_[name] = {std::move(parsed.version), recorded};
+}
+
+// Told once until the file reads again; a change of its bytes or its mode
+// brings the next try.
+void FolderFollower::TellUnreadable(const std::string& name, const std::string& path) {
+    if (!Exists(path)) {
+        return; // gone again: its removal is news enough
+    }
+    if (unreadable_.insert(name).second) {
+        sink_.OnNotice(VisibleText(name) + ": cannot be read (" + ReadError(path) +
+                       "), read again when it changes");
+    }
 }
 
 void FolderFollower::Retry(const std::string& name, const std::string& reason) {

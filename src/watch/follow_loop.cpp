@@ -24,6 +24,10 @@ FollowEnd RunFollowLoop(FolderFollower& follower, int stopFd) {
             follower.TakeEvents();
         }
         follower.HandleSettled();
+        if (follower.IsSinkClosed()) {
+            follower.HandleAllWaiting();
+            return FollowEnd::OutputClosed;
+        }
     }
 }
 

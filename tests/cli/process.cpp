@@ -84,9 +84,19 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& args,
     std::vector<std::string> envp = MergedEnvironment(environment);
     auto argPointers = Pointers(argv);
     auto envPointers = Pointers(envp);
+    // As a shell starts it: a SIGPIPE this process ignores (RunProcess does)
+    // must not be handed down.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
     int spawned =
-        posix_spawn(&pid, program.c_str(), &actions, nullptr, argPointers.data(), envPointers.data());
+        posix_spawn(&pid, program.c_str(), &actions, &attributes, argPointers.data(), envPointers.data());
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         throw std::runtime_error("cannot start " + program + ": " + std::strerror(spawned));
@@ -230,6 +240,25 @@ void RunningProcess::Signal(int signal) {
     if (!reaped_) {
         kill(pid_, signal);
     }
+}
+
+bool RunningProcess::Pause() {
+    if (reaped_ || kill(pid_, SIGSTOP) != 0) {
+        return false;
+    }
+    int status = 0;
+    pid_t done = -1;
+    while ((done = waitpid(pid_, &status, WUNTRACED)) < 0 && errno == EINTR) {
+    }
+    if (done == pid_ && !WIFSTOPPED(status)) {
+        reaped_ = true; // it ended before it could be stopped
+        exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    return done == pid_ && WIFSTOPPED(status);
+}
+
+void RunningProcess::CloseOutput() {
+    Pipe::Close(outFd_);
 }
 
 int RunningProcess::Wait(int timeoutMs) {

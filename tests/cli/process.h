@@ -40,6 +40,11 @@ public:
     const std::string& ErrorText() const { return err_; }
 
     void Signal(int signal);
+    // Stops the program (SIGSTOP) and returns once it has stopped, so that
+    // what happens meanwhile waits for Signal(SIGCONT); false when it did not stop.
+    bool Pause();
+    // Closes the read end of standard output, as a reader that goes away does.
+    void CloseOutput();
     // Waits for the end, reading the rest of the output (which ReadLine then
     // still returns); the exit code, -1 when killed by a signal or still
     // running after `timeoutMs`.

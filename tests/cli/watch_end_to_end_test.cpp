@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <memory>
@@ -27,8 +28,7 @@ protected:
         auto process = std::make_unique<test::RunningProcess>(
             VELMORA_CLI_EXECUTABLE, args,
             std::vector<std::string>{"XDG_CONFIG_HOME=" + config.path().string(),
-                                     "XDG_DATA_HOME=" + config.path().string(),
-                                     "HOME=" + config.path().string()});
+                                     "XDG_DATA_HOME=" + dataHome.string(), "HOME=" + config.path().string()});
         EXPECT_TRUE(process->WaitForError("following", kTimeoutMs)) << process->ErrorText();
         return process;
     }
@@ -43,7 +43,20 @@ protected:
         return Json::parse(line.value_or(""), nullptr, false);
     }
 
+    std::vector<std::string> HeldOddsFiles(const patfixture::Race& held) const {
+        HistoryStore::Options options;
+        options.readOnly = true;
+        HistoryStore history((dataHome / "Velmora" / "history.sqlite").string(), options);
+        const auto found = history.FindRace((folder / patfixture::OddsFileName(held)).string(), std::nullopt);
+        std::vector<std::string> bytes;
+        for (const OddsVersion& version : found ? history.Versions(found->id) : std::vector<OddsVersion>{}) {
+            bytes.push_back(version.bytes);
+        }
+        return bytes;
+    }
+
     test::TempDir config;
+    fs::path dataHome = config.path();
     test::TempDir dir;
     fs::path folder = dir.path() / "pat";
     patfixture::Race race = test::WatchedRace();
@@ -65,6 +78,7 @@ TEST_F(WatchEndToEndTest, ReportsEveryVersionAsOneJsonLineAndEndsCleanlyOnSigter
         EXPECT_EQ(change.at("new"), false);
         EXPECT_EQ(change.at("runners"), Json::array({1}));
         EXPECT_EQ(change.at("time").get<std::string>().size(), 8U);
+        EXPECT_EQ(change.at("recorded"), true);
     }
     test::ReplaceByRename(folder, patfixture::QuinellaFileName(race), patfixture::QuinellaOddsBytes(race));
     const Json first = NextJson(*watch);
@@ -105,6 +119,52 @@ TEST_F(WatchEndToEndTest, FollowsTheFolderAgainAfterItWasRemoved) {
     EXPECT_EQ(NextJson(*watch).at("new"), true);
     watch->Signal(SIGTERM);
     EXPECT_EQ(watch->Wait(kTimeoutMs), 0);
+}
+
+TEST_F(WatchEndToEndTest, VersionsTheHistoryCouldNotKeepAreMarkedCountedAndEndWithStatusOne) {
+    dataHome = dir.path() / "data";
+    dir.Write("data/Velmora", "a file where the history's folder should be");
+    WriteOdds();
+    auto watch = StartWatch({"watch", "--json", folder.string()});
+    race.runners[0].winOdds = "2.6";
+    WriteOdds();
+    const Json change = NextJson(*watch);
+    EXPECT_TRUE(change.contains("recorded") && change.at("recorded") == false) << DumpJson(change);
+    watch->Signal(SIGTERM);
+    EXPECT_EQ(watch->Wait(kTimeoutMs), 1) << watch->ErrorText();
+    // The version read at the start and the change.
+    EXPECT_NE(watch->ErrorText().find("2 versions were not recorded"), std::string::npos)
+        << watch->ErrorText();
+}
+
+// `velmora-cli watch | head -1`: once the reader is gone nothing more can be
+// shown, but every version written so far is still recorded.
+TEST_F(WatchEndToEndTest, AReaderThatGoesAwayCostsNoVersionAndEndsWithStatusOne) {
+    WriteOdds();
+    auto watch = StartWatch({"watch", "--json", folder.string()});
+    race.runners[0].winOdds = "2.6";
+    WriteOdds();
+    EXPECT_EQ(NextJson(*watch).at("recorded"), true);
+    watch->CloseOutput();
+
+    // Held still while they are written, it takes them in all at once: the
+    // first line it then fails to write is not the last version it sees.
+    ASSERT_TRUE(watch->Pause());
+    race.runners[0].winOdds = "2.9";
+    WriteOdds();
+    test::ReplaceByRename(folder, patfixture::QuinellaFileName(race), patfixture::QuinellaOddsBytes(race));
+    const patfixture::Race other = test::WatchedRace(12);
+    test::ReplaceByRename(folder, patfixture::OddsFileName(other), patfixture::WinPlaceOddsBytes(other));
+    test::ReplaceByRename(folder, patfixture::QuinellaFileName(other), patfixture::QuinellaOddsBytes(other));
+    watch->Signal(SIGCONT);
+
+    EXPECT_EQ(watch->Wait(kTimeoutMs), 1) << watch->ErrorText();
+    EXPECT_NE(watch->ErrorText().find("output was closed"), std::string::npos) << watch->ErrorText();
+    const std::vector<std::string> held = HeldOddsFiles(race);
+    EXPECT_EQ(held.size(), 4U); // the first version, 2.6, 2.9 and the quinella file
+    EXPECT_NE(std::find(held.begin(), held.end(), patfixture::WinPlaceOddsBytes(race)), held.end());
+    EXPECT_NE(std::find(held.begin(), held.end(), patfixture::QuinellaOddsBytes(race)), held.end());
+    EXPECT_EQ(HeldOddsFiles(other).size(), 2U);
 }
 
 TEST_F(WatchEndToEndTest, AFolderThatIsNotThereIsAnErrorAtOnce) {

@@ -8,10 +8,16 @@
 
 namespace velmora::test {
 
-// Keeps every distinct version handed to it, per file, in arrival order.
+// Keeps every distinct version handed to it, per file, in arrival order. Told
+// to fail, it refuses the next versions the way a history that can't write
+// does, and keeps them once it works again.
 class RecordingRecorder : public OddsRecorder {
 public:
     RecordOutcome Record(const SeenFile& file) override {
+        if (failNext > 0) {
+            --failNext;
+            return RecordOutcome::NotRecorded;
+        }
         std::vector<std::string>& versions = versionsByPath[file.path];
         if (!versions.empty() && versions.back() == file.bytes) {
             return RecordOutcome::Unchanged;
@@ -25,6 +31,7 @@ public:
     }
 
     std::map<std::string, std::vector<std::string>> versionsByPath;
+    int failNext = 0; // versions still to refuse
 };
 
 } // namespace velmora::test

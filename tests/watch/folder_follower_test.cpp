@@ -1,13 +1,18 @@
 #include "watch/folder_follower.h"
 #include "watch/race_versions.h"
 
+#include "support/recording_recorder.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace velmora {
@@ -23,11 +28,12 @@ public:
     std::int64_t steady = 1000;
 };
 
-class RecordingRecorder : public OddsRecorder {
+// Also keeps every reading handed in, refused or not.
+class ReadingsRecorder : public test::RecordingRecorder {
 public:
     RecordOutcome Record(const SeenFile& file) override {
         seen.push_back(file);
-        return RecordOutcome::Added;
+        return test::RecordingRecorder::Record(file);
     }
     std::vector<SeenFile> seen;
 };
@@ -36,6 +42,11 @@ class RecordingSink : public WatchSink {
 public:
     void OnChange(const OddsChange& change) override { changes.push_back(change); }
     void OnNotice(const std::string& text) override { notices.push_back(text); }
+    std::size_t NoticesWith(const std::string& text) const {
+        return static_cast<std::size_t>(
+            std::count_if(notices.begin(), notices.end(),
+                          [&](const std::string& notice) { return notice.find(text) != std::string::npos; }));
+    }
     std::vector<OddsChange> changes;
     std::vector<std::string> notices;
 };
@@ -66,10 +77,26 @@ protected:
     }
     void Settle() { Wait(FolderFollower::kSettleMs); }
 
+    // Permission bits bind only an unprivileged user: `steps` runs as the
+    // user RunUnprivileged becomes, who is given the test's folders, and
+    // returns the number of the first check that failed (0 when none did).
+    int RunAsNobody(const std::function<int()>& steps) {
+        constexpr uid_t kNobody = 65534;
+        for (const fs::path& path : {dir.path(), folder}) {
+            if (geteuid() == 0 && chown(path.c_str(), kNobody, kNobody) != 0) {
+                return -1;
+            }
+        }
+        const int failed = test::RunUnprivileged(steps);
+        std::error_code ignored;
+        fs::permissions(folder, fs::perms(0755), ignored); // for the clean-up when not root
+        return failed;
+    }
+
     test::TempDir dir;
     fs::path folder = dir.path() / "pat";
     ManualClock clock;
-    RecordingRecorder recorder;
+    ReadingsRecorder recorder;
     RecordingSink sink;
     std::unique_ptr<FolderFollower> follower;
     Race race = test::WatchedRace();
@@ -260,6 +287,138 @@ TEST_F(FolderFollowerTest, APipeWithAnOddsFileNameIsNotReadAndBlocksNothing) {
     EXPECT_EQ(sink.changes.size(), 2U);
     ASSERT_EQ(sink.notices.size(), 1U);
     EXPECT_NE(sink.notices[0].find("Zo-05050299.jra"), std::string::npos);
+}
+
+// The checks of a scenario run in another process, where a failed EXPECT
+// would go unseen: the scenario returns the number of the first that failed.
+class Steps {
+public:
+    void Check(bool ok) {
+        ++count_;
+        failed_ = failed_ == 0 && !ok ? count_ : failed_;
+    }
+    int Failed() const { return failed_; }
+
+private:
+    int count_ = 0;
+    int failed_ = 0;
+};
+
+void ExpectEveryStep(int failedStep) {
+    if (failedStep < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user, whom permission bits bind";
+    }
+    EXPECT_EQ(failedStep, 0) << "the number of the first check that failed";
+}
+
+TEST_F(FolderFollowerTest, AFolderThatComesBackUnwatchableIsToldOnceAndFollowedAgainOnceItCanBeWatched) {
+    WriteRace(race);
+    ExpectEveryStep(RunAsNobody([&] {
+        Steps steps;
+        std::string error;
+        follower = std::make_unique<FolderFollower>(folder.string(), recorder, clock, sink);
+        steps.Check(follower->Start(error));
+        fs::remove_all(folder);
+        fs::create_directory(folder);
+        fs::permissions(folder, fs::perms::none); // inotify_add_watch: EACCES
+        follower->TakeEvents();
+        steps.Check(!follower->IsFollowingFolder() && sink.NoticesWith("Permission denied") == 1);
+        steps.Check(follower->WaitTimeoutMs() == FolderFollower::kFirstRetryMs);
+        // The try that is due fails again: said no more, and the pause grows.
+        clock.steady += FolderFollower::kFirstRetryMs;
+        follower->HandleSettled();
+        steps.Check(follower->WaitTimeoutMs() == 2 * FolderFollower::kFirstRetryMs);
+        steps.Check(sink.NoticesWith("Permission denied") == 1);
+        fs::permissions(folder, fs::perms(0755));
+        follower->TakeEvents(); // the change of mode is seen above the folder: no waiting
+        steps.Check(follower->IsFollowingFolder() && sink.NoticesWith("can be watched again") == 1);
+        steps.Check(follower->WaitTimeoutMs() == -1);
+        race.runners[1].winOdds = "4.4";
+        WriteRace(race);
+        Settle();
+        steps.Check(sink.changes.size() == 1 && sink.changes[0].runners == std::vector<int>{2});
+        steps.Check(recorder.seen.size() == 4);
+        return steps.Failed();
+    }));
+}
+
+TEST_F(FolderFollowerTest, AFolderThatCantBeWatchedAtStartIsTriedAgainAfterAPauseThatGrowsToABound) {
+    WriteRace(race);
+    ExpectEveryStep(RunAsNobody([&] {
+        Steps steps;
+        std::string error;
+        fs::permissions(folder, fs::perms::none);
+        follower = std::make_unique<FolderFollower>(folder.string(), recorder, clock, sink);
+        steps.Check(follower->Start(error) && !follower->IsFollowingFolder());
+        std::vector<int> pauses;
+        for (int i = 0; i < 7; ++i) {
+            pauses.push_back(follower->WaitTimeoutMs());
+            clock.steady += pauses.back();
+            follower->HandleSettled();
+        }
+        steps.Check(pauses == std::vector<int>{1000, 2000, 4000, 8000, 16000, 30000, 30000});
+        steps.Check(sink.NoticesWith("Permission denied") == 1);
+        fs::permissions(folder, fs::perms(0755));
+        // No event taken: the try that is due finds it by itself.
+        clock.steady += follower->WaitTimeoutMs();
+        follower->HandleSettled();
+        steps.Check(follower->IsFollowingFolder());
+        Settle(); // what was there all along is read now, as new
+        steps.Check(sink.changes.size() == 2 && recorder.seen.size() == 2);
+        return steps.Failed();
+    }));
+}
+
+TEST_F(FolderFollowerTest, AnUnreadableFileIsToldOnceAndReadWhenItsModeChanges) {
+    ExpectEveryStep(RunAsNobody([&] {
+        Steps steps;
+        std::string error;
+        follower = std::make_unique<FolderFollower>(folder.string(), recorder, clock, sink);
+        steps.Check(follower->Start(error));
+        const std::string name = patfixture::OddsFileName(race);
+        test::ReplaceByRename(folder, name, patfixture::WinPlaceOddsBytes(race));
+        fs::permissions(folder / name, fs::perms::none);
+        Settle();
+        steps.Check(sink.changes.empty() && sink.NoticesWith(name + ": cannot be read") == 1);
+        fs::permissions(folder / name, fs::perms::none); // touched, still unreadable: no more telling
+        Settle();
+        steps.Check(sink.NoticesWith("cannot be read") == 1 && follower->WaitTimeoutMs() == -1);
+        fs::permissions(folder / name, fs::perms(0644));
+        Settle();
+        steps.Check(sink.changes.size() == 1 && sink.changes[0].isNew && recorder.seen.size() == 1);
+        return steps.Failed();
+    }));
+}
+
+TEST_F(FolderFollowerTest, AVersionTheHistoryRefusesIsReportedAsNotRecordedAndCountedUntilItIsHeld) {
+    const std::string name = patfixture::OddsFileName(race);
+    test::ReplaceByRename(folder, name, patfixture::WinPlaceOddsBytes(race));
+    recorder.failNext = 1;
+    Start();
+    EXPECT_EQ(follower->UnrecordedCount(), 1U); // the silent reading at the start counts too
+
+    race.runners[0].winOdds = "9.9";
+    const std::string refused = patfixture::WinPlaceOddsBytes(race);
+    recorder.failNext = 1;
+    test::ReplaceByRename(folder, name, refused);
+    Settle();
+    ASSERT_EQ(sink.changes.size(), 1U);
+    EXPECT_FALSE(sink.changes[0].recorded);
+    EXPECT_EQ(follower->UnrecordedCount(), 2U);
+
+    test::ReplaceByRename(folder, name, refused); // the same bytes again, kept this time
+    Settle();
+    EXPECT_EQ(sink.changes.size(), 1U);
+    EXPECT_EQ(follower->UnrecordedCount(), 1U);
+
+    race.runners[0].winOdds = "8.8";
+    test::ReplaceByRename(folder, name, patfixture::WinPlaceOddsBytes(race));
+    Settle();
+    ASSERT_EQ(sink.changes.size(), 2U);
+    EXPECT_TRUE(sink.changes[1].recorded);
+    EXPECT_EQ(follower->UnrecordedCount(), 1U);
+    EXPECT_EQ(recorder.Versions((folder / name).string()),
+              (std::vector<std::string>{refused, patfixture::WinPlaceOddsBytes(race)}));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -87,6 +88,44 @@ TEST(FollowLoop, RecordsEveryVersionWrittenOverTimeAndEndsWhenTold) {
     writer.join();
     EXPECT_EQ(recorder.Seen(), written);
     EXPECT_EQ(sink.changes, 3);
+}
+
+// The reader of the output went away after the first change.
+class ClosingSink : public WatchSink {
+public:
+    void OnChange(const OddsChange&) override { ++changes; }
+    void OnNotice(const std::string&) override {}
+    bool IsClosed() const override { return changes > 0; }
+    int changes = 0;
+};
+
+TEST(FollowLoop, AClosedSinkEndsTheLoopWithEveryWaitingVersionRecordedAndNoMoreReported) {
+    test::TempDir dir;
+    CountingRecorder recorder;
+    ClosingSink sink;
+    SystemWatchClock clock;
+    FolderFollower follower(dir.path().string(), recorder, clock, sink);
+    std::string error;
+    ASSERT_TRUE(follower.Start(error)) << error;
+    std::vector<std::string> written;
+    for (int raceNo : {10, 11, 12}) {
+        const patfixture::Race race = test::WatchedRace(raceNo);
+        written.push_back(patfixture::WinPlaceOddsBytes(race));
+        test::ReplaceByRename(dir.path(), patfixture::OddsFileName(race), written.back());
+    }
+    // Only there to end the loop should it go on regardless.
+    StopPipe stop;
+    std::thread stopper([&] {
+        recorder.WaitForCount(written.size());
+        stop.Stop();
+    });
+    EXPECT_EQ(RunFollowLoop(follower, stop.fds[0]), FollowEnd::OutputClosed);
+    stopper.join();
+    std::vector<std::string> seen = recorder.Seen();
+    std::sort(seen.begin(), seen.end());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(seen, written);
+    EXPECT_EQ(sink.changes, 1);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
+#include "watch/broken_pipe_guard.h"
 #include "watch/stop_signals.h"
 
 #include <gtest/gtest.h>
 
 #include <poll.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 namespace velmora {
@@ -39,6 +42,27 @@ TEST(StopSignals, TurnsSigtermAndSigintIntoAReadableDescriptor) {
     }
     EXPECT_FALSE(IsBlocked(SIGTERM));
     EXPECT_FALSE(IsBlocked(SIGINT));
+}
+
+// A reader that went away is an error to the writer, which can then still
+// keep what it holds; without the guard this test process would die of it.
+TEST(BrokenPipeGuard, AWriteNobodyReadsFailsWithEpipeAndNoSignalIsLeftBehind) {
+    struct sigaction action {};
+    ASSERT_EQ(sigaction(SIGPIPE, nullptr, &action), 0);
+    ASSERT_TRUE(action.sa_handler == SIG_DFL && !IsBlocked(SIGPIPE));
+    int fds[2] = {-1, -1};
+    ASSERT_EQ(pipe(fds), 0);
+    close(fds[0]);
+    {
+        BrokenPipeGuard guard;
+        EXPECT_EQ(write(fds[1], "x", 1), -1);
+        EXPECT_EQ(errno, EPIPE);
+    }
+    close(fds[1]);
+    sigset_t pending;
+    sigpending(&pending);
+    EXPECT_FALSE(sigismember(&pending, SIGPIPE) == 1);
+    EXPECT_FALSE(IsBlocked(SIGPIPE));
 }
 
 } // namespace
