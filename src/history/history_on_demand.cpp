@@ -16,7 +16,8 @@ HistoryOnDemand::HistoryOnDemand(std::string databasePath, FolderSource patFolde
       onResumed_(std::move(onResumed)) {}
 
 RecordOutcome HistoryOnDemand::Record(const SeenFile& file) {
-    const std::string folder = std::filesystem::path(file.path).parent_path().string();
+    const std::filesystem::path parent = std::filesystem::path(file.path).parent_path();
+    const std::string folder = parent.empty() ? "." : parent.string();
     if (!store_ || !store_->IsAvailable()) {
         Open(folder);
     }
