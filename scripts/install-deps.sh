@@ -19,7 +19,7 @@ qt6-translations-l10n
 nlohmann-json3-dev
 libsqlite3-dev zlib1g-dev
 desktop-file-utils appstream
-dpkg-dev file lintian
+dpkg-dev file lintian devscripts
 "
 
 if [ "${1:-}" = "--list" ]; then
