@@ -58,6 +58,10 @@ public:
     frmSelectFile* SelectFileWindow() const { return browser_; }
     RaceFollow& Follow() { return follow_; }
     FolderWatch* Watch() const { return watch_; }
+    // Shows a problem met while the window works (the odds history failing)
+    // once the event loop is back, after the work that met it has finished;
+    // through the window's own message boxes, so the window may close meanwhile.
+    void ShowProblemLater(const std::string& text);
     // Called after each reload the race's files brought, for the live test.
     void OnReloaded(std::function<void()> listener) { onReloaded_ = std::move(listener); }
     frmBacktest* BacktestWindow() const { return backtest_; }

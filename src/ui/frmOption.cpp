@@ -2,6 +2,7 @@
 
 #include "settings/settings_ops.h"
 #include "settings/window_position.h"
+#include "ui/parented_dialog.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -363,12 +364,12 @@ void frmOption::SetFaceColor(int index, std::int32_t color) {
 }
 
 void frmOption::btnColor_Click(int index) {
-    QColorDialog dialog(ColorFromPacked(FaceColor(index)), this);
-    dialog.setObjectName(QStringLiteral("dlgCommon"));
-    dialog.setWindowTitle(QStringLiteral("色の設定"));
-    dialog.setOption(QColorDialog::DontUseNativeDialog);
-    std::optional<QColor> chosen = seams_.chooseColor(dialog);
-    if (!chosen || !chosen->isValid()) {
+    ParentedDialog<QColorDialog> dialog(ColorFromPacked(FaceColor(index)), this);
+    dialog->setObjectName(QStringLiteral("dlgCommon"));
+    dialog->setWindowTitle(QStringLiteral("色の設定"));
+    dialog->setOption(QColorDialog::DontUseNativeDialog);
+    std::optional<QColor> chosen = seams_.chooseColor(*dialog);
+    if (dialog.Gone() || !chosen || !chosen->isValid()) {
         return;
     }
     std::int32_t packed = PackedFromColor(*chosen);

@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QTranslator>
@@ -106,12 +105,9 @@ int main(int argc, char** argv) {
     // Said once, after the reload that met the trouble has finished; the
     // window goes on without a history.
     velmora::HistoryOnDemand history(velmora::DefaultHistoryPath(), [&shown](const std::string& problem) {
-        if (!shown) {
-            return;
+        if (shown) {
+            shown->ShowProblemLater(problem);
         }
-        QTimer::singleShot(0, shown, [&shown, text = QString::fromStdString(problem)] {
-            QMessageBox::warning(shown, QStringLiteral("Velmora"), text);
-        });
     });
     auto* window = new velmora::frmMain(settings, velmora::GetRemarks(), history);
     shown = window;
