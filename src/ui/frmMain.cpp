@@ -215,6 +215,10 @@ frmMain::frmMain(SettingsStore& settings, const RemarkList& remarks, OddsRecorde
 
     watch_ = new FolderWatch(this);
     connect(watch_, &FolderWatch::Settled, this, &frmMain::FilesSettled);
+    connect(watch_, &FolderWatch::Stalled, this, &frmMain::WatchStalled);
+    watchRetry_ = new QTimer(this);
+    watchRetry_->setSingleShot(true);
+    connect(watchRetry_, &QTimer::timeout, this, &frmMain::RetryWatch);
     BuildMenus();
     BuildToolbar();
     auto* sheet = new QWidget(this);
@@ -615,11 +619,43 @@ void frmMain::FollowTheSheet() {
         for (const std::string& file : follow_.WatchedFiles()) {
             files.append(Q(file));
         }
-        watch_->Watch(Q(follow_.Folder()), files);
+        if (watch_->Watch(Q(follow_.Folder()), files)) {
+            WatchWorks();
+        } else {
+            WatchStalled();
+        }
     } else {
         watch_->Stop();
+        WatchWorks();
     }
     ShowFollowPanel();
+}
+
+void frmMain::WatchStalled() {
+    // One retry at a time; each failed retry waits longer for the next.
+    if (!watchRetry_->isActive()) {
+        watchRetry_->start(follow_.WatchStalled());
+    }
+    ShowFollowPanel();
+}
+
+void frmMain::RetryWatch() {
+    if (!follow_.IsFollowing() || !autoFollow_->isChecked()) {
+        return;
+    }
+    if (!watch_->Rearm()) {
+        WatchStalled();
+        return;
+    }
+    WatchWorks();
+    // Catches up with whatever changed while the files went unwatched.
+    watch_->SettleAgain();
+    ShowFollowPanel();
+}
+
+void frmMain::WatchWorks() {
+    watchRetry_->stop();
+    follow_.WatchWorks();
 }
 
 void frmMain::FilesSettled() {

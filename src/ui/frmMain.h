@@ -102,6 +102,10 @@ private:
     void ScheduleRefresh();
     void UpdateClockPanels();
     void FollowTheSheet();
+    // The race's files could not all be watched: say so, and try again later.
+    void WatchStalled();
+    void RetryWatch();
+    void WatchWorks();
     void FilesSettled();
     void ShowFollowPanel();
     // The race on the sheet was loaded, reloaded or computed anew.
@@ -140,6 +144,7 @@ private:
     QTimer* clockTimer_ = nullptr;
     QAction* autoFollow_ = nullptr;
     FolderWatch* watch_ = nullptr;
+    QTimer* watchRetry_ = nullptr;
     std::function<void()> onReloaded_;
 
     QPointer<frmSelectFile> browser_;
