@@ -777,6 +777,7 @@ void frmMain::mnuTestData3_Click() {
 }
 
 void frmMain::mnuToolOption_Click() {
+    const std::string folderBefore = GetPatFolder(settings_);
     // A shutdown while the window is open unloads it from under exec(); one
     // from inside its event loop may delete this window, and it with it.
     ParentedDialog<frmOption> options(settings_, seams_, this);
@@ -790,6 +791,9 @@ void frmMain::mnuToolOption_Click() {
     Refresh();
     // The marks of the odds-movement window follow the thresholds just set.
     RaceShown();
+    if (browser_ != nullptr && GetPatFolder(settings_) != folderBefore) {
+        browser_->UpdateList();
+    }
 }
 
 void frmMain::mnuHelpAbout_Click() {

@@ -213,6 +213,19 @@ TEST_F(BrowserTest, APatFolderThatIsAFileOrMissingIsSaidUnderTheList) {
     EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(BrowserTest, ThePatFolderChosenInOptionsIsListedAtOnce) {
+    FolderWithAnEmptyRaceFile folder;
+    frmSelectFile* browser = OpenBrowser();
+    ASSERT_EQ(browser->List().ListedCount(), 16);
+    WhenModal([&](QWidget* modal) {
+        Find<QLineEdit>(modal, "txtPatFolder")->setText(QString::fromStdString(folder.dir.path().string()));
+        Find<QPushButton>(modal, "btnOk")->click();
+    });
+    Trigger("mnuToolOption");
+    EXPECT_EQ(browser->List().ListedCount(), 15);
+    EXPECT_EQ(Note(browser), "除外 1件: Zo-06050205.jra (単複ｵｯｽﾞﾌｧｲﾙが読めない)");
+}
+
 // Records the order in which windows store their positions.
 class OrderRecordingStore : public MemorySettingsStore {
 public:
