@@ -293,17 +293,16 @@ BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, con
 }
 
 BacktestFolderState CheckBacktestFolder(const std::string& folder) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    fs::file_status status = fs::status(folder, error);
-    if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory) {
-        return BacktestFolderState::Unreadable; // e.g. a parent folder that can't be searched
-    }
-    if (!fs::is_directory(status)) {
+    switch (CheckFolder(folder)) {
+    case FolderState::Ready:
+        return BacktestFolderState::Ready;
+    case FolderState::Missing:
+    case FolderState::NotAFolder:
         return BacktestFolderState::Missing;
+    case FolderState::Unreadable:
+        break;
     }
-    fs::directory_iterator probe(folder, error);
-    return error ? BacktestFolderState::Unreadable : BacktestFolderState::Ready;
+    return BacktestFolderState::Unreadable;
 }
 
 } // namespace velmora

@@ -1,17 +1,18 @@
 #include "backtest/backtest_listing.h"
 
 #include "browser/file_list.h"
-#include "patdata/pat_file.h"
-#include "patdata/record_reader.h"
 
-#include <algorithm>
+#include <optional>
 
 namespace velmora {
 
+SkipReason SkipReasonOf(OddsFileFault fault) {
+    return fault == OddsFileFault::WrongFormat ? SkipReason::WrongFormatOddsFile
+                                               : SkipReason::UnreadableOddsFile;
+}
+
 SkipReason OddsReadFailure(const RecordingMessageSink& messages) {
-    bool wrongFormat = std::any_of(messages.messages.begin(), messages.messages.end(),
-                                   [](const Message& m) { return m.text == kWrongFormatMessage; });
-    return wrongFormat ? SkipReason::WrongFormatOddsFile : SkipReason::UnreadableOddsFile;
+    return SkipReasonOf(OddsReadFault(messages));
 }
 
 std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folder,
@@ -20,10 +21,8 @@ std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folde
     std::vector<FileListRow> rows;
     RaceHeader header; // read over for every file: its fields keep their widths
     for (const std::string& name : names) {
-        RecordingMessageSink messages;
-        PatFile file(JoinFolder(folder, name));
-        if (!ReadRaceHeader(file, header, messages)) {
-            unreadable.push_back({name, OddsReadFailure(messages)});
+        if (std::optional<OddsFileFault> fault = ReadOddsFileHeader(JoinFolder(folder, name), header)) {
+            unreadable.push_back({name, SkipReasonOf(*fault)});
             continue;
         }
         FileListRow row = MakeFileRow(name, header);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backtest/backtest_record.h"
+#include "browser/listing_problems.h"
 #include "common/messages.h"
 
 #include <string>
@@ -27,5 +28,7 @@ std::vector<ListedOddsFile> ListOddsFilesInBrowserOrder(const std::string& folde
 // The skip reason of an odds file that could not be read, from what its
 // reader showed: a wrong format marker is told apart.
 SkipReason OddsReadFailure(const RecordingMessageSink& messages);
+// The same for a fault the browser's listing found.
+SkipReason SkipReasonOf(OddsFileFault fault);
 
 } // namespace velmora

@@ -1,15 +1,19 @@
 #include "backtest/figures.h"
 
+#include "browser/listing_problems.h"
+
 #include <numeric>
 
 namespace velmora {
 
+// An odds file is skipped for the reasons the race list leaves it out for,
+// under the same names.
 std::string_view SkipReasonKey(SkipReason reason) {
     switch (reason) {
     case SkipReason::UnreadableOddsFile:
-        return "unreadable_odds_file";
+        return OddsFileFaultKey(OddsFileFault::Unreadable);
     case SkipReason::WrongFormatOddsFile:
-        return "wrong_format_odds_file";
+        return OddsFileFaultKey(OddsFileFault::WrongFormat);
     case SkipReason::TooFewRunners:
         return "fewer_than_8_runners";
     case SkipReason::TooFewActiveRunners:
@@ -25,9 +29,9 @@ std::string_view SkipReasonKey(SkipReason reason) {
 std::string_view SkipReasonText(SkipReason reason) {
     switch (reason) {
     case SkipReason::UnreadableOddsFile:
-        return "odds file unreadable";
+        return OddsFileFaultText(OddsFileFault::Unreadable);
     case SkipReason::WrongFormatOddsFile:
-        return "odds file of the wrong format";
+        return OddsFileFaultText(OddsFileFault::WrongFormat);
     case SkipReason::TooFewRunners:
         return "fewer than 8 runners";
     case SkipReason::TooFewActiveRunners:

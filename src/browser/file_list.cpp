@@ -122,12 +122,12 @@ void NumberFileRows(std::vector<FileListRow>& rows, std::size_t count) {
     }
 }
 
-std::vector<FileListRow> ListRaceFiles(const std::string& folder, MessageSink& messages) {
+RaceListing ListRaceFiles(const std::string& folder) {
     FileList list;
-    list.UpdateList(folder, messages);
+    list.UpdateList(folder);
     std::vector<FileListRow> rows = list.Rows();
     rows.resize(static_cast<std::size_t>(list.ListedCount()));
-    return rows;
+    return {std::move(rows), list.Skipped(), list.Folder()};
 }
 
 FileList::FileList() : rows_(kInitialDataRows) {}
@@ -158,8 +158,8 @@ void FileList::AddFileRow(int row, const std::string& fileName, const RaceHeader
     ++revision_;
 }
 
-void FileList::UpdateList(const SettingsStore& settings, MessageSink& messages) {
-    UpdateList(GetPatFolder(settings), messages);
+void FileList::UpdateList(const SettingsStore& settings) {
+    UpdateList(GetPatFolder(settings));
 }
 
 std::string JoinFolder(const std::string& folder, const std::string& fileName) {

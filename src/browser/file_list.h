@@ -1,5 +1,6 @@
 #pragma once
 
+#include "browser/listing_problems.h"
 #include "common/messages.h"
 #include "patdata/records.h"
 #include "settings/settings_store.h"
@@ -71,10 +72,15 @@ std::vector<std::string> FindOddsFiles(const std::string& folder);
 // Full path of a file in a folder, with "/" put between when the folder lacks it.
 std::string JoinFolder(const std::string& folder, const std::string& fileName);
 
-// The listing of a folder as UpdateList makes it: every odds file's header, up
-// to the first one that can't be read (its format message goes to `messages`),
-// sorted and numbered.
-std::vector<FileListRow> ListRaceFiles(const std::string& folder, MessageSink& messages);
+// The listing of a folder as UpdateList makes it: the rows of every odds file
+// whose header could be read, sorted and numbered; the files that could not,
+// in name order with their faults; and whether the folder itself could be read.
+struct RaceListing {
+    std::vector<FileListRow> rows;
+    std::vector<SkippedOddsFile> skipped;
+    FolderState folder = FolderState::Ready;
+};
+RaceListing ListRaceFiles(const std::string& folder);
 
 // The grid with its current row. As created it has 49 empty data rows and no
 // row chosen; rows are addressed 1 ... DataRowCount() like the grid's rows.
@@ -94,10 +100,18 @@ public:
     int CurrentRow() const { return currentRow_; }
     void SetCurrentRow(int row);
 
-    // Rebuilds the list from the PAT folder stored in the settings.
-    void UpdateList(const SettingsStore& settings, MessageSink& messages);
+    // Rebuilds the list from the PAT folder stored in the settings. A file
+    // that can't be read is left out and named in Skipped(), and the listing
+    // goes on; nothing is shown.
+    void UpdateList(const SettingsStore& settings);
     // Rebuilds it from a given folder (ending in "/" or not).
-    void UpdateList(const std::string& folder, MessageSink& messages);
+    void UpdateList(const std::string& folder);
+
+    // The odds files left out, in name order, with their faults.
+    const std::vector<SkippedOddsFile>& Skipped() const { return skipped_; }
+    FolderState Folder() const { return folderState_; }
+    // What the window shows under the list (ListingNote); empty when all is well.
+    std::string Note() const { return ListingNote(folder_, folderState_, skipped_); }
 
     // Fills columns 1 to 7 of data row `row`.
     void AddFileRow(int row, const std::string& fileName, const RaceHeader& header);
@@ -112,6 +126,9 @@ public:
 
 private:
     std::vector<FileListRow> rows_;
+    std::vector<SkippedOddsFile> skipped_;
+    std::string folder_;
+    FolderState folderState_ = FolderState::Ready;
     int listed_ = 0;
     int currentRow_ = 0;
     std::uint64_t revision_ = 0;

@@ -3,27 +3,39 @@
 
 #include "common/folder_files.h"
 #include "patdata/file_naming.h"
-#include "patdata/win_place_odds.h"
 
+#include <optional>
 #include <utility>
 
 namespace velmora {
 
 std::vector<std::string> FindOddsFiles(const std::string& folder) {
-    // The browser shows an unreadable folder as an empty list.
+    // The browser's own listing tells an unreadable folder from an empty one.
     FolderFiles files = ListFolderFiles(folder, MatchesOddsFileMask);
     return files.readable ? std::move(files.names) : std::vector<std::string>();
 }
 
-void FileList::UpdateList(const std::string& folder, MessageSink& messages) {
+void FileList::UpdateList(const std::string& folder) {
     for (FileListRow& row : rows_) {
         row = FileListRow{};
     }
     listed_ = 0;
-    for (const std::string& name : FindOddsFiles(folder)) {
+    skipped_.clear();
+    folder_ = folder;
+    FolderFiles files = ListFolderFiles(folder, MatchesOddsFileMask);
+    folderState_ = FolderState::Ready;
+    if (!files.readable) {
+        // A folder that went unreadable between the listing and the look is unreadable all the same.
+        FolderState state = CheckFolder(folder);
+        folderState_ = state == FolderState::Ready ? FolderState::Unreadable : state;
+        files.names.clear();
+    }
+    for (const std::string& name : files.names) {
         RaceHeader header;
-        if (!ReadRaceFileHeader(JoinFolder(folder, name), header, messages)) {
-            break;
+        if (std::optional<OddsFileFault> fault = ReadOddsFileHeader(JoinFolder(folder, name), header)) {
+            // A broken file leaves the others listed; the window names it.
+            skipped_.push_back({name, *fault});
+            continue;
         }
         ++listed_;
         rows_.resize(static_cast<std::size_t>(listed_));

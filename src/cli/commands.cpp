@@ -127,13 +127,24 @@ int RunSheetCommand(const Invocation& invocation, CliContext& context) {
     return PrintSheet(context, invocation, sheet, messages);
 }
 
+// Every readable race is listed; each file left out is named on the error
+// stream (and in the JSON), and like any message it makes the status 1.
 int RunList(const Invocation& invocation, CliContext& context) {
     std::string folder = invocation.hasOperand ? invocation.operand : GetPatFolder(context.settings);
+    RaceListing listing = ListRaceFiles(folder);
     RecordingMessageSink messages;
-    std::vector<FileListRow> rows = ListRaceFiles(folder, messages);
-    std::string output = invocation.json ? ListJson(folder, rows, messages.messages)
-                                         : ListTable(folder, rows, messages.messages);
-    return Finish(context, output, messages);
+    if (listing.folder != FolderState::Ready) {
+        messages.ShowMessage(std::string(PatFolderProblemText(listing.folder)), kReadFailedCaption,
+                             MessageIcon::Critical);
+    }
+    for (const SkippedOddsFile& skipped : listing.skipped) {
+        context.err << "velmora-cli list: skipped " << VisibleText(skipped.file) << ": "
+                    << OddsFileFaultText(skipped.fault) << '\n';
+    }
+    std::string output = invocation.json ? ListJson(folder, listing.rows, messages.messages, listing.skipped)
+                                         : ListTable(folder, listing.rows, messages.messages);
+    int status = Finish(context, output, messages);
+    return listing.skipped.empty() ? status : kExitMessage;
 }
 
 } // namespace

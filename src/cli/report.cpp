@@ -193,7 +193,7 @@ std::string SheetJson(const RaceSheet& sheet, const std::vector<Message>& messag
 }
 
 std::string ListJson(const std::string& folder, const std::vector<FileListRow>& rows,
-                     const std::vector<Message>& messages) {
+                     const std::vector<Message>& messages, const std::vector<SkippedOddsFile>& skipped) {
     Json listed = Json::array();
     for (const FileListRow& row : rows) {
         listed.push_back({{"no", JsonText(row.no)},
@@ -205,8 +205,14 @@ std::string ListJson(const std::string& folder, const std::vector<FileListRow>& 
                           {"conditions", JsonText(row.conditions)},
                           {"file", JsonText(row.file)}});
     }
-    Json json = {
-        {"folder", JsonText(folder)}, {"rows", std::move(listed)}, {"messages", MessagesJson(messages)}};
+    Json left = Json::array();
+    for (const SkippedOddsFile& file : skipped) {
+        left.push_back({{"file", JsonText(file.file)}, {"reason", JsonText(OddsFileFaultKey(file.fault))}});
+    }
+    Json json = {{"folder", JsonText(folder)},
+                 {"rows", std::move(listed)},
+                 {"messages", MessagesJson(messages)},
+                 {"skipped", std::move(left)}};
     return DumpJson(json) + "\n";
 }
 

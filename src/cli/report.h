@@ -20,9 +20,10 @@ std::string SheetJson(const RaceSheet& sheet, const std::vector<Message>& messag
 std::string SheetJson(const RaceSheet& sheet, const std::vector<Message>& messages,
                       const AnomalyThresholds& thresholds);
 
-// The browser's listing of a folder as one JSON object.
+// The browser's listing of a folder as one JSON object; "skipped" names the
+// odds files left out, each with the machine name of its fault.
 std::string ListJson(const std::string& folder, const std::vector<FileListRow>& rows,
-                     const std::vector<Message>& messages);
+                     const std::vector<Message>& messages, const std::vector<SkippedOddsFile>& skipped = {});
 
 // The same for a terminal: aligned tables, padding of the fields trimmed.
 std::string SheetTable(const RaceSheet& sheet, const std::vector<Message>& messages);

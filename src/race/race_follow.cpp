@@ -8,6 +8,7 @@
 #include "sheet/race_sheet.h"
 #include "shell/services.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -15,6 +16,9 @@
 
 namespace velmora {
 namespace {
+
+constexpr std::chrono::milliseconds kFirstWatchRetry{1000};
+constexpr std::chrono::milliseconds kLongestWatchRetry{30000};
 
 constexpr std::array<Column, 4> kInputColumns = {Column::HorseName, Column::TanOdds, Column::FukuOddsMin,
                                                  Column::FukuOddsMax};
@@ -89,6 +93,7 @@ void RaceFollow::Forget() {
     pending_ = false;
     failureReported_ = false;
     retries_ = 0;
+    watchRetry_ = {};
 }
 
 FollowStep RaceFollow::FilesSettled() {
@@ -140,6 +145,9 @@ std::string RaceFollow::PanelText() const {
     if (!IsFollowing()) {
         return {};
     }
+    if (IsWatchStalled()) {
+        return kWatchStalledText;
+    }
     if (pending_) {
         return kUpdatePendingText;
     }
@@ -147,6 +155,15 @@ std::string RaceFollow::PanelText() const {
     std::snprintf(text, sizeof text, "更新 %02d:%02d:%02d", loadedAt_.hour, loadedAt_.minute,
                   loadedAt_.second);
     return text;
+}
+
+std::chrono::milliseconds RaceFollow::WatchStalled() {
+    watchRetry_ = IsWatchStalled() ? std::min(2 * watchRetry_, kLongestWatchRetry) : kFirstWatchRetry;
+    return watchRetry_;
+}
+
+void RaceFollow::WatchWorks() {
+    watchRetry_ = {};
 }
 
 void RaceFollow::AfterLoad(const FileBytes& bytes) {

@@ -3,6 +3,7 @@
 #include "history/odds_recorder.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ class RaceSheet;
 struct Services;
 
 inline constexpr const char* kUpdatePendingText = "更新あり";
+inline constexpr const char* kWatchStalledText = "監視停止中";
 
 // Wall time for the follower: milliseconds since the Unix epoch and the local
 // time of day shown in the status panel.
@@ -76,9 +78,19 @@ public:
 
     bool UpdatePending() const { return pending_; }
     bool SheetEditedSinceLoad() const;
-    // "更新 HH:MM:SS" of the last load, "更新あり" while a new version waits,
-    // empty when nothing is followed.
+    // "監視停止中" while the files can't be watched, else "更新 HH:MM:SS" of
+    // the last load, or "更新あり" while a new version waits; empty when
+    // nothing is followed.
     std::string PanelText() const;
+
+    // The window could not watch the race's folder or files (a folder it may
+    // not read, no inotify watches left), so changes would pass unseen: the
+    // panel says so until WatchWorks. Returns how long to wait before trying
+    // again: 1 s after the first failure, doubled after each one up to 30 s.
+    std::chrono::milliseconds WatchStalled();
+    // The files are watched again, or need no watching.
+    void WatchWorks();
+    bool IsWatchStalled() const { return watchRetry_.count() > 0; }
 
 private:
     using FileBytes = std::array<std::string, 2>;
@@ -107,6 +119,7 @@ private:
     bool failureReported_ = false;
     bool busy_ = false; // a message box may run the event loop under a reload
     int retries_ = 0;
+    std::chrono::milliseconds watchRetry_{0}; // the last wait before a retry; 0 while watched
 };
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "ui/backtest_models.h"
 
+#include "browser/listing_problems.h"
 #include "common/conversions.h"
 #include "common/text.h"
 #include "results/result_display.h"
@@ -117,9 +118,9 @@ std::int64_t RaceStake(const BacktestRace& race) {
 QString SkipReasonCaption(SkipReason reason) {
     switch (reason) {
     case SkipReason::UnreadableOddsFile:
-        return QStringLiteral("単複ｵｯｽﾞﾌｧｲﾙが読めない");
+        return Q(OddsFileFaultCaption(OddsFileFault::Unreadable));
     case SkipReason::WrongFormatOddsFile:
-        return QStringLiteral("単複ｵｯｽﾞﾌｧｲﾙの形式が違う");
+        return Q(OddsFileFaultCaption(OddsFileFault::WrongFormat));
     case SkipReason::TooFewRunners:
         return QStringLiteral("７頭立て以下");
     case SkipReason::TooFewActiveRunners:

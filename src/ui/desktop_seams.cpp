@@ -1,5 +1,7 @@
 #include "ui/desktop_seams.h"
 
+#include "ui/parented_dialog.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -10,6 +12,8 @@
 namespace velmora {
 
 DesktopSeams DesktopSeams::Interactive() {
+    // A dialog deleted with its parent while it runs ends its exec() as
+    // rejected, so it is asked for its answer only while it is still there.
     DesktopSeams seams;
     seams.showMessage = [](QMessageBox& box) { box.exec(); };
     seams.chooseFile = [](QFileDialog& dialog) {
@@ -36,11 +40,14 @@ void QtMessageSink::ShowMessage(const std::string& text, const std::string& capt
     if (parent == nullptr) {
         parent = fallbackParent_;
     }
-    QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok, parent);
-    box.setObjectName(QStringLiteral("MessageBox"));
-    KeepCaptionWhole(box);
-    seams_.showMessage(box);
+    ParentedDialog<QMessageBox> box(
+        icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
+        QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok, parent);
+    box->setObjectName(QStringLiteral("MessageBox"));
+    KeepCaptionWhole(*box);
+    // Nothing of this sink is touched after the run: it belongs to a window
+    // that may have gone meanwhile.
+    seams_.showMessage(*box);
 }
 
 int CaptionWidth(const QMessageBox& box) {

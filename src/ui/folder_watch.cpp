@@ -26,7 +26,7 @@ FolderWatch::FolderWatch(QObject* parent)
     settle_->setSingleShot(true);
     settle_->setInterval(kSettleMs);
     connect(settle_, &QTimer::timeout, this, [this] {
-        Rearm();
+        RearmAfterChange();
         emit Settled();
     });
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::Changed);
@@ -37,10 +37,10 @@ FolderWatch::FolderWatch(QObject* parent)
     });
 }
 
-void FolderWatch::Watch(const QString& folder, const QStringList& files) {
+bool FolderWatch::Watch(const QString& folder, const QStringList& files) {
     folder_ = QDir(folder).absolutePath();
     files_ = files;
-    Rearm();
+    return Rearm();
 }
 
 void FolderWatch::Stop() {
@@ -61,24 +61,35 @@ int FolderWatch::WatchedPathCount() const {
 }
 
 void FolderWatch::Changed() {
-    Rearm();
+    RearmAfterChange();
     settle_->start();
 }
 
-void FolderWatch::Rearm() {
+void FolderWatch::RearmAfterChange() {
+    if (!Rearm()) {
+        emit Stalled();
+    }
+}
+
+bool FolderWatch::Rearm() {
     QStringList wanted = WantedPaths();
     QStringList watched = watcher_->files() + watcher_->directories();
     wanted.sort();
     watched.sort();
     if (wanted == watched) {
-        return;
+        return true;
     }
     if (!watched.isEmpty()) {
         watcher_->removePaths(watched);
     }
-    if (!wanted.isEmpty()) {
-        watcher_->addPaths(wanted);
+    if (wanted.isEmpty()) {
+        return true;
     }
+    // addPaths answers with the paths it could not watch. A file gone between
+    // the look and the watch is no failure: its return changes the folder.
+    QStringList failed = watcher_->addPaths(wanted);
+    failed.removeIf([](const QString& path) { return !QFileInfo::exists(path); });
+    return failed.isEmpty();
 }
 
 QStringList FolderWatch::WantedPaths() const {

@@ -12,6 +12,9 @@ namespace velmora {
 // paused. PAT replaces files by renaming a new one over the old, which ends a
 // file's own watch, so every change re-arms the watches; while the folder
 // itself is gone, the nearest folder above it is watched until it returns.
+// A path the system refuses to watch (a folder it may not read, no inotify
+// watches left) is not silently dropped: Watch answers false and a later
+// re-arm signals Stalled, and Rearm tries again.
 class FolderWatch : public QObject {
     Q_OBJECT
 public:
@@ -19,8 +22,11 @@ public:
 
     explicit FolderWatch(QObject* parent);
 
-    // Watches `folder` and the given files (full paths) in it.
-    void Watch(const QString& folder, const QStringList& files);
+    // Watches `folder` and the given files (full paths) in it; false when
+    // some of them could not be watched.
+    bool Watch(const QString& folder, const QStringList& files);
+    // Watches what is wanted now; false when some of it could not be watched.
+    bool Rearm();
     void Stop();
     bool IsWatching() const { return !folder_.isEmpty(); }
     // Asks for Settled again after another pause, as if something had changed.
@@ -29,10 +35,12 @@ public:
 
 signals:
     void Settled();
+    // A re-arm after a change could not watch everything wanted.
+    void Stalled();
 
 private:
     void Changed();
-    void Rearm();
+    void RearmAfterChange();
     QStringList WantedPaths() const;
 
     QFileSystemWatcher* watcher_;

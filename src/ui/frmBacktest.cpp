@@ -22,7 +22,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
@@ -338,7 +337,7 @@ void frmBacktest::btnClose_Click() {
 }
 
 void frmBacktest::btnBrowse_Click() {
-    auto* dialog = new QFileDialog(this, QStringLiteral("PATﾌｫﾙﾀﾞの選択"));
+    ParentedDialog<QFileDialog> dialog(this, QStringLiteral("PATﾌｫﾙﾀﾞの選択"));
     dialog->setObjectName(QStringLiteral("dlgFolder"));
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
@@ -352,15 +351,13 @@ void frmBacktest::btnBrowse_Click() {
     }
 }
 
-std::optional<QString> frmBacktest::Choose(QFileDialog* dialog) {
-    // The dialog is a child on the heap: should the program end while it is
-    // open, this window is unloaded and deleted from under it, dialog and all.
-    QPointer<frmBacktest> alive(this);
+std::optional<QString> frmBacktest::Choose(ParentedDialog<QFileDialog>& dialog) {
     QString chosen = seams_.chooseFile(*dialog);
-    if (alive.isNull()) {
+    // Should the program end while the dialog is open, this window is
+    // unloaded and deleted from under it, dialog and all.
+    if (dialog.Gone()) {
         return std::nullopt;
     }
-    delete dialog;
     return chosen;
 }
 
@@ -590,7 +587,7 @@ void frmBacktest::btnSave_Click() {
     if (!run_.CanSave()) {
         return;
     }
-    auto* dialog = new QFileDialog(this, QStringLiteral("CSV保存"));
+    ParentedDialog<QFileDialog> dialog(this, QStringLiteral("CSV保存"));
     dialog->setObjectName(QStringLiteral("dlgSave"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);

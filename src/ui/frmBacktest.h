@@ -6,6 +6,7 @@
 #include "common/messages.h"
 #include "settings/settings_store.h"
 #include "ui/desktop_seams.h"
+#include "ui/parented_dialog.h"
 #include "ui/twips.h"
 
 #include <QWidget>
@@ -101,7 +102,7 @@ private:
     void StopAndWait();
     // The path chosen in a prepared dialog (empty when cancelled); nothing when
     // this window was unloaded while the dialog was open.
-    std::optional<QString> Choose(QFileDialog* dialog);
+    std::optional<QString> Choose(ParentedDialog<QFileDialog>& dialog);
     void WriteCsv(const QString& path);
 
     SettingsStore& settings_;

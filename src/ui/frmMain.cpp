@@ -9,11 +9,13 @@
 #include "ui/frmAbout.h"
 #include "ui/frmBacktest.h"
 #include "ui/frmOption.h"
+#include "ui/parented_dialog.h"
 #include "ui/sheet_widgets.h"
 #include "ui/toolbar_icons.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -213,6 +215,10 @@ frmMain::frmMain(SettingsStore& settings, const RemarkList& remarks, OddsRecorde
 
     watch_ = new FolderWatch(this);
     connect(watch_, &FolderWatch::Settled, this, &frmMain::FilesSettled);
+    connect(watch_, &FolderWatch::Stalled, this, &frmMain::WatchStalled);
+    watchRetry_ = new QTimer(this);
+    watchRetry_->setSingleShot(true);
+    connect(watchRetry_, &QTimer::timeout, this, &frmMain::RetryWatch);
     BuildMenus();
     BuildToolbar();
     auto* sheet = new QWidget(this);
@@ -613,11 +619,43 @@ void frmMain::FollowTheSheet() {
         for (const std::string& file : follow_.WatchedFiles()) {
             files.append(Q(file));
         }
-        watch_->Watch(Q(follow_.Folder()), files);
+        if (watch_->Watch(Q(follow_.Folder()), files)) {
+            WatchWorks();
+        } else {
+            WatchStalled();
+        }
     } else {
         watch_->Stop();
+        WatchWorks();
     }
     ShowFollowPanel();
+}
+
+void frmMain::WatchStalled() {
+    // One retry at a time; each failed retry waits longer for the next.
+    if (!watchRetry_->isActive()) {
+        watchRetry_->start(follow_.WatchStalled());
+    }
+    ShowFollowPanel();
+}
+
+void frmMain::RetryWatch() {
+    if (!follow_.IsFollowing() || !autoFollow_->isChecked()) {
+        return;
+    }
+    if (!watch_->Rearm()) {
+        WatchStalled();
+        return;
+    }
+    WatchWorks();
+    // Catches up with whatever changed while the files went unwatched.
+    watch_->SettleAgain();
+    ShowFollowPanel();
+}
+
+void frmMain::WatchWorks() {
+    watchRetry_->stop();
+    follow_.WatchWorks();
 }
 
 void frmMain::FilesSettled() {
@@ -639,23 +677,33 @@ void frmMain::FilesSettled() {
     }
 }
 
+void frmMain::ShowProblemLater(const std::string& text) {
+    // Delivered to the application, not to this window: the window may be
+    // deleted while its message box runs, and no event of its own is under way then.
+    QTimer::singleShot(0, QCoreApplication::instance(), [window = QPointer<frmMain>(this), text] {
+        if (window != nullptr) {
+            window->messages_.ShowMessage(text, kAppTitle, MessageIcon::None);
+        }
+    });
+}
+
 void frmMain::ShowFollowPanel() {
     statusFollow_->setText(Q(follow_.PanelText()));
 }
 
 void frmMain::mnuFileOpen_Click() {
-    QFileDialog dialog(this, QStringLiteral("開く"));
-    dialog.setObjectName(QStringLiteral("dlgCommon"));
+    ParentedDialog<QFileDialog> dialog(this, QStringLiteral("開く"));
+    dialog->setObjectName(QStringLiteral("dlgCommon"));
     // A typed name of a missing file is the loader's to report, in its own words.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
     // Qt's own dialog matches name filters without regard to case, as the
     // Windows-made PAT file names need; the desktop portals don't.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setNameFilter(OddsFileNameFilter());
-    dialog.setDirectory(Q(GetPatFolder(settings_)));
-    QString chosen = seams_.chooseFile(dialog);
-    if (chosen.isEmpty()) {
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setNameFilter(OddsFileNameFilter());
+    dialog->setDirectory(Q(GetPatFolder(settings_)));
+    QString chosen = seams_.chooseFile(*dialog);
+    if (dialog.Gone() || chosen.isEmpty()) {
         return;
     }
     follow_.OpenFile(chosen.toStdString());
@@ -729,23 +777,29 @@ void frmMain::mnuTestData3_Click() {
 }
 
 void frmMain::mnuToolOption_Click() {
-    // Guarded: a shutdown while the window is open unloads it from under exec().
-    QPointer<frmOption> options = new frmOption(settings_, seams_, this);
-    RegisterLoadedWindow(options.data());
+    const std::string folderBefore = GetPatFolder(settings_);
+    // A shutdown while the window is open unloads it from under exec(); one
+    // from inside its event loop may delete this window, and it with it.
+    ParentedDialog<frmOption> options(settings_, seams_, this);
+    RegisterLoadedWindow(options.get());
     options->exec();
-    delete options;
+    if (options.Gone()) {
+        return;
+    }
     // However the window closed, the sheet takes the stored colours again.
     sheet_.ColorPopularity();
     Refresh();
     // The marks of the odds-movement window follow the thresholds just set.
     RaceShown();
+    if (browser_ != nullptr && GetPatFolder(settings_) != folderBefore) {
+        browser_->UpdateList();
+    }
 }
 
 void frmMain::mnuHelpAbout_Click() {
-    QPointer<frmAbout> about = new frmAbout(seams_, this);
-    RegisterLoadedWindow(about.data());
+    ParentedDialog<frmAbout> about(seams_, this);
+    RegisterLoadedWindow(about.get());
     about->exec();
-    delete about;
 }
 
 void frmMain::Toolbar1_ButtonClick(const QString& key) {

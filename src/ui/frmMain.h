@@ -58,6 +58,10 @@ public:
     frmSelectFile* SelectFileWindow() const { return browser_; }
     RaceFollow& Follow() { return follow_; }
     FolderWatch* Watch() const { return watch_; }
+    // Shows a problem met while the window works (the odds history failing)
+    // once the event loop is back, after the work that met it has finished;
+    // through the window's own message boxes, so the window may close meanwhile.
+    void ShowProblemLater(const std::string& text);
     // Called after each reload the race's files brought, for the live test.
     void OnReloaded(std::function<void()> listener) { onReloaded_ = std::move(listener); }
     frmBacktest* BacktestWindow() const { return backtest_; }
@@ -98,6 +102,10 @@ private:
     void ScheduleRefresh();
     void UpdateClockPanels();
     void FollowTheSheet();
+    // The race's files could not all be watched: say so, and try again later.
+    void WatchStalled();
+    void RetryWatch();
+    void WatchWorks();
     void FilesSettled();
     void ShowFollowPanel();
     // The race on the sheet was loaded, reloaded or computed anew.
@@ -136,6 +144,7 @@ private:
     QTimer* clockTimer_ = nullptr;
     QAction* autoFollow_ = nullptr;
     FolderWatch* watch_ = nullptr;
+    QTimer* watchRetry_ = nullptr;
     std::function<void()> onReloaded_;
 
     QPointer<frmSelectFile> browser_;

@@ -1,7 +1,9 @@
 #include "ui/frmOption.h"
 
+#include "browser/listing_problems.h"
 #include "settings/settings_ops.h"
 #include "settings/window_position.h"
+#include "ui/parented_dialog.h"
 
 #include <QColorDialog>
 #include <QComboBox>
@@ -32,6 +34,7 @@ const char* const kSection = "OptionWindow";
 constexpr float kDefaultLeft = 1500.0f;
 constexpr float kDefaultTop = 1000.0f;
 constexpr std::chrono::milliseconds kFollowSettle{50};
+const char* const kErrorCaption = "えらー";
 
 QList<MountedVolume> MountedVolumes() {
     QList<MountedVolume> volumes;
@@ -103,7 +106,7 @@ QPushButton* PlainButton(const QString& caption, QWidget* parent) {
 } // namespace
 
 frmOption::frmOption(SettingsStore& settings, const DesktopSeams& seams, QWidget* parent)
-    : QDialog(parent), settings_(settings), seams_(seams), twips_(Twips::ForScreen()),
+    : QDialog(parent), settings_(settings), seams_(seams), messages_(seams, this), twips_(Twips::ForScreen()),
       placement_(settings, kSection, {kDefaultLeft, kDefaultTop}) {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("ｵﾌﾟｼｮﾝ"));
@@ -230,7 +233,8 @@ void frmOption::BuildMarkControls() {
 void frmOption::Form_Load() {
     placement_.Restore(*this, twips_);
 
-    txtPatFolder_->setText(QString::fromStdString(GetPatFolder(settings_)));
+    shownPatFolder_ = QString::fromStdString(GetPatFolder(settings_));
+    txtPatFolder_->setText(shownPatFolder_);
     {
         // Until the stored folder is shown the folder list waits in the current folder.
         QSignalBlocker blocker(dirList_->selectionModel());
@@ -363,12 +367,12 @@ void frmOption::SetFaceColor(int index, std::int32_t color) {
 }
 
 void frmOption::btnColor_Click(int index) {
-    QColorDialog dialog(ColorFromPacked(FaceColor(index)), this);
-    dialog.setObjectName(QStringLiteral("dlgCommon"));
-    dialog.setWindowTitle(QStringLiteral("色の設定"));
-    dialog.setOption(QColorDialog::DontUseNativeDialog);
-    std::optional<QColor> chosen = seams_.chooseColor(dialog);
-    if (!chosen || !chosen->isValid()) {
+    ParentedDialog<QColorDialog> dialog(ColorFromPacked(FaceColor(index)), this);
+    dialog->setObjectName(QStringLiteral("dlgCommon"));
+    dialog->setWindowTitle(QStringLiteral("色の設定"));
+    dialog->setOption(QColorDialog::DontUseNativeDialog);
+    std::optional<QColor> chosen = seams_.chooseColor(*dialog);
+    if (dialog.Gone() || !chosen || !chosen->isValid()) {
         return;
     }
     std::int32_t packed = PackedFromColor(*chosen);
@@ -377,7 +381,31 @@ void frmOption::btnColor_Click(int index) {
     }
 }
 
+// A PAT folder the user entered, as the program will read it, is checked
+// before anything is stored: a file, a missing or an unreadable folder keeps
+// the window open. The folder shown at opening is left as it was, so that
+// colours can be set before the PAT software is there. An empty text reads as
+// the root folder, as it always has.
+bool frmOption::PatFolderAccepted() {
+    if (txtPatFolder_->text() == shownPatFolder_) {
+        return true;
+    }
+    const std::string text = txtPatFolder_->text().toStdString();
+    MemorySettingsStore typed;
+    SetPatFolder(typed, text);
+    const FolderState state = CheckFolder(GetPatFolder(typed));
+    if (state != FolderState::Ready) {
+        messages_.ShowMessage(std::string(PatFolderProblemText(state)) + "\n" + text, kErrorCaption,
+                              MessageIcon::Critical);
+        return false;
+    }
+    return true;
+}
+
 void frmOption::btnOk_Click() {
+    if (!PatFolderAccepted()) {
+        return;
+    }
     SetPatFolder(settings_, txtPatFolder_->text().toStdString());
     for (int rank = 1; rank <= kColorButtonCount; ++rank) {
         SetPopularColor(settings_, rank, FaceColor(rank - 1));

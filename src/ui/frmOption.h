@@ -72,12 +72,15 @@ private:
     void StopFollowing();
     void SelectDriveOf(const QString& path);
     void SetFaceColor(int index, std::int32_t color);
+    bool PatFolderAccepted();
     QString FolderListPath() const;
 
     SettingsStore& settings_;
     const DesktopSeams& seams_;
+    QtMessageSink messages_;
     Twips twips_;
     QLineEdit* txtPatFolder_ = nullptr;
+    QString shownPatFolder_; // as the window opened
     QComboBox* drvList_ = nullptr;
     QTreeView* dirList_ = nullptr;
     QFileSystemModel* folders_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
@@ -62,13 +63,18 @@ void frmSelectFile::BuildControls() {
     grdFileList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdFileList_->setWordWrap(false);
     grdFileList_->setTextElideMode(Qt::ElideNone);
-    twips_.Place(grdFileList_, 0, 0, 7455, 5055);
+    twips_.Place(grdFileList_, 0, 0, 7455, 4755);
     connect(grdFileList_, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (!showing_) {
             list_.SetCurrentRow(row + 1);
         }
     });
     connect(grdFileList_, &QTableWidget::cellDoubleClicked, this, &frmSelectFile::grdFileList_DblClick);
+
+    lblNote_ = new QLabel(this);
+    lblNote_->setObjectName(QStringLiteral("lblNote"));
+    lblNote_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    twips_.Place(lblNote_, 60, 4800, 7335, 300);
 
     auto* btnUpdate = CommandButton("btnUpdate", QStringLiteral("最新を反映"), this);
     twips_.Place(btnUpdate, 360, 5280, 1335, 375);
@@ -121,6 +127,16 @@ void frmSelectFile::ShowList() {
     grdFileList_->setCurrentCell(list_.CurrentRow() - 1, 0);
     grdFileList_->setUpdatesEnabled(true);
     showing_ = false;
+    ShowNote();
+}
+
+// One line, cut to the window's width; the whole of it in the tooltip.
+void frmSelectFile::ShowNote() {
+    const QString note = QString::fromStdString(list_.Note());
+    // A folder that can't be listed is an error, not a remark on some files.
+    lblNote_->setStyleSheet(list_.Folder() == FolderState::Ready ? QString() : QStringLiteral("color: red;"));
+    lblNote_->setText(lblNote_->fontMetrics().elidedText(note, Qt::ElideRight, lblNote_->width()));
+    lblNote_->setToolTip(note);
 }
 
 void frmSelectFile::Form_Load() {
@@ -129,7 +145,7 @@ void frmSelectFile::Form_Load() {
 }
 
 void frmSelectFile::UpdateList() {
-    list_.UpdateList(settings_, messages_);
+    list_.UpdateList(settings_);
     SetupGridHeader();
     ShowList();
     if (isVisible()) {
@@ -168,16 +184,16 @@ void frmSelectFile::closeEvent(QCloseEvent* event) {
 }
 
 void frmSelectFile::RefreshKeepingSelection() {
-    RecordingMessageSink quiet;
     FileList fresh;
-    fresh.UpdateList(settings_, quiet);
-    if (!quiet.messages.empty() && refreshRetries_ < kRefreshRetryLimit) {
+    fresh.UpdateList(settings_);
+    // A file skipped now may be one PAT is still writing.
+    if (!fresh.Skipped().empty() && refreshRetries_ < kRefreshRetryLimit) {
         ++refreshRetries_;
         watch_->SettleAgain();
         return;
     }
     refreshRetries_ = 0;
-    if (fresh.Rows() == list_.Rows()) {
+    if (fresh.Rows() == list_.Rows() && fresh.Note() == list_.Note()) {
         return;
     }
     const int current = list_.CurrentRow();

@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+class QLabel;
 class QPushButton;
 class QTableWidget;
 
@@ -28,6 +29,8 @@ public:
 
     const FileList& List() const { return list_; }
     QTableWidget* Grid() const { return grdFileList_; }
+    // The line under the list: skipped files, or what is wrong with the folder.
+    QLabel* NoteLabel() const { return lblNote_; }
 
     void UpdateList();
     void SelectRace();
@@ -54,6 +57,7 @@ private:
     void Form_Load();
     void SetupGridHeader();
     void ShowList();
+    void ShowNote();
 
     SettingsStore& settings_;
     MessageSink& messages_;
@@ -61,6 +65,7 @@ private:
     Twips twips_;
     FileList list_;
     QTableWidget* grdFileList_ = nullptr;
+    QLabel* lblNote_ = nullptr;
     WindowPlacement placement_;
     FolderWatch* watch_ = nullptr;
     std::function<void()> onRefreshed_;

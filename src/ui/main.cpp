@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 #include <QTranslator>
@@ -15,6 +14,7 @@
 #include <cstdio>
 #include <iostream>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -110,13 +110,11 @@ int main(int argc, char** argv) {
         velmora::DefaultHistoryPath(),
         [&settings] { return std::vector<std::string>{velmora::GetPatFolder(settings)}; },
         [&shown](const std::string& problem) {
-            if (!shown) {
-                return;
+            if (shown) {
+                shown->ShowProblemLater(problem);
             }
-            QTimer::singleShot(0, shown, [&shown, text = QString::fromStdString(problem)] {
-                QMessageBox::warning(shown, QStringLiteral("Velmora"), text);
-            });
         },
+        // Shown with the reload that recorded again.
         [&shown](const std::string& resumed) {
             if (shown) {
                 shown->Sheet().SetStatusText(resumed);

@@ -3,6 +3,7 @@
 #include "common/text.h"
 #include "settings/settings_ops.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,6 @@
 
 namespace velmora {
 namespace {
-
-const std::string kFormatMessage = "ファイル形式が違います。";
 
 struct HeaderFields {
     std::string course = "東京";
@@ -167,7 +166,7 @@ TEST_F(FileListFolderTest, ListsOnlyOddsFilesSortedAndNumbered) {
     std::filesystem::create_directory(dir.path() / "Zo-folder.jra");
 
     FileList list;
-    list.UpdateList(settings, messages);
+    list.UpdateList(settings);
     EXPECT_TRUE(messages.messages.empty());
     ASSERT_EQ(list.DataRowCount(), 4);
     EXPECT_EQ(list.ListedCount(), 4);
@@ -185,62 +184,131 @@ TEST_F(FileListFolderTest, EqualKeysKeepTheByteOrderOfTheirNames) {
     WriteRace("Zo-b.jra", race);
     WriteRace("Zo-a.jra", race);
     WriteRace("Zo-B.jra", race);
-    RecordingMessageSink sink;
-    EXPECT_EQ(Files(ListRaceFiles(dir.path().string(), sink)),
+    EXPECT_EQ(Files(ListRaceFiles(dir.path().string()).rows),
               (std::vector<std::string>{"Zo-B.jra", "Zo-a.jra", "Zo-b.jra"}));
 }
 
-TEST_F(FileListFolderTest, StopsAtTheFirstFileWhoseHeaderFails) {
+TEST_F(FileListFolderTest, SkipsEveryFileWhoseHeaderFailsNamesItAndListsTheRest) {
     struct Case {
-        std::string third; // bytes of the third of five files
-        std::size_t shown; // messages
+        std::string bad; // bytes of the second and fourth of six files
+        OddsFileFault fault;
     };
-    HeaderFields bad;
-    bad.marker = '4';
+    HeaderFields wrongMarker;
+    wrongMarker.marker = '4';
     const Case cases[] = {
-        {HeaderBytes(bad), 1},                           // wrong format marker: one message
-        {HeaderBytes(HeaderFields{}).substr(0, 141), 0}, // too short: silent
+        {HeaderBytes(wrongMarker), OddsFileFault::WrongFormat},
+        {HeaderBytes(HeaderFields{}).substr(0, 141), OddsFileFault::Unreadable}, // cut short
+        {"", OddsFileFault::Unreadable},                                         // empty
     };
     for (const auto& c : cases) {
         test::TempDir folder;
         HeaderFields race;
-        for (int i = 1; i <= 5; ++i) {
+        for (int i = 1; i <= 6; ++i) {
             race.raceNo = std::to_string(10 - i);
-            folder.Write("Zo-" + std::to_string(i) + ".jra", i == 3 ? c.third : HeaderBytes(race));
+            folder.Write("Zo-" + std::to_string(i) + ".jra", i == 2 || i == 4 ? c.bad : HeaderBytes(race));
         }
-        RecordingMessageSink sink;
         FileList list;
-        list.UpdateList(folder.path().string(), sink);
-        ASSERT_EQ(sink.messages.size(), c.shown);
-        if (c.shown > 0) {
-            EXPECT_EQ(sink.messages[0], (Message{kFormatMessage, kAppTitle, MessageIcon::None}));
-        }
-        EXPECT_EQ(list.ListedCount(), 2);
-        EXPECT_EQ(Files(list.Rows()), (std::vector<std::string>{"Zo-2.jra", "Zo-1.jra"}));
+        list.UpdateList(folder.path().string());
+        EXPECT_EQ(list.ListedCount(), 4);
+        EXPECT_EQ(Files(list.Rows()),
+                  (std::vector<std::string>{"Zo-6.jra", "Zo-5.jra", "Zo-3.jra", "Zo-1.jra"}));
         EXPECT_EQ(list.Row(1).no, "1");
-        EXPECT_EQ(list.Row(2).no, "2");
+        EXPECT_EQ(list.Row(4).no, "4");
+        EXPECT_EQ(list.Skipped(),
+                  (std::vector<SkippedOddsFile>{{"Zo-2.jra", c.fault}, {"Zo-4.jra", c.fault}}));
+        const std::string reason(OddsFileFaultCaption(c.fault));
+        EXPECT_EQ(list.Note(), "除外 2件: Zo-2.jra (" + reason + ")、Zo-4.jra (" + reason + ")");
     }
+    EXPECT_EQ(OddsFileFaultCaption(OddsFileFault::Unreadable), "単複ｵｯｽﾞﾌｧｲﾙが読めない");
+    EXPECT_EQ(OddsFileFaultCaption(OddsFileFault::WrongFormat), "単複ｵｯｽﾞﾌｧｲﾙの形式が違う");
+}
+
+// Root reads any file, so the file is made unreadable for an unprivileged user.
+TEST_F(FileListFolderTest, AFileThatMayNotBeReadIsSkippedAsUnreadable) {
+    namespace fs = std::filesystem;
+    fs::permissions(dir.path(), fs::perms(0755)); // the unprivileged user may list it
+    HeaderFields race;
+    for (int i = 1; i <= 3; ++i) {
+        race.raceNo = std::to_string(i);
+        WriteRace("Zo-" + std::to_string(i) + ".jra", race);
+        fs::permissions(dir.path() / ("Zo-" + std::to_string(i) + ".jra"), fs::perms(0644));
+    }
+    fs::permissions(dir.path() / "Zo-2.jra", fs::perms::none);
+    const std::string folder = dir.path().string();
+    int found = test::RunUnprivileged([&folder] {
+        RaceListing listing = ListRaceFiles(folder);
+        bool listed = Files(listing.rows) == std::vector<std::string>{"Zo-1.jra", "Zo-3.jra"};
+        bool named = listing.skipped == std::vector<SkippedOddsFile>{{"Zo-2.jra", OddsFileFault::Unreadable}};
+        return (listed ? 1 : 0) + (named ? 2 : 0);
+    });
+    if (found < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user to make a file unreadable";
+    }
+    EXPECT_EQ(found, 3);
+}
+
+TEST_F(FileListFolderTest, AFolderThatIsAFileMissingOrUnreadableIsSaidInsteadOfAnEmptyList) {
+    namespace fs = std::filesystem;
+    WriteRace("Zo-1.jra", HeaderFields{});
+    const std::string file = (dir.path() / "Zo-1.jra").string();
+    const std::string missing = (dir.path() / "none").string();
+    FileList list;
+    list.UpdateList(file + "/");
+    EXPECT_EQ(list.Folder(), FolderState::NotAFolder);
+    EXPECT_EQ(list.Note(), "PATフォルダの指定先はフォルダではありません。 " + file + "/");
+    list.UpdateList(missing);
+    EXPECT_EQ(list.Folder(), FolderState::Missing);
+    EXPECT_EQ(list.Note(), "PATフォルダが見つかりません。 " + missing);
+    EXPECT_EQ(list.ListedCount(), 0);
+    list.UpdateList(dir.path().string());
+    EXPECT_EQ(list.Folder(), FolderState::Ready);
+    EXPECT_EQ(list.Note(), "");
+    EXPECT_EQ(CheckFolder(file), FolderState::NotAFolder);
+    EXPECT_EQ(CheckFolder(dir.path().string() + "/"), FolderState::Ready);
+
+    fs::permissions(dir.path(), fs::perms(0755));
+    const fs::path unlistable = dir.path() / "unlistable";
+    const fs::path locked = dir.path() / "locked";
+    fs::create_directories(unlistable);
+    fs::create_directories(locked / "pat");
+    fs::permissions(unlistable, fs::perms(0311));
+    fs::permissions(locked, fs::perms::none);
+    int found = test::RunUnprivileged([&] {
+        int bits = 0;
+        for (const fs::path& folder : {unlistable, locked / "pat"}) {
+            RaceListing listing = ListRaceFiles(folder.string());
+            bits = bits * 2 + (listing.folder == FolderState::Unreadable ? 1 : 0);
+        }
+        return bits;
+    });
+    fs::permissions(unlistable, fs::perms(0755));
+    fs::permissions(locked, fs::perms(0755));
+    if (found < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user to make a folder unreadable";
+    }
+    EXPECT_EQ(found, 0b11);
+    EXPECT_EQ(PatFolderProblemText(FolderState::Unreadable), "PATフォルダを読み込めません。");
 }
 
 TEST_F(FileListFolderTest, AFolderWithoutRacesKeepsTheRowCountWithEmptyCells) {
     FileList list;
-    list.UpdateList(settings, messages);
+    list.UpdateList(settings);
     EXPECT_EQ(list.DataRowCount(), FileList::kInitialDataRows);
     EXPECT_EQ(list.ListedCount(), 0);
 
     WriteRace("Zo-1.jra", HeaderFields{});
     WriteRace("Zo-2.jra", HeaderFields{});
-    list.UpdateList(settings, messages);
+    list.UpdateList(settings);
     EXPECT_EQ(list.DataRowCount(), 2);
 
     std::filesystem::remove(dir.path() / "Zo-1.jra");
     std::filesystem::remove(dir.path() / "Zo-2.jra");
-    list.UpdateList(settings, messages);
+    list.UpdateList(settings);
     EXPECT_EQ(list.DataRowCount(), 2);
     EXPECT_EQ(list.Row(1), FileListRow{});
     EXPECT_EQ(list.Row(2), FileListRow{});
 
-    list.UpdateList((dir.path() / "missing").string(), messages);
+    list.UpdateList((dir.path() / "missing").string());
     EXPECT_EQ(list.DataRowCount(), 2);
     EXPECT_TRUE(messages.messages.empty());
 }
@@ -252,7 +320,7 @@ TEST_F(FileListFolderTest, SelectRaceChecksTheRowAndGivesThePathInTheCurrentFold
     race.runners = " 7";
     WriteRace("Zo-7.jra", race);
     FileList list;
-    list.UpdateList(settings, messages);
+    list.UpdateList(settings);
     ASSERT_EQ(Files(list.Rows()), (std::vector<std::string>{"Zo-16.jra", "Zo-7.jra"}));
 
     const Message noRow{"行を選んでちょ", kAppTitle, MessageIcon::None};
@@ -273,7 +341,7 @@ TEST_F(FileListFolderTest, SelectRaceChecksTheRowAndGivesThePathInTheCurrentFold
 
     // Refreshing forgets the chosen row.
     SetPatFolder(settings, dir.path().string());
-    list.UpdateList(settings, messages);
+    list.UpdateList(settings);
     EXPECT_EQ(list.SelectRace(settings, messages), std::nullopt);
     EXPECT_EQ(messages.messages, (std::vector<Message>{noRow}));
     EXPECT_THROW(list.SetCurrentRow(3), std::out_of_range);

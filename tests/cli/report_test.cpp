@@ -115,7 +115,7 @@ TEST_F(ReportTest, SheetJsonHoldsEveryTextAsTheSheetHasIt) {
 TEST_F(ReportTest, ListJsonShape) {
     FileListRow row{"1", "東京", "第5回 8日", "10R", "ジャパンカップ", "16", "条件", "Zo-1.jra"};
     const Json json = Json::parse(ListJson("/pat/", {row, row}, {}));
-    EXPECT_EQ(Keys(json), (std::vector<std::string>{"folder", "rows", "messages"}));
+    EXPECT_EQ(Keys(json), (std::vector<std::string>{"folder", "rows", "messages", "skipped"}));
     EXPECT_EQ(json.at("folder"), "/pat/");
     ASSERT_EQ(json.at("rows").size(), 2U);
     const Json& first = json.at("rows").at(0);
@@ -125,6 +125,9 @@ TEST_F(ReportTest, ListJsonShape) {
     EXPECT_EQ(first.at("meeting"), "第5回 8日");
     EXPECT_EQ(first.at("race_name"), "ジャパンカップ");
     EXPECT_TRUE(json.at("messages").empty());
+    EXPECT_TRUE(json.at("skipped").empty());
+    const Json skipped = Json::parse(ListJson("/pat/", {}, {}, {{"Zo-2.jra", OddsFileFault::WrongFormat}}));
+    EXPECT_EQ(Keys(skipped.at("skipped").at(0)), (std::vector<std::string>{"file", "reason"}));
 }
 
 // The column where `needle` starts on screen, in the first line holding it.

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -223,7 +224,7 @@ TEST_F(RunCliTest, ListDefaultsToThePatFolderOfTheSettings) {
     EXPECT_EQ(rows.at(0).at("race"), "10R");
 }
 
-TEST_F(RunCliTest, ListStopsAtAFileOfTheWrongFormatAndSaysSo) {
+TEST_F(RunCliTest, ListSkipsAFileOfTheWrongFormatAndSaysSo) {
     test::TempDir dir;
     std::string good = test::ReadFileBytes(kSamplePat + "/Zo-06050201.jra");
     ASSERT_GT(good.size(), 142U);
@@ -235,13 +236,85 @@ TEST_F(RunCliTest, ListStopsAtAFileOfTheWrongFormatAndSaysSo) {
     Outcome outcome = Run({"list", "--json", dir.path().string()});
     EXPECT_EQ(outcome.code, kExitMessage);
     ASSERT_FALSE(outcome.json.is_discarded());
-    EXPECT_EQ(outcome.json.at("rows").size(), 1U);
-    ASSERT_EQ(outcome.json.at("messages").size(), 1U);
-    EXPECT_EQ(outcome.json.at("messages").at(0).at("text"), "ファイル形式が違います。");
+    EXPECT_EQ(outcome.json.at("rows").size(), 2U);
+    EXPECT_TRUE(outcome.json.at("messages").empty());
+    EXPECT_EQ(outcome.json.at("skipped"),
+              Json::parse(R"([{"file":"Zo-2.jra","reason":"wrong_format_odds_file"}])"));
+    EXPECT_EQ(outcome.err, "velmora-cli list: skipped Zo-2.jra: odds file of the wrong format\n");
 
     Outcome table = Run({"list", dir.path().string()});
     EXPECT_EQ(table.code, kExitMessage);
-    EXPECT_NE(table.out.find("[Velmora] ファイル形式が違います。"), std::string::npos);
+    EXPECT_NE(table.out.find("Zo-3.jra"), std::string::npos);
+    EXPECT_EQ(table.err, outcome.err);
+}
+
+// Fifteen races with an empty file among the first and one that may not be
+// read further on: every readable race is listed, and each skipped file named.
+TEST_F(RunCliTest, ListSkipsEmptyAndUnreadableFilesAndListsEveryOtherRace) {
+    namespace fs = std::filesystem;
+    test::TempDir dir;
+    fs::permissions(dir.path(), fs::perms(0755)); // the unprivileged user may list it
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(kSamplePat)) {
+        if (entry.path().filename().string().rfind("Zo-", 0) == 0) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    ASSERT_GE(names.size(), 15U);
+    names.resize(15);
+    for (const std::string& name : names) {
+        dir.Write(name, name == names[4] ? std::string() : test::ReadFileBytes(kSamplePat + "/" + name));
+        fs::permissions(dir.path() / name, fs::perms(0644));
+    }
+    fs::permissions(dir.path() / names[9], fs::perms::none);
+
+    Outcome asRoot = Run({"list", "--json", dir.path().string()});
+    EXPECT_EQ(asRoot.code, kExitMessage);
+    EXPECT_EQ(asRoot.json.at("rows").size(), 14U);
+    EXPECT_EQ(asRoot.json.at("skipped"),
+              Json::parse(R"([{"file":")" + names[4] + R"(","reason":"unreadable_odds_file"}])"));
+    EXPECT_EQ(asRoot.err, "velmora-cli list: skipped " + names[4] + ": odds file unreadable\n");
+
+    const std::string folder = dir.path().string();
+    int found = test::RunUnprivileged([&] {
+        Outcome json = Run({"list", "--json", folder});
+        Outcome table = Run({"list", folder});
+        const std::string skippedLines = "velmora-cli list: skipped " + names[4] +
+                                         ": odds file unreadable\n" + "velmora-cli list: skipped " +
+                                         names[9] + ": odds file unreadable\n";
+        // Counted without throwing: the child reports through its exit code only.
+        auto count = [&json](const char* key) {
+            return json.json.is_object() && json.json.contains(key) ? json.json[key].size() : 0U;
+        };
+        return (json.code == kExitMessage ? 1 : 0) + (count("rows") == 13U ? 2 : 0) +
+               (count("skipped") == 2U ? 4 : 0) + (table.err == skippedLines ? 8 : 0) +
+               (table.out.find(names[14]) != std::string::npos ? 16 : 0);
+    });
+    if (found < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user to make a file unreadable";
+    }
+    EXPECT_EQ(found, 31);
+}
+
+TEST_F(RunCliTest, ListOfAFolderThatIsAFileOrMissingSaysSo) {
+    test::TempDir dir;
+    const std::string file = dir.Write("Zo-1.jra", test::ReadFileBytes(kSamplePat + "/Zo-06050201.jra"));
+    const std::pair<std::string, std::string> cases[] = {
+        {file, "PATフォルダの指定先はフォルダではありません。"},
+        {(dir.path() / "none").string(), "PATフォルダが見つかりません。"},
+    };
+    for (const auto& [folder, text] : cases) {
+        Outcome outcome = Run({"list", "--json", folder});
+        EXPECT_EQ(outcome.code, kExitMessage) << folder;
+        ASSERT_FALSE(outcome.json.is_discarded());
+        EXPECT_TRUE(outcome.json.at("rows").empty());
+        ASSERT_EQ(outcome.json.at("messages").size(), 1U);
+        EXPECT_EQ(outcome.json.at("messages").at(0).at("text"), text);
+        Outcome table = Run({"list", folder});
+        EXPECT_EQ(table.code, kExitMessage);
+        EXPECT_NE(table.out.find("[えらー] " + text), std::string::npos) << table.out;
+    }
 }
 
 } // namespace

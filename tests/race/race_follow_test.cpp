@@ -100,6 +100,32 @@ TEST_F(RaceFollowTest, EditsAreKeptUntilTheUserReloads) {
     EXPECT_FALSE(follow.SheetEditedSinceLoad());
 }
 
+TEST_F(RaceFollowTest, AStalledWatchIsShownUntilItWorksAndItsRetriesBackOffToThirtySeconds) {
+    using std::chrono::milliseconds;
+    follow.LoadSelection(path);
+    std::vector<milliseconds> waits;
+    for (int i = 0; i < 8; ++i) {
+        waits.push_back(follow.WatchStalled());
+        EXPECT_EQ(follow.PanelText(), "監視停止中");
+    }
+    EXPECT_EQ(waits, (std::vector<milliseconds>{milliseconds(1000), milliseconds(2000), milliseconds(4000),
+                                                milliseconds(8000), milliseconds(16000), milliseconds(30000),
+                                                milliseconds(30000), milliseconds(30000)}));
+    // Even a version held back for the user's edits waits behind the stall.
+    h.sheet.SetText(Column::TanOdds, 2, "99.9");
+    Write(WithFirstOdds("7.7"));
+    EXPECT_EQ(follow.FilesSettled(), FollowStep::Pending);
+    EXPECT_EQ(follow.PanelText(), "監視停止中");
+
+    follow.WatchWorks();
+    EXPECT_EQ(follow.PanelText(), "更新あり");
+    EXPECT_EQ(follow.WatchStalled(), milliseconds(1000)) << "a new stall starts short again";
+    // Nothing followed, nothing to say.
+    follow.Forget();
+    EXPECT_EQ(follow.PanelText(), "");
+    EXPECT_FALSE(follow.IsWatchStalled());
+}
+
 TEST_F(RaceFollowTest, TheResultDisplayIsRedoneWhenItWasShown) {
     follow.LoadSelection(path);
     cmdResult_Click(h.sheet, h.services);

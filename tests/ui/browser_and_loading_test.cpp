@@ -1,12 +1,16 @@
 #include "settings/settings_ops.h"
+#include "support/temp_dir.h"
 #include "ui/frmSelectFile.h"
 #include "ui_test_support.h"
 
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+
+#include <filesystem>
 
 namespace velmora::test {
 namespace {
@@ -153,6 +157,73 @@ TEST_F(BrowserTest, RefreshRelistsFromTheFolderNowStored) {
     Find<QPushButton>(browser, "btnUpdate")->click();
     EXPECT_EQ(browser->Grid()->rowCount(), 16); // an empty folder keeps the row count
     EXPECT_EQ(browser->Grid()->item(0, 7)->text(), "");
+}
+
+// The line under the list, whole (the label itself may cut it to the window's width).
+QString Note(frmSelectFile* browser) {
+    auto* note = browser->findChild<QLabel*>(QStringLiteral("lblNote"));
+    EXPECT_NE(note, nullptr) << "no line under the list";
+    return note == nullptr ? QString() : note->toolTip();
+}
+
+// A copy of the sample folder's odds files, one of them empty.
+struct FolderWithAnEmptyRaceFile {
+    TempDir dir;
+    std::string empty = "Zo-06050205.jra";
+    FolderWithAnEmptyRaceFile() {
+        for (const auto& entry : std::filesystem::directory_iterator(kSampleFolder)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("Zo-", 0) == 0) {
+                dir.Write(name, name == empty ? std::string() : ReadFileBytes(entry.path()));
+            }
+        }
+    }
+};
+
+TEST_F(BrowserTest, ABrokenRaceFileIsSkippedAndNamedUnderTheList) {
+    FolderWithAnEmptyRaceFile folder;
+    SetPatFolder(settings, folder.dir.path().string());
+    frmSelectFile* browser = OpenBrowser();
+    EXPECT_EQ(browser->List().ListedCount(), 15);
+    EXPECT_EQ(browser->Grid()->rowCount(), 15);
+    EXPECT_EQ(RowOf(browser->Grid(), "Zo-06050205.jra"), -1);
+    EXPECT_GE(RowOf(browser->Grid(), "Zo-09050211.jra"), 0);
+    EXPECT_EQ(Note(browser), "除外 1件: Zo-06050205.jra (単複ｵｯｽﾞﾌｧｲﾙが読めない)");
+    EXPECT_TRUE(messages.empty());
+
+    // Mended, it is listed on the next update and the line goes.
+    folder.dir.Write(folder.empty, ReadFileBytes(kSampleFolder + "/" + folder.empty));
+    Find<QPushButton>(browser, "btnUpdate")->click();
+    EXPECT_EQ(browser->List().ListedCount(), 16);
+    EXPECT_EQ(Note(browser), "");
+}
+
+TEST_F(BrowserTest, APatFolderThatIsAFileOrMissingIsSaidUnderTheList) {
+    TempDir dir;
+    const std::string file = dir.Write("Zo-1.jra", "x");
+    const std::string missing = (dir.path() / "none").string();
+    SetPatFolder(settings, file);
+    frmSelectFile* browser = OpenBrowser();
+    EXPECT_EQ(Note(browser),
+              QString::fromStdString("PATフォルダの指定先はフォルダではありません。 " + file + "/"));
+    SetPatFolder(settings, missing);
+    Find<QPushButton>(browser, "btnUpdate")->click();
+    EXPECT_EQ(Note(browser), QString::fromStdString("PATフォルダが見つかりません。 " + missing + "/"));
+    EXPECT_EQ(browser->List().ListedCount(), 0);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(BrowserTest, ThePatFolderChosenInOptionsIsListedAtOnce) {
+    FolderWithAnEmptyRaceFile folder;
+    frmSelectFile* browser = OpenBrowser();
+    ASSERT_EQ(browser->List().ListedCount(), 16);
+    WhenModal([&](QWidget* modal) {
+        Find<QLineEdit>(modal, "txtPatFolder")->setText(QString::fromStdString(folder.dir.path().string()));
+        Find<QPushButton>(modal, "btnOk")->click();
+    });
+    Trigger("mnuToolOption");
+    EXPECT_EQ(browser->List().ListedCount(), 15);
+    EXPECT_EQ(Note(browser), "除外 1件: Zo-06050205.jra (単複ｵｯｽﾞﾌｧｲﾙが読めない)");
 }
 
 // Records the order in which windows store their positions.

@@ -229,6 +229,21 @@ transient_for_main() {
     finish_app
 }
 
+# The program closed while a message box is still open ends cleanly, the box
+# going with its window once: here the odds history can't be kept (its folder
+# is a file), and nobody answers the box saying so before the program closes.
+closes_under_a_message_box() {
+    : >"$work/not-a-folder"
+    write_position MainWindow 1500 1500
+    XDG_DATA_HOME="$work/not-a-folder" "$velmora" --test-quit-after=$((patience * 50)) \
+        --test-load="$pat_folder/Zo-09050111.jra" >"$work/app.log" 2>&1 &
+    app_pid=$!
+    # Two windows called Velmora: the main window and the message box.
+    wait_for "$patience" sh -c "[ \$(xdotool search --onlyvisible --pid $app_pid --name '^Velmora\$' | wc -l) -ge 2 ]" \
+        2>/dev/null || fail "no message box about the odds history before the program closed"
+    finish_app
+}
+
 start_x
 start_wm
 round_trip MainWindow Velmora ""
@@ -238,6 +253,7 @@ off_screen 100000 100000
 off_screen -50000 -50000
 transient_for_main SelectFileWindow "PATﾌｧｲﾙの選択" --test-open=browser
 transient_for_main OddsMovementWindow "オッズ推移" --test-open=oddsmovement
+closes_under_a_message_box
 
 # Without a window manager the frame is the window itself.
 stop_wm

@@ -2,6 +2,7 @@
 #include "patdata/file_naming.h"
 #include "settings/settings_ops.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 #include "ui/frmSelectFile.h"
 #include "ui_test_support.h"
 
@@ -11,6 +12,8 @@
 #include <QTest>
 
 #include <filesystem>
+
+#include <unistd.h>
 
 namespace velmora::test {
 namespace {
@@ -152,6 +155,46 @@ TEST_F(LiveFollowTest, FollowingResumesWhenTheFolderIsRemovedAndCreatedAgain) {
     EXPECT_TRUE(messages.empty());
     WriteVersion("6.6");
     ASSERT_TRUE(Eventually([&] { return FirstOdds() == "6.6"; }));
+}
+
+// Root may watch any folder, so the folder that may not be read is followed by
+// an unprivileged user, who owns it and makes it readable again. The child
+// reports through its exit code, one bit for each thing seen.
+TEST_F(LiveFollowTest, AFolderThatCannotBeWatchedIsSaidUntilTheWatchIsBackAndThenSettled) {
+    const fs::path pat = dir.path() / "pat";
+    fs::create_directory(pat);
+    fs::permissions(dir.path(), fs::perms(0755));
+    for (const patfixture::FixtureFile& file : patfixture::BuildRaceFiles(RaceWithFirstOdds("2.1"))) {
+        patfixture::ReplaceByRename(pat, file.name, file.bytes);
+        fs::permissions(pat / file.name, fs::perms(0644));
+    }
+    ASSERT_EQ(chown(pat.c_str(), 65534, 65534), 0);
+    const std::string race = (pat / patfixture::OddsFileName(RaceWithFirstOdds("2.1"))).string();
+    // The forked child has none of the painting threads: it must not paint.
+    window->hide();
+    QCoreApplication::processEvents();
+    int found = RunUnprivileged([&] {
+        int seen = 0;
+        // Write and search, but no read: the folder can't be watched.
+        fs::permissions(pat, fs::perms(0311));
+        window->UpdateFormFromSelection(race);
+        seen |= Panel() == QStringLiteral("監視停止中") ? 1 : 0;
+        QSignalSpy settled(window->Watch(), &FolderWatch::Settled);
+        fs::permissions(pat, fs::perms(0755));
+        seen |= Eventually([&] { return Panel().startsWith(QStringLiteral("更新 ")); }) ? 2 : 0;
+        // Back, it looks once at what may have changed meanwhile, and watches it all.
+        seen |= Eventually([&] { return settled.count() >= 1; }) ? 4 : 0;
+        seen |= window->Watch()->WatchedPathCount() == 3 ? 8 : 0;
+        for (const patfixture::FixtureFile& file : patfixture::BuildRaceFiles(RaceWithFirstOdds("4.4"))) {
+            patfixture::ReplaceByRename(pat, file.name, file.bytes);
+        }
+        seen |= Eventually([&] { return FirstOdds() == "4.4"; }) ? 16 : 0;
+        return seen;
+    });
+    if (found < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user to make a folder unreadable";
+    }
+    EXPECT_EQ(found, 31);
 }
 
 TEST_F(LiveFollowTest, TheBrowserListsNewRacesAndKeepsTheChosenOneChosen) {

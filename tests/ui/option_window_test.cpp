@@ -1,5 +1,6 @@
 #include "settings/settings_ops.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 #include "ui/frmOption.h"
 #include "ui_test_support.h"
 
@@ -117,6 +118,59 @@ TEST_F(OptionWindowTest, FolderBoxShowsTheStoredFolderAndOkStoresItAsShown) {
     dialog.btnOk_Click();
     EXPECT_EQ(settings.Read("Option", "PatFolder"), "");
     EXPECT_EQ(GetPatFolder(settings), "/");
+}
+
+// Root reads any folder: the unreadable one is checked for an unprivileged user.
+TEST_F(OptionWindowTest, OkRefusesAFileOrAMissingOrUnreadableFolderAndStaysOpen) {
+    namespace fs = std::filesystem;
+    TempDir folder;
+    const std::string file = folder.Write("Zo-1.jra", "x");
+    const std::string missing = (folder.path() / "none").string();
+    SetPatFolder(settings, folder.path().string());
+    const std::pair<std::string, QString> cases[] = {
+        {file, "PATフォルダの指定先はフォルダではありません。"},
+        {missing, "PATフォルダが見つかりません。"},
+    };
+    for (const auto& [typed, text] : cases) {
+        messages.clear();
+        bool closed = false;
+        WhenModal([&, typed = typed](QWidget* modal) {
+            Find<QLineEdit>(modal, "txtPatFolder")->setText(QString::fromStdString(typed));
+            Find<QPushButton>(modal, "btnOk")->click();
+            closed = !modal->isVisible();
+            Find<QPushButton>(modal, "btnCancel")->click();
+        });
+        Trigger("mnuToolOption");
+        EXPECT_FALSE(closed) << typed;
+        ASSERT_EQ(messages.size(), 1u) << typed;
+        EXPECT_EQ(messages[0].text, text + "\n" + QString::fromStdString(typed));
+        EXPECT_EQ(messages[0].caption, "えらー");
+        EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
+        EXPECT_EQ(GetPatFolder(settings), folder.path().string() + "/");
+    }
+
+    fs::permissions(folder.path(), fs::perms(0755));
+    const fs::path unlistable = folder.path() / "unlistable";
+    fs::create_directories(unlistable);
+    fs::permissions(unlistable, fs::perms(0311));
+    int found = RunUnprivileged([&] {
+        MemorySettingsStore store;
+        SetPatFolder(store, folder.path().string());
+        QStringList shown;
+        DesktopSeams seams = window->Seams();
+        seams.showMessage = [&shown](QMessageBox& box) { shown.append(box.text()); };
+        frmOption dialog(store, seams, window.get());
+        Find<QLineEdit>(&dialog, "txtPatFolder")->setText(QString::fromStdString(unlistable.string()));
+        dialog.btnOk_Click();
+        bool refused =
+            shown.size() == 1 && shown[0].startsWith(QStringLiteral("PATフォルダを読み込めません。"));
+        return (refused ? 1 : 0) + (GetPatFolder(store) == folder.path().string() + "/" ? 2 : 0);
+    });
+    fs::permissions(unlistable, fs::perms(0755));
+    if (found < 0) {
+        GTEST_SKIP() << "could not run as an unprivileged user to make a folder unreadable";
+    }
+    EXPECT_EQ(found, 3);
 }
 
 TEST_F(OptionWindowTest, OpeningAFolderInTheListPutsItInTheBox) {
