@@ -1,3 +1,4 @@
+#include "common/save_target.h"
 #include "history/history_on_demand.h"
 #include "qtsettings/qsettings_store.h"
 #include "settings/settings_ops.h"
@@ -35,8 +36,15 @@ void OpenTestWindow(velmora::frmMain* window, const QString& name) {
 // reload, and the browser's race count after each change of its list.
 class FollowLog {
 public:
-    explicit FollowLog(const QString& path) : file_(path) {
-        if (!path.isEmpty() && !file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+    // Written by the one rule as every file: never into the PAT folder.
+    FollowLog(const QString& path, const std::string& patFolder) {
+        if (path.isEmpty()) {
+            return;
+        }
+        const velmora::SaveTarget target = velmora::ResolveSaveTarget(path.toStdString(), {patFolder});
+        file_.setFileName(QString::fromStdString(target.path));
+        if (target.verdict != velmora::SaveTargetVerdict::Allowed ||
+            !file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
             std::fprintf(stderr, "velmora: cannot write %s\n", qPrintable(path));
         }
     }
@@ -133,7 +141,7 @@ int main(int argc, char** argv) {
         }
     });
     window->show();
-    FollowLog log(switches->followLog);
+    FollowLog log(switches->followLog, velmora::GetPatFolder(settings));
     if (!switches->loadRace.isEmpty()) {
         window->UpdateFormFromSelection(switches->loadRace.toStdString());
         log.Line(SheetOdds(*window));
