@@ -258,9 +258,9 @@ TEST_F(HistoryCommandTest, HistoryMessagesReachTheTerminalEscapedWithTheirLineBr
     fs::create_directories(strange / "Velmora");
     std::ofstream(strange / "Velmora" / "history.sqlite") << std::string(4096, 'x');
     const std::string home = strange.string();
-    const test::ProcessResult shown =
-        test::RunProcess(VELMORA_CLI_EXECUTABLE, {"history", OddsPath()},
-                         {"XDG_CONFIG_HOME=" + data.path().string(), "XDG_DATA_HOME=" + home, "HOME=" + home});
+    const test::ProcessResult shown = test::RunProcess(
+        VELMORA_CLI_EXECUTABLE, {"history", OddsPath()},
+        {"XDG_CONFIG_HOME=" + data.path().string(), "XDG_DATA_HOME=" + home, "HOME=" + home});
     EXPECT_EQ(shown.exitCode, 1);
     EXPECT_EQ(shown.err.find('\x1b'), std::string::npos) << shown.err;
     EXPECT_NE(shown.err.find("red?[31m"), std::string::npos) << shown.err;
