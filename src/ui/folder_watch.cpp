@@ -1,12 +1,28 @@
 #include "ui/folder_watch.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QTimer>
 
+#include <sys/stat.h>
+
+#include <optional>
+#include <utility>
+
 namespace velmora {
 namespace {
+
+// Which folder a path names now: a folder renamed away keeps its watch, so a
+// new one under the same name must be told apart by identity.
+std::optional<std::pair<dev_t, ino_t>> IdentityOf(const QString& path) {
+    struct stat status {};
+    if (stat(QFile::encodeName(path).constData(), &status) != 0) {
+        return std::nullopt;
+    }
+    return std::make_pair(status.st_dev, status.st_ino);
+}
 
 // The folder itself when it exists, else the nearest existing one above it.
 QString NearestExistingFolder(const QString& folder) {
@@ -76,9 +92,11 @@ bool FolderWatch::Rearm() {
     QStringList watched = watcher_->files() + watcher_->directories();
     wanted.sort();
     watched.sort();
-    if (wanted == watched) {
+    const auto folder = IdentityOf(folder_);
+    if (wanted == watched && folder == watchedFolder_) {
         return true;
     }
+    watchedFolder_ = folder;
     if (!watched.isEmpty()) {
         watcher_->removePaths(watched);
     }
@@ -100,7 +118,12 @@ QStringList FolderWatch::WantedPaths() const {
         QString above = NearestExistingFolder(folder_);
         return above.isEmpty() ? QStringList{} : QStringList{above};
     }
+    // The folder above sees the folder itself renamed away, which the
+    // folder's own watch doesn't report.
     QStringList paths{folder_};
+    if (const QString above = QFileInfo(folder_).absolutePath(); above != folder_) {
+        paths.append(above);
+    }
     for (const QString& file : files_) {
         if (QFileInfo(file).isFile()) {
             paths.append(QFileInfo(file).absoluteFilePath());

@@ -3,6 +3,11 @@
 #include <QObject>
 #include <QStringList>
 
+#include <sys/types.h>
+
+#include <optional>
+#include <utility>
+
 class QFileSystemWatcher;
 class QTimer;
 
@@ -11,7 +16,8 @@ namespace velmora {
 // Watches a folder and some files in it, and signals once the changes have
 // paused. PAT replaces files by renaming a new one over the old, which ends a
 // file's own watch, so every change re-arms the watches; while the folder
-// itself is gone, the nearest folder above it is watched until it returns.
+// itself is gone, the nearest folder above it is watched until it returns, and
+// while it is there the folder above it too, which sees it renamed away.
 // A path the system refuses to watch (a folder it may not read, no inotify
 // watches left) is not silently dropped: Watch answers false and a later
 // re-arm signals Stalled, and Rearm tries again.
@@ -44,6 +50,7 @@ private:
     QStringList WantedPaths() const;
 
     QFileSystemWatcher* watcher_;
+    std::optional<std::pair<dev_t, ino_t>> watchedFolder_;
     QTimer* settle_;
     QString folder_;
     QStringList files_;

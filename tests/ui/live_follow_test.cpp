@@ -141,7 +141,7 @@ TEST_F(LiveFollowTest, ABurstOfChangesGivesFewReloadsAndTheEventLoopKeepsTurning
     ASSERT_TRUE(Eventually([&] { return FirstOdds() == last; }));
     // The pause before a reload swallows the burst; the watches don't pile up.
     EXPECT_LE(recorder.Versions(path).size(), 20u);
-    EXPECT_LE(window->Watch()->WatchedPathCount(), 3);
+    EXPECT_LE(window->Watch()->WatchedPathCount(), 4);
     EXPECT_TRUE(messages.empty());
 }
 
@@ -155,6 +155,18 @@ TEST_F(LiveFollowTest, FollowingResumesWhenTheFolderIsRemovedAndCreatedAgain) {
     EXPECT_TRUE(messages.empty());
     WriteVersion("6.6");
     ASSERT_TRUE(Eventually([&] { return FirstOdds() == "6.6"; }));
+}
+
+// A folder renamed away keeps its watch; the folder put in its place under the
+// same name is the one followed.
+TEST_F(LiveFollowTest, FollowingMovesToANewFolderPutWhereTheOldOneWasRenamedAway) {
+    Load();
+    TempDir elsewhere;
+    fs::rename(dir.path(), elsewhere.path() / "renamed");
+    fs::create_directory(dir.path());
+    WriteVersion("4.4");
+    ASSERT_TRUE(Eventually([&] { return FirstOdds() == "4.4"; }));
+    EXPECT_TRUE(messages.empty());
 }
 
 // Root may watch any folder, so the folder that may not be read is followed by
@@ -184,7 +196,7 @@ TEST_F(LiveFollowTest, AFolderThatCannotBeWatchedIsSaidUntilTheWatchIsBackAndThe
         seen |= Eventually([&] { return Panel().startsWith(QStringLiteral("更新 ")); }) ? 2 : 0;
         // Back, it looks once at what may have changed meanwhile, and watches it all.
         seen |= Eventually([&] { return settled.count() >= 1; }) ? 4 : 0;
-        seen |= window->Watch()->WatchedPathCount() == 3 ? 8 : 0;
+        seen |= window->Watch()->WatchedPathCount() == 4 ? 8 : 0;
         for (const patfixture::FixtureFile& file : patfixture::BuildRaceFiles(RaceWithFirstOdds("4.4"))) {
             patfixture::ReplaceByRename(pat, file.name, file.bytes);
         }
