@@ -25,14 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 using patfixture::Payoff;
 
-std::map<std::string, std::uintmax_t> Snapshot(const fs::path& folder) {
-    std::map<std::string, std::uintmax_t> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        files[entry.path().filename().string()] = entry.file_size();
-    }
-    return files;
-}
-
 class BacktestFolder : public ::testing::Test {
 protected:
     void SetUp() override { test::WriteBacktestFolder(dir.path()); }
@@ -41,10 +33,10 @@ protected:
 };
 
 TEST_F(BacktestFolder, FiguresMatchTheHandCount) {
-    auto before = Snapshot(dir.path());
+    auto before = test::FolderSnapshot(dir.path());
     BacktestRun run;
     RunBacktest(dir.path().string(), run);
-    EXPECT_EQ(Snapshot(dir.path()), before) << "the folder must stay as it was";
+    EXPECT_EQ(test::FolderSnapshot(dir.path()), before) << "the folder must stay as it was";
 
     ASSERT_EQ(run.Races().size(), 2U);
     // The browser's order: course first, 中山 before 東京.

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -16,23 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::OddsVersion;
-
-// Every entry of a folder with its kind and bytes, to tell that nothing in it
-// changed.
-std::map<std::string, std::string> Snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        const fs::path relative = fs::relative(entry.path(), folder);
-        if (entry.is_symlink()) {
-            entries[relative.string()] = "link " + fs::read_symlink(entry.path()).string();
-        } else if (entry.is_regular_file()) {
-            entries[relative.string()] = test::ReadFileBytes(entry.path());
-        } else {
-            entries[relative.string()] = "folder";
-        }
-    }
-    return entries;
-}
 
 // A PAT folder with one race's odds file, empty as PAT leaves it before its
 // first write, and a data folder whose history is made to lead into it.
@@ -57,7 +39,7 @@ protected:
 };
 
 TEST_F(HistoryPatFolderTest, NoLinkLeadsTheDatabaseOrItsJournalsIntoThePatFolder) {
-    const auto before = Snapshot(pat.path());
+    const auto before = test::FolderSnapshot(pat.path());
     struct Case {
         const char* what;
         fs::path link;
@@ -86,7 +68,7 @@ TEST_F(HistoryPatFolderTest, NoLinkLeadsTheDatabaseOrItsJournalsIntoThePatFolder
         ASSERT_EQ(said.size(), 1u) << link.what;
         EXPECT_NE(said.front().find("PAT のフォルダ"), std::string::npos)
             << link.what << ": " << said.front();
-        EXPECT_EQ(Snapshot(pat.path()), before) << link.what;
+        EXPECT_EQ(test::FolderSnapshot(pat.path()), before) << link.what;
     }
 }
 

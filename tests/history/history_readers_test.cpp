@@ -11,7 +11,6 @@
 
 #include <filesystem>
 #include <limits>
-#include <map>
 #include <string>
 
 namespace velmora {
@@ -23,14 +22,6 @@ using test::OddsVersion;
 constexpr std::int64_t kDayMs = 24LL * 60 * 60 * 1000;
 constexpr std::int64_t kLatest = std::numeric_limits<std::int64_t>::max();
 constexpr std::int64_t kEarliest = std::numeric_limits<std::int64_t>::min();
-
-std::map<std::string, std::string> FilesIn(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        files[entry.path().filename().string()] = test::ReadFileBytes(entry.path());
-    }
-    return files;
-}
 
 SeenFile At(SeenFile file, std::int64_t modifiedMs) {
     file.modifiedMs = modifiedMs;
@@ -61,7 +52,7 @@ protected:
 
 TEST_F(HistoryReaderTest, LookingLeavesAHistoryNoOneIsWritingExactlyAsItWas) {
     RecordTwoVersions();
-    const auto before = FilesIn(data.path());
+    const auto before = test::FolderSnapshot(data.path());
     ASSERT_EQ(before.size(), 1u); // the writer took its journal files with it
     EXPECT_EQ(VersionsSeenByAReader(), 2);
     HistoryReader reader(databasePath);
@@ -69,7 +60,7 @@ TEST_F(HistoryReaderTest, LookingLeavesAHistoryNoOneIsWritingExactlyAsItWas) {
         ASSERT_NE(reader.Look(), nullptr);
         EXPECT_EQ(reader.Look()->ListRaces().size(), 1u);
     }
-    EXPECT_EQ(FilesIn(data.path()), before);
+    EXPECT_EQ(test::FolderSnapshot(data.path()), before);
 
     // No file, no history: looking starts none.
     test::TempDir empty;
@@ -109,7 +100,7 @@ TEST_F(HistoryReaderTest, EveryFrontEndLeavesANewerSchemaByteIdentical) {
         sqlite::Database newer(databasePath);
         newer.Execute("CREATE TABLE later (x); INSERT INTO later VALUES (1); PRAGMA user_version = 7");
     }
-    const auto before = FilesIn(data.path());
+    const auto before = test::FolderSnapshot(data.path());
     {
         HistoryOnDemand recorder(databasePath, {});
         EXPECT_EQ(recorder.Record(OddsVersion(pat.path(), 1, 0)), RecordOutcome::NotRecorded);
@@ -124,7 +115,7 @@ TEST_F(HistoryReaderTest, EveryFrontEndLeavesANewerSchemaByteIdentical) {
     const auto reader = OpenHistoryToRead(databasePath);
     ASSERT_NE(reader, nullptr);
     EXPECT_FALSE(reader->IsAvailable());
-    EXPECT_EQ(FilesIn(data.path()), before);
+    EXPECT_EQ(test::FolderSnapshot(data.path()), before);
 }
 
 TEST_F(HistoryReaderTest, ASchemaWithoutItsTablesIsSaidAndNotReadAsEmpty) {

@@ -41,4 +41,20 @@ std::string ReadFileBytes(const std::filesystem::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::map<std::string, std::string> FolderSnapshot(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    std::map<std::string, std::string> entries;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        const std::string name = fs::relative(entry.path(), folder).string();
+        if (entry.is_symlink()) {
+            entries[name] = "link " + fs::read_symlink(entry.path()).string();
+        } else if (entry.is_regular_file()) {
+            entries[name] = ReadFileBytes(entry.path());
+        } else {
+            entries[name] = "folder";
+        }
+    }
+    return entries;
+}
+
 } // namespace velmora::test

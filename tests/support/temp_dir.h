@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 namespace velmora::test {
@@ -24,5 +25,9 @@ private:
 
 // The whole content of a file, as bytes; empty when it can't be read.
 std::string ReadFileBytes(const std::filesystem::path& file);
+
+// Every entry below a folder, by its path within it: a file's bytes, a link's
+// target, or "folder". Two snapshots are equal when nothing in it changed.
+std::map<std::string, std::string> FolderSnapshot(const std::filesystem::path& folder);
 
 } // namespace velmora::test
