@@ -252,9 +252,12 @@ void JsonBacktestWriter::Finish() {
     const std::vector<SkippedRace>& skipped = tally_.Skipped();
     for (std::size_t i = 0; i < skipped.size(); ++i) {
         out_ << (i == 0 ? "\n" : ",\n");
-        WriteJson(
-            {{"file", JsonText(skipped[i].fileName)}, {"reason", JsonText(SkipReasonKey(skipped[i].reason))}},
-            out_);
+        Json entry = {{"file", JsonText(skipped[i].fileName)},
+                      {"reason", JsonText(SkipReasonKey(skipped[i].reason))}};
+        if (!skipped[i].detail.empty()) {
+            entry["detail"] = JsonText(skipped[i].detail);
+        }
+        WriteJson(entry, out_);
     }
     out_ << "\n],\"figures\":";
     WriteFiguresJson(tally_.RunFigures(), out_);

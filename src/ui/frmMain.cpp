@@ -118,16 +118,12 @@ constexpr std::array<RankLayout, kRankCount> kRanks = {{
     {"複２信頼度", 10080, 11160, 960},
 }};
 
-bool IsInputColumn(Column column) {
-    return column == Column::TanOdds || column == Column::FukuOddsMin || column == Column::FukuOddsMax;
-}
-
 bool IsPopularColumn(Column column) {
     return column == Column::TanPopular || column == Column::FukuPopular;
 }
 
 bool IsComputedColumn(Column column) {
-    return column != Column::HorseName && !IsInputColumn(column);
+    return column != Column::HorseName && !IsOddsColumn(column);
 }
 
 QString Q(const std::string& text) {
@@ -148,6 +144,34 @@ void ShowText(QLineEdit* edit, const std::string& text) {
         edit->setText(wanted);
         edit->setCursorPosition(0);
     }
+}
+
+// The sheet narrows full-width digits one character for one, so the field
+// being typed into takes the narrowed text with its cursor where it was.
+void ShowNarrowed(QLineEdit* edit, const QString& narrowed) {
+    if (edit->text() != narrowed) {
+        int cursor = edit->cursorPosition();
+        edit->setText(narrowed);
+        edit->setCursorPosition(cursor);
+    }
+}
+
+// An odds field the computation refused stands out until it is typed over.
+void ShowMark(QLineEdit* edit, bool marked) {
+    if (marked == edit->property("refused").toBool()) {
+        return;
+    }
+    edit->setProperty("refused", marked);
+    if (!marked) {
+        edit->setPalette(QPalette()); // back to the window's own colours
+        return;
+    }
+    QPalette palette = edit->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, QColor(255, 200, 200));
+        palette.setColor(group, QPalette::Text, Qt::black);
+    }
+    edit->setPalette(palette);
 }
 
 // Status panels take the height of their tallest text, Japanese remarks
@@ -393,12 +417,13 @@ void frmMain::BuildSheet(QWidget* sheet) {
             if (IsComputedColumn(layout.column)) {
                 edit->setReadOnly(true);
             }
-            if (!IsInputColumn(layout.column)) {
+            if (!IsOddsColumn(layout.column)) {
                 edit->setFocusPolicy(Qt::ClickFocus);
             }
             Column column = layout.column;
-            connect(edit, &QLineEdit::textEdited, this, [this, column, row](const QString& text) {
+            connect(edit, &QLineEdit::textEdited, this, [this, edit, column, row](const QString& text) {
                 sheet_.SetText(column, row, text.toStdString());
+                ShowNarrowed(edit, Q(sheet_.Text(column, row)));
             });
             cells_[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column)] = edit;
         }
@@ -524,6 +549,8 @@ void frmMain::Refresh() {
             edit->setEnabled(sheet_.IsEnabled(layout.column, row));
             if (IsPopularColumn(layout.column)) {
                 ShowColors(edit, sheet_.Colors(layout.column, row));
+            } else if (IsOddsColumn(layout.column)) {
+                ShowMark(edit, sheet_.IsMarked(layout.column, row));
             }
         }
     }

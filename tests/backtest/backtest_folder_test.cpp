@@ -92,6 +92,7 @@ TEST_F(BacktestFolder, UnusableRacesAreCountedByReason) {
     std::map<std::string, SkipReason> skipped;
     for (const SkippedRace& race : run.Skipped()) {
         skipped[race.fileName] = race.reason;
+        EXPECT_EQ(race.detail, race.reason == SkipReason::InvalidOdds ? "4番の単ｵｯｽﾞ、6番の複ｵｯｽﾞMin" : "");
     }
     std::map<std::string, SkipReason> expected{
         {"Zo-NORESULT.jra", SkipReason::NoResultFile},
@@ -100,6 +101,7 @@ TEST_F(BacktestFolder, UnusableRacesAreCountedByReason) {
         {"Zo-BADRESULT.jra", SkipReason::UnreadableResultFile},
         {"Zo-WRONGFORMAT.jra", SkipReason::WrongFormatOddsFile},
         {"Zo-SHORT.jra", SkipReason::UnreadableOddsFile},
+        {"Zo-BADODDS.jra", SkipReason::InvalidOdds},
     };
     EXPECT_EQ(skipped, expected);
     for (int reason = 0; reason < kSkipReasonCount; ++reason) {
