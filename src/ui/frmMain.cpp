@@ -300,6 +300,7 @@ void frmMain::BuildMenus() {
     autoFollow_->setObjectName(QStringLiteral("mnuToolAutoFollow"));
     autoFollow_->setCheckable(true);
     autoFollow_->setChecked(GetAutoFollow(settings_));
+    follow_.SetAutoReload(autoFollow_->isChecked());
     connect(autoFollow_, &QAction::toggled, this, &frmMain::mnuToolAutoFollow_Click);
 
     QMenu* help = addMenu("mnuHelp", "ﾍﾙﾌﾟ(&H)");
@@ -632,16 +633,13 @@ void frmMain::mnuFileReload_Click() {
 
 void frmMain::mnuToolAutoFollow_Click(bool on) {
     SetAutoFollow(settings_, on);
-    FollowTheSheet();
-    if (on) {
-        // Catches up with whatever changed while it was off.
-        watch_->SettleAgain();
-    }
+    // The files stay watched either way; a version that waited shows now.
+    ShowFollowStep(follow_.SetAutoReload(on));
 }
 
 // Watches the shown race's folder and files while following is on.
 void frmMain::FollowTheSheet() {
-    if (follow_.IsFollowing() && autoFollow_->isChecked()) {
+    if (follow_.IsFollowing()) {
         QStringList files;
         for (const std::string& file : follow_.WatchedFiles()) {
             files.append(Q(file));
@@ -667,7 +665,7 @@ void frmMain::WatchStalled() {
 }
 
 void frmMain::RetryWatch() {
-    if (!follow_.IsFollowing() || !autoFollow_->isChecked()) {
+    if (!follow_.IsFollowing()) {
         return;
     }
     if (!watch_->Rearm()) {
@@ -686,13 +684,14 @@ void frmMain::WatchWorks() {
 }
 
 void frmMain::FilesSettled() {
-    if (!autoFollow_->isChecked()) {
-        return;
-    }
     const FollowStep step = follow_.FilesSettled();
     if (step == FollowStep::RetryLater) {
         watch_->SettleAgain();
     }
+    ShowFollowStep(step);
+}
+
+void frmMain::ShowFollowStep(FollowStep step) {
     ShowFollowPanel();
     Refresh();
     // A version kept back for the user's edits is in the history all the same.
