@@ -177,7 +177,10 @@ std::string_view CsvHeaderLine() {
            "mark";
 }
 
-CsvBacktestWriter::CsvBacktestWriter(std::ostream& out) : out_(out) {
+CsvBacktestWriter::CsvBacktestWriter(std::ostream& out, ByteOrderMark mark) : out_(out) {
+    if (mark == ByteOrderMark::With) {
+        out_ << "\xEF\xBB\xBF";
+    }
     out_ << CsvHeaderLine() << "\r\n";
 }
 

@@ -624,7 +624,7 @@ void frmBacktest::btnSave_Click() {
 
 void frmBacktest::WriteCsv(const QString& path) {
     std::ostringstream text;
-    CsvBacktestWriter writer(text);
+    CsvBacktestWriter writer(text, ByteOrderMark::With);
     for (const BacktestRace& race : Races()) {
         writer.OnRace(race);
     }

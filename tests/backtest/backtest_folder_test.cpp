@@ -111,6 +111,16 @@ TEST_F(BacktestFolder, UnusableRacesAreCountedByReason) {
     EXPECT_EQ(run.Races().size(), 2U);
 }
 
+TEST_F(BacktestFolder, OnlyTheCsvForExcelStartsWithAByteOrderMark) {
+    const std::string mark = "\xEF\xBB\xBF";
+    std::ostringstream plain;
+    std::ostringstream excel;
+    ASSERT_TRUE(WriteBacktest(dir.path().string(), BacktestFormat::Csv, plain));
+    ASSERT_TRUE(WriteBacktest(dir.path().string(), BacktestFormat::CsvWithByteOrderMark, excel));
+    EXPECT_EQ(plain.str().substr(0, 5), "file,");
+    EXPECT_EQ(excel.str(), mark + plain.str());
+}
+
 TEST_F(BacktestFolder, CsvParsesBackToTheRecordedPairs) {
     BacktestRun run;
     RunBacktest(dir.path().string(), run);
@@ -156,6 +166,10 @@ TEST(BacktestArguments, ParsesFormatsAndFolder) {
              {{"--csv", "--csv"}, BacktestFormat::Csv, "", false},
              {{"--", "--json"}, BacktestFormat::Report, "--json", false},
              {{"--json", "--csv"}, BacktestFormat::Report, "", true},
+             {{"--bom", "--csv", "/pat"}, BacktestFormat::CsvWithByteOrderMark, "/pat", false},
+             {{"--csv", "/pat", "--bom"}, BacktestFormat::CsvWithByteOrderMark, "/pat", false},
+             {{"--bom"}, BacktestFormat::Report, "", true},
+             {{"--json", "--bom"}, BacktestFormat::Report, "", true},
              {{"--jsn"}, BacktestFormat::Report, "", true},
              {{"a", "b"}, BacktestFormat::Report, "", true},
              {{""}, BacktestFormat::Report, "", true},
