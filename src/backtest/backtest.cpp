@@ -10,6 +10,7 @@
 #include "common/random.h"
 #include "common/text.h"
 #include "engine/movement.h"
+#include "engine/odds_check.h"
 #include "engine/race_figures.h"
 #include "history/history_store.h"
 #include "patdata/file_naming.h"
@@ -117,7 +118,17 @@ public:
     RaceBacktester(const ResultIndex& results, HistoryStore* history, const AnomalyThresholds& thresholds)
         : results_(results), history_(history), thresholds_(thresholds) {}
 
-    std::variant<BacktestRace, SkipReason> Run(const ListedOddsFile& file) {
+    std::variant<BacktestRace, SkippedRace> Run(const ListedOddsFile& file) {
+        refusedPlaces_.clear();
+        std::variant<BacktestRace, SkipReason> outcome = RunRace(file);
+        if (const auto* reason = std::get_if<SkipReason>(&outcome)) {
+            return SkippedRace{file.name, *reason, std::move(refusedPlaces_)};
+        }
+        return std::get<BacktestRace>(std::move(outcome));
+    }
+
+private:
+    std::variant<BacktestRace, SkipReason> RunRace(const ListedOddsFile& file) {
         const std::string& path = file.path;
         messages_.messages.clear();
         // The records of the previous race are read over: every field a race
@@ -135,6 +146,11 @@ public:
         // The horse names of the entry file play no part in what is recorded.
         if (sheet_.GetActiveRunnerCount() < 8) {
             return SkipReason::TooFewActiveRunners;
+        }
+        // Odds the calculation refuses would leave the race without pairs.
+        if (std::vector<RefusedOdds> refused = FindRefusedOdds(sheet_); !refused.empty()) {
+            refusedPlaces_ = RefusedOddsPlaces(refused);
+            return SkipReason::InvalidOdds;
         }
         // The result belongs to the race even when its quinella odds are
         // missing (by hand the calculation would then have forgotten the file).
@@ -158,7 +174,6 @@ public:
         return race;
     }
 
-private:
     void Record(const std::string& fileName, const RaceHeader& header, BacktestRace& race) {
         race.fileName = fileName;
         race.course = std::string(TrimSpaces(header.CourseName));
@@ -212,6 +227,7 @@ private:
     RemarkList remarks_;
     Services services_{settings_, messages_, random_, clock_, remarks_};
     RaceSheet sheet_{settings_};
+    std::string refusedPlaces_;
 };
 
 } // namespace
@@ -278,11 +294,11 @@ BacktestEnd RunBacktest(const std::string& folder, BacktestVisitor& visitor, con
         if (stop.IsRequested()) {
             return BacktestEnd::Stopped;
         }
-        std::variant<BacktestRace, SkipReason> outcome = backtester->Run(file);
+        std::variant<BacktestRace, SkippedRace> outcome = backtester->Run(file);
         if (const auto* race = std::get_if<BacktestRace>(&outcome)) {
             visitor.OnRace(*race);
         } else {
-            visitor.OnSkipped({file.name, std::get<SkipReason>(outcome)});
+            visitor.OnSkipped(std::get<SkippedRace>(outcome));
         }
     }
     // A history that opened but failed to read is said, not counted as none.

@@ -10,9 +10,12 @@ BacktestArguments ParseBacktestArguments(const std::vector<std::string>& args) {
     BacktestArguments parsed;
     bool formatGiven = false;
     bool optionsEnded = false;
+    bool byteOrderMark = false;
     for (const std::string& arg : args) {
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
+        } else if (!optionsEnded && arg == "--bom") {
+            byteOrderMark = true;
         } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
             parsed.help = true;
         } else if (!optionsEnded && (arg == "--json" || arg == "--csv")) {
@@ -36,6 +39,11 @@ BacktestArguments ParseBacktestArguments(const std::vector<std::string>& args) {
             parsed.folder = arg;
             parsed.hasFolder = true;
         }
+    }
+    if (byteOrderMark && parsed.format != BacktestFormat::Csv) {
+        parsed.error = "--bom goes with --csv";
+    } else if (byteOrderMark) {
+        parsed.format = BacktestFormat::CsvWithByteOrderMark;
     }
     return parsed;
 }
@@ -73,8 +81,10 @@ bool WriteBacktest(const std::string& folder, BacktestFormat format, std::ostrea
 bool WriteBacktest(const std::string& folder, BacktestFormat format, const BacktestOptions& options,
                    std::ostream& out, std::string& historyProblem) {
     switch (format) {
-    case BacktestFormat::Csv: {
-        CsvBacktestWriter writer(out);
+    case BacktestFormat::Csv:
+    case BacktestFormat::CsvWithByteOrderMark: {
+        CsvBacktestWriter writer(out, format == BacktestFormat::Csv ? ByteOrderMark::Without
+                                                                    : ByteOrderMark::With);
         return Run(folder, writer, options, historyProblem);
     }
     case BacktestFormat::Json: {

@@ -8,9 +8,9 @@
 
 namespace velmora {
 
-enum class BacktestFormat { Report, Json, Csv };
+enum class BacktestFormat { Report, Json, Csv, CsvWithByteOrderMark };
 
-// The arguments of "velmora-cli backtest [--json | --csv] [FOLDER]".
+// The arguments of "velmora-cli backtest [--json | --csv [--bom]] [FOLDER]".
 struct BacktestArguments {
     BacktestFormat format = BacktestFormat::Report;
     std::string folder; // empty: the PAT folder of the settings
@@ -19,7 +19,8 @@ struct BacktestArguments {
     std::string error; // a usage error, empty when the arguments are fine
 };
 
-inline constexpr const char* kBacktestUsage = "usage: velmora-cli backtest [--json | --csv] [FOLDER]\n";
+inline constexpr const char* kBacktestUsage =
+    "usage: velmora-cli backtest [--json | --csv [--bom]] [FOLDER]\n";
 
 // Options may stand before or after the folder; "--" ends the options.
 BacktestArguments ParseBacktestArguments(const std::vector<std::string>& args);

@@ -177,7 +177,10 @@ std::string_view CsvHeaderLine() {
            "mark";
 }
 
-CsvBacktestWriter::CsvBacktestWriter(std::ostream& out) : out_(out) {
+CsvBacktestWriter::CsvBacktestWriter(std::ostream& out, ByteOrderMark mark) : out_(out) {
+    if (mark == ByteOrderMark::With) {
+        out_ << "\xEF\xBB\xBF";
+    }
     out_ << CsvHeaderLine() << "\r\n";
 }
 
@@ -252,9 +255,12 @@ void JsonBacktestWriter::Finish() {
     const std::vector<SkippedRace>& skipped = tally_.Skipped();
     for (std::size_t i = 0; i < skipped.size(); ++i) {
         out_ << (i == 0 ? "\n" : ",\n");
-        WriteJson(
-            {{"file", JsonText(skipped[i].fileName)}, {"reason", JsonText(SkipReasonKey(skipped[i].reason))}},
-            out_);
+        Json entry = {{"file", JsonText(skipped[i].fileName)},
+                      {"reason", JsonText(SkipReasonKey(skipped[i].reason))}};
+        if (!skipped[i].detail.empty()) {
+            entry["detail"] = JsonText(skipped[i].detail);
+        }
+        WriteJson(entry, out_);
     }
     out_ << "\n],\"figures\":";
     WriteFiguresJson(tally_.RunFigures(), out_);

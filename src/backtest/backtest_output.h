@@ -22,9 +22,13 @@ std::string_view CsvHeaderLine();
 
 // Streams one CSV line per recommended pair as the races arrive (the header
 // line is written at construction); skipped races leave no line.
+// Excel on a Japanese system reads a CSV without a byte-order mark as CP932,
+// so the file saved for it starts with one; scripts get plain UTF-8.
+enum class ByteOrderMark { Without, With };
+
 class CsvBacktestWriter : public BacktestVisitor {
 public:
-    explicit CsvBacktestWriter(std::ostream& out);
+    explicit CsvBacktestWriter(std::ostream& out, ByteOrderMark mark = ByteOrderMark::Without);
     void OnRace(const BacktestRace& race) override;
     void OnSkipped(const SkippedRace&) override {}
 

@@ -70,12 +70,15 @@ enum class SkipReason {
     TooFewActiveRunners,
     NoResultFile,
     UnreadableResultFile,
+    InvalidOdds,
 };
-inline constexpr int kSkipReasonCount = 6;
+inline constexpr int kSkipReasonCount = 7;
 
 struct SkippedRace {
     std::string fileName;
     SkipReason reason = SkipReason::UnreadableOddsFile;
+    // Which runners' odds, for InvalidOdds ("3番の単ｵｯｽﾞ"); else empty.
+    std::string detail = {};
 };
 
 // Stable machine name ("no_result_file") and a short readable description.

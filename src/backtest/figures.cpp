@@ -22,6 +22,8 @@ std::string_view SkipReasonKey(SkipReason reason) {
         return "no_result_file";
     case SkipReason::UnreadableResultFile:
         return "unreadable_result_file";
+    case SkipReason::InvalidOdds:
+        return "invalid_odds";
     }
     return "unknown";
 }
@@ -40,6 +42,8 @@ std::string_view SkipReasonText(SkipReason reason) {
         return "no result file";
     case SkipReason::UnreadableResultFile:
         return "result file unreadable";
+    case SkipReason::InvalidOdds:
+        return "odds not a positive number";
     }
     return "unknown";
 }

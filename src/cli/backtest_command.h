@@ -8,7 +8,7 @@
 
 namespace velmora::cli {
 
-// "velmora-cli backtest [--json | --csv] [FOLDER]": back-tests the recommended
+// "velmora-cli backtest [--json | --csv [--bom]] [FOLDER]": back-tests the recommended
 // pairs over every race of a PAT folder (the stored PAT folder by default).
 // `args` are the arguments after the subcommand. Returns 0 when it ran, 1 when
 // the folder is not there (reason on `err`), 2 for a usage error (reason on

@@ -124,4 +124,34 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+std::string NarrowOddsText(std::string_view text) {
+    // U+FF10..U+FF19 and U+FF0E are EF BC 90..99 and EF BC 8E; U+3000 is E3 80 80.
+    // Each becomes one byte, so a field keeps one character per character typed.
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::string_view rest = text.substr(i);
+        if (rest.size() >= 3 && rest[0] == '\xEF' && rest[1] == '\xBC') {
+            auto last = static_cast<unsigned char>(rest[2]);
+            if (last >= 0x90 && last <= 0x99) {
+                out.push_back(static_cast<char>('0' + (last - 0x90)));
+                i += 2;
+                continue;
+            }
+            if (last == 0x8E) {
+                out.push_back('.');
+                i += 2;
+                continue;
+            }
+        }
+        if (rest.substr(0, 3) == "\xE3\x80\x80") {
+            out.push_back(' ');
+            i += 2;
+            continue;
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
 } // namespace velmora

@@ -36,6 +36,11 @@ std::string VisibleText(std::string_view text);
 // breaks kept.
 std::string VisibleLines(std::string_view text);
 
+// An odds text as the sheet keeps it: full-width digits, the full-width full
+// stop and the ideographic space, which a Japanese input method types, become
+// their ASCII forms; every other character, the scratch marker included, stays.
+std::string NarrowOddsText(std::string_view text);
+
 // Encodes one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);
 

@@ -3,6 +3,7 @@
 #include "common/conversions.h"
 #include "common/messages.h"
 #include "engine/grades.h"
+#include "engine/odds_check.h"
 #include "engine/recommendations.h"
 #include "sheet/race_sheet.h"
 
@@ -98,12 +99,31 @@ void WritePlaceSupport(RaceSheet& sheet, int n) {
     }
 }
 
+// A blank, zero, negative or mistyped odds text would read as 0, rank first
+// and become the axis of every recommended pair: such a race is refused, and
+// the fields are named and marked.
+bool RefuseMistypedOdds(RaceSheet& sheet, MessageSink& messages) {
+    std::vector<RefusedOdds> refused = FindRefusedOdds(sheet);
+    if (refused.empty()) {
+        return false;
+    }
+    for (const RefusedOdds& field : refused) {
+        sheet.Mark(field.column, field.row);
+    }
+    messages.ShowMessage(RefusedOddsMessage(refused), kAppTitle, MessageIcon::None);
+    return true;
+}
+
 } // namespace
 
 bool ComputeRunnerFigures(RaceSheet& sheet, MessageSink& messages) {
     sheet.ClearResults();
+    sheet.ClearMarks();
     if (sheet.GetActiveRunnerCount() < kMinimumActiveRunners) {
         messages.ShowMessage(kTooFewRunnersMessage, kAppTitle, MessageIcon::None);
+        return false;
+    }
+    if (RefuseMistypedOdds(sheet, messages)) {
         return false;
     }
     const int n = sheet.GetRunnerCount();

@@ -15,7 +15,8 @@ inline constexpr const char* kTooFewRunnersMessage = "８頭立て未満はサ�
 
 // Clears the results, then writes the support rates, popularity ranks and
 // average place odds of every runner. False, after telling the user, when fewer
-// than eight runners are left.
+// than eight runners are left or an active runner's odds are no positive number
+// (those fields are then marked on the sheet).
 bool ComputeRunnerFigures(RaceSheet& sheet, MessageSink& messages);
 
 // The grades, the recommended pairs with their odds from the sheet's quinella

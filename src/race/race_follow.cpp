@@ -118,6 +118,16 @@ FollowStep RaceFollow::FilesSettled() {
     return TakeNewVersion(bytes);
 }
 
+FollowStep RaceFollow::SetAutoReload(bool on) {
+    autoReload_ = on;
+    if (!on || !pending_ || busy_ || SheetEditedSinceLoad()) {
+        return FollowStep::Nothing;
+    }
+    ReloadSheet();
+    AfterLoad(ReadFiles());
+    return FollowStep::Reloaded;
+}
+
 void RaceFollow::Reload() {
     if (!IsFollowing() || busy_) {
         return;
@@ -200,7 +210,7 @@ bool RaceFollow::LoadsCleanly() const {
 }
 
 FollowStep RaceFollow::TakeNewVersion(const FileBytes& bytes) {
-    if (SheetEditedSinceLoad()) {
+    if (!autoReload_ || SheetEditedSinceLoad()) {
         RecordRaceFiles(recorder_, path_, clock_.Now().epochMs);
         latestBytes_ = bytes;
         pending_ = true;

@@ -66,6 +66,12 @@ public:
 
     // Called once the writes in the race's folder have paused.
     FollowStep FilesSettled();
+    // With automatic reloading off the files are still followed and every
+    // version recorded, but a new one only shows "更新あり", as it does behind
+    // the user's edits. Switching it on takes a waiting version unless the
+    // sheet was edited.
+    FollowStep SetAutoReload(bool on);
+    bool AutoReload() const { return autoReload_; }
     // The user's reload (F5): overwrites edits, reports like a load.
     void Reload();
 
@@ -116,6 +122,7 @@ private:
     std::vector<std::string> loadedInputs_;
     FollowTime loadedAt_;
     bool pending_ = false;
+    bool autoReload_ = true;
     bool failureReported_ = false;
     bool busy_ = false; // a message box may run the event loop under a reload
     int retries_ = 0;

@@ -90,7 +90,31 @@ const std::string& RaceSheet::Text(Column column, int row) const {
 }
 
 void RaceSheet::SetText(Column column, int row, std::string text) {
-    At(column, row).text = std::move(text);
+    Cell& cell = At(column, row);
+    if (IsOddsColumn(column)) {
+        cell.text = NarrowOddsText(text);
+        cell.marked = false;
+    } else {
+        cell.text = std::move(text);
+    }
+    Changed();
+}
+
+bool RaceSheet::IsMarked(Column column, int row) const {
+    return At(column, row).marked;
+}
+
+void RaceSheet::Mark(Column column, int row) {
+    At(column, row).marked = true;
+    Changed();
+}
+
+void RaceSheet::ClearMarks() {
+    for (auto& row : rows_) {
+        for (Cell& cell : row) {
+            cell.marked = false;
+        }
+    }
     Changed();
 }
 
@@ -230,6 +254,7 @@ void RaceSheet::ClearSheet() {
             At(column, i).text.clear();
         }
     }
+    ClearMarks();
     ClearResults();
     ranks_.fill({});
     status_ = "Ready";

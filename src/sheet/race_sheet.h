@@ -44,6 +44,11 @@ struct CellColors {
 // The scratch marker in a win-odds field: four half-width katakana.
 inline constexpr std::string_view kScratchMarker = "ﾄﾘｹｼ";
 
+// The three odds fields a runner's figures are computed from.
+inline bool IsOddsColumn(Column column) {
+    return column == Column::TanOdds || column == Column::FukuOddsMin || column == Column::FukuOddsMax;
+}
+
 // Every text the user sees on the race sheet of the main window. The texts are
 // the data: the engine, the loader and the result display read and write them
 // here, and a view only mirrors them.
@@ -68,9 +73,17 @@ public:
 
     // Runner rows 1 ... 18.
     const std::string& Text(Column column, int row) const;
+    // An odds field keeps its text narrowed to ASCII digits and full stop as it
+    // is typed, pasted or filled; a new text also takes away the field's mark.
     void SetText(Column column, int row, std::string text);
     bool IsEnabled(Column column, int row) const;
     CellColors Colors(Column column, int row) const; // the two popularity columns
+
+    // Odds fields the computation refused, marked until their text changes or
+    // the next computation.
+    bool IsMarked(Column column, int row) const;
+    void Mark(Column column, int row);
+    void ClearMarks();
 
     // Reliability grades lblRank(1) ... lblRank(4).
     const std::string& Rank(int index) const;
@@ -116,6 +129,7 @@ private:
     struct Cell {
         std::string text;
         bool enabled = true;
+        bool marked = false;
         CellColors colors;
     };
 

@@ -129,6 +129,8 @@ QString SkipReasonCaption(SkipReason reason) {
         return QStringLiteral("成績ﾌｧｲﾙがない");
     case SkipReason::UnreadableResultFile:
         return QStringLiteral("成績ﾌｧｲﾙが読めない");
+    case SkipReason::InvalidOdds:
+        return QStringLiteral("ｵｯｽﾞが正しくない");
     }
     return QStringLiteral("?");
 }

@@ -547,7 +547,11 @@ void frmBacktest::ShowSkipped() {
     for (std::size_t i = 0; i < skipped.size(); ++i) {
         int r = static_cast<int>(i);
         grdSkipped_->setItem(r, 0, Item(QString::fromStdString(skipped[i].fileName)));
-        grdSkipped_->setItem(r, 1, Item(SkipReasonCaption(skipped[i].reason)));
+        QString reason = SkipReasonCaption(skipped[i].reason);
+        if (!skipped[i].detail.empty()) {
+            reason += QStringLiteral(": ") + QString::fromStdString(skipped[i].detail);
+        }
+        grdSkipped_->setItem(r, 1, Item(reason));
     }
     grdSkipped_->setSortingEnabled(true);
     tabResults_->setTabText(2, QStringLiteral("除外 (%1)").arg(skipped.size()));
@@ -620,7 +624,7 @@ void frmBacktest::btnSave_Click() {
 
 void frmBacktest::WriteCsv(const QString& path) {
     std::ostringstream text;
-    CsvBacktestWriter writer(text);
+    CsvBacktestWriter writer(text, ByteOrderMark::With);
     for (const BacktestRace& race : Races()) {
         writer.OnRace(race);
     }

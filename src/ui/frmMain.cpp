@@ -118,16 +118,12 @@ constexpr std::array<RankLayout, kRankCount> kRanks = {{
     {"複２信頼度", 10080, 11160, 960},
 }};
 
-bool IsInputColumn(Column column) {
-    return column == Column::TanOdds || column == Column::FukuOddsMin || column == Column::FukuOddsMax;
-}
-
 bool IsPopularColumn(Column column) {
     return column == Column::TanPopular || column == Column::FukuPopular;
 }
 
 bool IsComputedColumn(Column column) {
-    return column != Column::HorseName && !IsInputColumn(column);
+    return column != Column::HorseName && !IsOddsColumn(column);
 }
 
 QString Q(const std::string& text) {
@@ -148,6 +144,34 @@ void ShowText(QLineEdit* edit, const std::string& text) {
         edit->setText(wanted);
         edit->setCursorPosition(0);
     }
+}
+
+// The sheet narrows full-width digits one character for one, so the field
+// being typed into takes the narrowed text with its cursor where it was.
+void ShowNarrowed(QLineEdit* edit, const QString& narrowed) {
+    if (edit->text() != narrowed) {
+        int cursor = edit->cursorPosition();
+        edit->setText(narrowed);
+        edit->setCursorPosition(cursor);
+    }
+}
+
+// An odds field the computation refused stands out until it is typed over.
+void ShowMark(QLineEdit* edit, bool marked) {
+    if (marked == edit->property("refused").toBool()) {
+        return;
+    }
+    edit->setProperty("refused", marked);
+    if (!marked) {
+        edit->setPalette(QPalette()); // back to the window's own colours
+        return;
+    }
+    QPalette palette = edit->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Base, QColor(255, 200, 200));
+        palette.setColor(group, QPalette::Text, Qt::black);
+    }
+    edit->setPalette(palette);
 }
 
 // Status panels take the height of their tallest text, Japanese remarks
@@ -276,6 +300,7 @@ void frmMain::BuildMenus() {
     autoFollow_->setObjectName(QStringLiteral("mnuToolAutoFollow"));
     autoFollow_->setCheckable(true);
     autoFollow_->setChecked(GetAutoFollow(settings_));
+    follow_.SetAutoReload(autoFollow_->isChecked());
     connect(autoFollow_, &QAction::toggled, this, &frmMain::mnuToolAutoFollow_Click);
 
     QMenu* help = addMenu("mnuHelp", "ﾍﾙﾌﾟ(&H)");
@@ -393,12 +418,13 @@ void frmMain::BuildSheet(QWidget* sheet) {
             if (IsComputedColumn(layout.column)) {
                 edit->setReadOnly(true);
             }
-            if (!IsInputColumn(layout.column)) {
+            if (!IsOddsColumn(layout.column)) {
                 edit->setFocusPolicy(Qt::ClickFocus);
             }
             Column column = layout.column;
-            connect(edit, &QLineEdit::textEdited, this, [this, column, row](const QString& text) {
+            connect(edit, &QLineEdit::textEdited, this, [this, edit, column, row](const QString& text) {
                 sheet_.SetText(column, row, text.toStdString());
+                ShowNarrowed(edit, Q(sheet_.Text(column, row)));
             });
             cells_[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column)] = edit;
         }
@@ -524,6 +550,8 @@ void frmMain::Refresh() {
             edit->setEnabled(sheet_.IsEnabled(layout.column, row));
             if (IsPopularColumn(layout.column)) {
                 ShowColors(edit, sheet_.Colors(layout.column, row));
+            } else if (IsOddsColumn(layout.column)) {
+                ShowMark(edit, sheet_.IsMarked(layout.column, row));
             }
         }
     }
@@ -605,16 +633,13 @@ void frmMain::mnuFileReload_Click() {
 
 void frmMain::mnuToolAutoFollow_Click(bool on) {
     SetAutoFollow(settings_, on);
-    FollowTheSheet();
-    if (on) {
-        // Catches up with whatever changed while it was off.
-        watch_->SettleAgain();
-    }
+    // The files stay watched either way; a version that waited shows now.
+    ShowFollowStep(follow_.SetAutoReload(on));
 }
 
 // Watches the shown race's folder and files while following is on.
 void frmMain::FollowTheSheet() {
-    if (follow_.IsFollowing() && autoFollow_->isChecked()) {
+    if (follow_.IsFollowing()) {
         QStringList files;
         for (const std::string& file : follow_.WatchedFiles()) {
             files.append(Q(file));
@@ -640,7 +665,7 @@ void frmMain::WatchStalled() {
 }
 
 void frmMain::RetryWatch() {
-    if (!follow_.IsFollowing() || !autoFollow_->isChecked()) {
+    if (!follow_.IsFollowing()) {
         return;
     }
     if (!watch_->Rearm()) {
@@ -659,13 +684,14 @@ void frmMain::WatchWorks() {
 }
 
 void frmMain::FilesSettled() {
-    if (!autoFollow_->isChecked()) {
-        return;
-    }
     const FollowStep step = follow_.FilesSettled();
     if (step == FollowStep::RetryLater) {
         watch_->SettleAgain();
     }
+    ShowFollowStep(step);
+}
+
+void frmMain::ShowFollowStep(FollowStep step) {
     ShowFollowPanel();
     Refresh();
     // A version kept back for the user's edits is in the history all the same.

@@ -107,6 +107,7 @@ private:
     void RetryWatch();
     void WatchWorks();
     void FilesSettled();
+    void ShowFollowStep(FollowStep step);
     void ShowFollowPanel();
     // The race on the sheet was loaded, reloaded or computed anew.
     void RaceShown();

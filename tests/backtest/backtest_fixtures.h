@@ -103,6 +103,12 @@ inline void WriteBacktestFolder(const fs::path& folder) {
     wrongFormat.formatMarker = "9";
     patfixture::WriteRaceFiles(wrongFormat, folder);
 
+    patfixture::Race badOdds = PlainRace(8, 10);
+    badOdds.fileId = "BADODDS.jra";
+    badOdds.runners[3] = {"0.0", "1.5", "2.0", {}, {}};
+    badOdds.runners[5].placeOddsMin = " "; // a blank field, not a derived one
+    patfixture::WriteRaceFiles(badOdds, folder);
+
     std::ofstream(folder / "Zo-SHORT.jra", std::ios::binary) << std::string(100, ' ');
 }
 

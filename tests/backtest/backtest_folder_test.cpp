@@ -92,6 +92,7 @@ TEST_F(BacktestFolder, UnusableRacesAreCountedByReason) {
     std::map<std::string, SkipReason> skipped;
     for (const SkippedRace& race : run.Skipped()) {
         skipped[race.fileName] = race.reason;
+        EXPECT_EQ(race.detail, race.reason == SkipReason::InvalidOdds ? "4番の単ｵｯｽﾞ、6番の複ｵｯｽﾞMin" : "");
     }
     std::map<std::string, SkipReason> expected{
         {"Zo-NORESULT.jra", SkipReason::NoResultFile},
@@ -100,6 +101,7 @@ TEST_F(BacktestFolder, UnusableRacesAreCountedByReason) {
         {"Zo-BADRESULT.jra", SkipReason::UnreadableResultFile},
         {"Zo-WRONGFORMAT.jra", SkipReason::WrongFormatOddsFile},
         {"Zo-SHORT.jra", SkipReason::UnreadableOddsFile},
+        {"Zo-BADODDS.jra", SkipReason::InvalidOdds},
     };
     EXPECT_EQ(skipped, expected);
     for (int reason = 0; reason < kSkipReasonCount; ++reason) {
@@ -107,6 +109,16 @@ TEST_F(BacktestFolder, UnusableRacesAreCountedByReason) {
     }
     // The races behind an unreadable file are still used, unlike in the browser.
     EXPECT_EQ(run.Races().size(), 2U);
+}
+
+TEST_F(BacktestFolder, OnlyTheCsvForExcelStartsWithAByteOrderMark) {
+    const std::string mark = "\xEF\xBB\xBF";
+    std::ostringstream plain;
+    std::ostringstream excel;
+    ASSERT_TRUE(WriteBacktest(dir.path().string(), BacktestFormat::Csv, plain));
+    ASSERT_TRUE(WriteBacktest(dir.path().string(), BacktestFormat::CsvWithByteOrderMark, excel));
+    EXPECT_EQ(plain.str().substr(0, 5), "file,");
+    EXPECT_EQ(excel.str(), mark + plain.str());
 }
 
 TEST_F(BacktestFolder, CsvParsesBackToTheRecordedPairs) {
@@ -154,6 +166,10 @@ TEST(BacktestArguments, ParsesFormatsAndFolder) {
              {{"--csv", "--csv"}, BacktestFormat::Csv, "", false},
              {{"--", "--json"}, BacktestFormat::Report, "--json", false},
              {{"--json", "--csv"}, BacktestFormat::Report, "", true},
+             {{"--bom", "--csv", "/pat"}, BacktestFormat::CsvWithByteOrderMark, "/pat", false},
+             {{"--csv", "/pat", "--bom"}, BacktestFormat::CsvWithByteOrderMark, "/pat", false},
+             {{"--bom"}, BacktestFormat::Report, "", true},
+             {{"--json", "--bom"}, BacktestFormat::Report, "", true},
              {{"--jsn"}, BacktestFormat::Report, "", true},
              {{"a", "b"}, BacktestFormat::Report, "", true},
              {{""}, BacktestFormat::Report, "", true},

@@ -57,7 +57,7 @@ protected:
 TEST_F(BacktestStop, EndsBeforeTheNextRaceWhateverWasHandedOverLast) {
     const auto [all, whole] = RunStoppingAfter(0, false);
     EXPECT_EQ(whole, BacktestEnd::Complete);
-    ASSERT_EQ(all.size(), 8U); // two races used, six skipped
+    ASSERT_EQ(all.size(), 9U); // two races used, seven skipped
 
     // After an unreadable file, after a race used, after a race skipped.
     for (std::size_t after : {1U, 3U, 7U}) {
@@ -73,9 +73,9 @@ TEST_F(BacktestStop, AStopBeforeTheStartHandsNothingOverAndOneAfterTheLastRaceCh
     EXPECT_EQ(stopped, BacktestEnd::Stopped);
     EXPECT_TRUE(none.empty());
 
-    const auto [all, complete] = RunStoppingAfter(8, false);
+    const auto [all, complete] = RunStoppingAfter(9, false);
     EXPECT_EQ(complete, BacktestEnd::Complete);
-    EXPECT_EQ(all.size(), 8U);
+    EXPECT_EQ(all.size(), 9U);
 }
 
 TEST(BacktestRunState, FollowsARunFromStartToItsEnd) {

@@ -192,11 +192,26 @@ TEST_F(RunCliTest, CalcWithTooFewActiveRunnersShowsTheMessage) {
     EXPECT_EQ(messages.at(0).at("icon"), "none");
     EXPECT_EQ(outcome.json.at("rows").at(0).at("win_rank"), "");
 
-    // A count above the lines typed leaves the missing rows blank, which compute as 0.
+    // A count above the lines typed leaves the missing rows blank, and their odds are refused.
     Outcome padded = Run({"calc", "--json", "--runners", "10", "-"}, Rows(8, "5.0\t2\t3"));
-    EXPECT_EQ(padded.code, kExitDone);
+    EXPECT_EQ(padded.code, kExitMessage);
     ASSERT_FALSE(padded.json.is_discarded());
-    EXPECT_EQ(padded.json.at("rows").at(9).at("win_rate"), "0.001");
+    EXPECT_EQ(padded.json.at("messages").at(0).at("text"),
+              "9番の単ｵｯｽﾞ・複ｵｯｽﾞMin・複ｵｯｽﾞMax、10番の単ｵｯｽﾞ・複ｵｯｽﾞMin・複ｵｯｽﾞMaxが正しくありません。"
+              "取消の馬は ﾄﾘｹｼ と入力してください。");
+    EXPECT_EQ(padded.json.at("rows").at(0).at("win_rate"), "");
+}
+
+TEST_F(RunCliTest, CalcReadsFullWidthOddsAsTypedAndRefusesMistypedOnes) {
+    Outcome ascii = Run({"calc", "-"}, Rows(7, "5.0\t2\t3") + "5.5\t1.5\t2.0\n");
+    Outcome wide = Run({"calc", "-"}, Rows(7, "５．０\t２\t3") + "５．５\t１．５\t２．０　\n");
+    EXPECT_EQ(wide.code, kExitDone);
+    EXPECT_EQ(wide.out, ascii.out);
+
+    Outcome mistyped = Run({"calc", "-"}, Rows(2, "5.0\t2\t3") + "abc\t2\t3\n" + Rows(5, "5.0\t2\t3"));
+    EXPECT_EQ(mistyped.code, kExitMessage);
+    EXPECT_NE(mistyped.out.find("3番の単ｵｯｽﾞが正しくありません。取消の馬は ﾄﾘｹｼ と入力してください。"),
+              std::string::npos);
 }
 
 TEST_F(RunCliTest, SampleUsesTheStoredColours) {

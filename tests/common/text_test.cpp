@@ -41,6 +41,20 @@ TEST(Text, ControlCharactersAreShownAsAVisibleSubstitute) {
     EXPECT_EQ(VisibleLines("一行目\n/data/\x1B[31m\r\n\n"), "一行目\n/data/?[31m?\n\n");
 }
 
+TEST(Text, OddsTextsLoseOnlyTheirFullWidthDigitsFullStopAndIdeographicSpace) {
+    EXPECT_EQ(NarrowOddsText("５．５"), "5.5");
+    EXPECT_EQ(NarrowOddsText("　１２３４５６７８９０　"), " 1234567890 ");
+    EXPECT_EQ(NarrowOddsText("1５.5"), "15.5");
+    // The scratch marker, full-width signs and other text stay.
+    EXPECT_EQ(NarrowOddsText("ﾄﾘｹｼ"), "ﾄﾘｹｼ");
+    EXPECT_EQ(NarrowOddsText("－５"), "－5");
+    EXPECT_EQ(NarrowOddsText("１０倍"), "10倍");
+    // Cut sequences and neighbours of the narrowed characters pass unchanged.
+    EXPECT_EQ(NarrowOddsText("\xEF\xBC"), "\xEF\xBC");
+    EXPECT_EQ(NarrowOddsText("\xEF\xBC\x8F\xEF\xBC\x9A"), "\xEF\xBC\x8F\xEF\xBC\x9A"); // ／ and ：
+    EXPECT_EQ(NarrowOddsText("\xE3\x80\x81"), "\xE3\x80\x81");                         // 、
+}
+
 TEST(Text, ComparesAsciiWithoutCase) {
     EXPECT_TRUE(EqualsIgnoringAsciiCase("Remarks", "REMARKS"));
     EXPECT_FALSE(EqualsIgnoringAsciiCase("Remark", "Remarks"));

@@ -88,12 +88,11 @@ TEST_F(CalculationTest, RowTextsFollowTheOddsDownToTheLastDecimal) {
         {{"12.8", "1.0", "1.25"}, "0.063", "1.13", "0.236"}, // 0.0625 and 1.125 round up
         {{"15.5", "2.5", "4.1"}, "0.052", "3.30", "0.081"},
         {{"100", "10", "10"}, "0.008", "10.00", "0.027"},
-        {{"", "", ""}, "0.001", "0.00", "0.010"},
-        {{"abc", "x", "-"}, "0.001", "0.00", "0.010"},
         {{" ﾄﾘｹｼ ", "1.1", "1.4"}, "0.001", "99.99", "0.003"},
         {{"ﾄﾘｹｼ", "", ""}, "0.001", "99.99", "0.003"},
-        {{"1 2.8", "1.0", "1.01"}, "0.063", "1.01", "0.264"}, // single 1.005 is written 1.005000
-        {{"12.5x", "1.24", "1.26"}, "0.064", "1.25", "0.213"},
+        {{" 12.8 ", "1.0", "1.01"}, "0.063", "1.01", "0.264"},        // single 1.005 is written 1.005000
+        {{"１２．５", "１．２４", "1.26"}, "0.064", "1.25", "0.213"}, // typed full-width
+        {{"99999", "99999", "99999"}, "0.000", "99999.00", "0.000"},
     };
     for (const auto& c : cases) {
         std::vector<OddsRow> rows(9, OddsRow{"5.0", "2.0", "3.0"});
@@ -107,20 +106,20 @@ TEST_F(CalculationTest, RowTextsFollowTheOddsDownToTheLastDecimal) {
     }
 }
 
-TEST_F(CalculationTest, ScratchedRunnerRanksLastAndBlankOddsRankFirst) {
-    std::vector<OddsRow> rows = {{"ﾄﾘｹｼ", "1.1", "1.2"}, {"4.0", "1.5", "2.0"}, {"3.0", "1.3", "1.8"},
-                                 {"900", "50", "90"},    {"", "", ""},          {"8.0", "2.0", "3.0"},
-                                 {"9.0", "2.2", "3.1"},  {"7.0", "1.9", "2.9"}, {"6.0", "1.8", "2.5"}};
+TEST_F(CalculationTest, ScratchedRunnerRanksLastWhateverItsPlaceOdds) {
+    std::vector<OddsRow> rows = {{"ﾄﾘｹｼ", "", "x"},     {"4.0", "1.5", "2.0"}, {"3.0", "1.3", "1.8"},
+                                 {"900", "50", "90"},   {"1.5", "1.0", "1.1"}, {"8.0", "2.0", "3.0"},
+                                 {"9.0", "2.2", "3.1"}, {"7.0", "1.9", "2.9"}, {"6.0", "1.8", "2.5"}};
     Compute(rows);
     EXPECT_EQ(Col(Column::TanPopular), (Texts{"9", "3", "2", "8", "1", "6", "7", "5", "4"}));
     EXPECT_EQ(Col(Column::FukuPopular), (Texts{"9", "3", "2", "8", "1", "6", "7", "5", "4"}));
     EXPECT_EQ(h.sheet.Text(Column::FukuOdds, 1), "99.99");
 }
 
-TEST_F(CalculationTest, OddsTooLargeToHoldRankLastAndEveryRateStaysFinite) {
-    const std::string nines(5000, '9');
-    std::vector<OddsRow> rows = {{"4.9e-324", "1.1", "1.2"},  {"4.0", "1.5", "2.0"}, {"3.0", "1.3", "1.8"},
-                                 {"1e999", "1e999", "1e999"}, {nines, nines, nines}, {"1e39", "1e39", "1e39"},
+TEST_F(CalculationTest, OddsAtTheLimitsRankInOrderAndEveryRateStaysFinite) {
+    std::vector<OddsRow> rows = {{"4.9e-324", "1.1", "1.2"},  {"4.0", "1.5", "2.0"},
+                                 {"3.0", "1.3", "1.8"},       {"99999", "99999", "99999"},
+                                 {"99999", "99999", "99999"}, {"99999", "99999", "99999"},
                                  {"9.0", "2.2", "3.1"},       {"7.0", "1.9", "2.9"}};
     Compute(rows);
     EXPECT_EQ(Col(Column::TanPopular), (Texts{"1", "3", "2", "6", "7", "8", "5", "4"}));
@@ -131,6 +130,7 @@ TEST_F(CalculationTest, OddsTooLargeToHoldRankLastAndEveryRateStaysFinite) {
     }
     // The tiny odds give the largest rate, not one that shows as nothing.
     EXPECT_NE(h.sheet.Text(Column::TanRatio, 1), "0.000");
+    EXPECT_TRUE(h.messages.messages.empty());
     for (Column column : {Column::TanRatio, Column::FukuRatio, Column::FukuOdds}) {
         for (int row = 1; row <= 8; ++row) {
             EXPECT_TRUE(std::isfinite(NumericValue(h.sheet.Text(column, row)))) << row;
@@ -186,6 +186,93 @@ TEST_F(CalculationTest, FewerThanEightActiveRunnersStopAfterClearingAndKeepTheGr
     }
     EXPECT_EQ(h.Grades(), (Texts{"C", "D", "B", "B"}));
     EXPECT_EQ(h.sheet.StatusText(), "before");
+}
+
+// Mistyped odds would read as 0, rank first and carry every recommended pair.
+TEST_F(CalculationTest, MistypedOddsAreRefusedNamedAndMarkedAndThePreviousResultsCleared) {
+    const std::string message3 = "3番の単ｵｯｽﾞが正しくありません。取消の馬は ﾄﾘｹｼ と入力してください。";
+    for (const std::string& text :
+         {std::string(), std::string("  "), std::string("abc"), std::string("-5"), std::string("0"),
+          std::string("0.0"), std::string("1 2.8"), std::string("12.5x"), std::string("５．５円"),
+          std::string("100000"), std::string("1e999"), std::string(5000, '9')}) {
+        SCOPED_TRACE("win odds '" + text.substr(0, 20) + "'");
+        Compute(WorkedRace());
+        ASSERT_EQ(h.sheet.Items(SheetList::Result).size(), 9u);
+        h.messages.messages.clear();
+
+        auto rows = WorkedRace();
+        rows[2][0] = text;
+        Compute(rows);
+
+        EXPECT_EQ(h.messages.messages, (std::vector<Message>{{message3, kAppTitle, MessageIcon::None}}));
+        for (Column column : {Column::TanPopular, Column::TanRatio, Column::FukuOdds, Column::FukuPopular,
+                              Column::FukuRatio}) {
+            EXPECT_EQ(Col(column), Texts(8, ""));
+        }
+        EXPECT_TRUE(h.sheet.Items(SheetList::Result).empty());
+        for (int row = 1; row <= 8; ++row) {
+            for (Column column : {Column::TanOdds, Column::FukuOddsMin, Column::FukuOddsMax}) {
+                EXPECT_EQ(h.sheet.IsMarked(column, row), row == 3 && column == Column::TanOdds) << row;
+            }
+        }
+    }
+}
+
+TEST_F(CalculationTest, TheMessageNamesEveryRunnerAndFieldAndCountsBeyondSix) {
+    auto rows = WorkedRace();
+    rows[1][1] = "";
+    rows[4][0] = "x";
+    rows[4][2] = "-1";
+    Compute(rows);
+    ASSERT_EQ(h.messages.messages.size(), 1u);
+    EXPECT_EQ(h.messages.messages[0].text, "2番の複ｵｯｽﾞMin、5番の単ｵｯｽﾞ・複ｵｯｽﾞMaxが正しくありません。"
+                                           "取消の馬は ﾄﾘｹｼ と入力してください。");
+
+    // A sheet left blank, as after New, with one runner scratched.
+    h.messages.messages.clear();
+    h.sheet.ClearSheet();
+    h.sheet.SetText(Column::TanOdds, 2, "ﾄﾘｹｼ");
+    btnCalc_Click(h.sheet, h.services);
+    ASSERT_EQ(h.messages.messages.size(), 1u);
+    EXPECT_EQ(h.messages.messages[0].text,
+              "1番の単ｵｯｽﾞ・複ｵｯｽﾞMin・複ｵｯｽﾞMax、3番の単ｵｯｽﾞ・複ｵｯｽﾞMin・複ｵｯｽﾞMax、"
+              "4番の単ｵｯｽﾞ・複ｵｯｽﾞMin・複ｵｯｽﾞMax、5番の単ｵｯｽﾞ・複ｵｯｽﾞMin・複ｵｯｽﾞMax、"
+              "6番の単ｵｯｽﾞ・複ｵｯｽﾞMin・複ｵｯｽﾞMax、7番の単ｵｯｽﾞ・複ｵｯｽﾞMin・複ｵｯｽﾞMax、"
+              "ほか9頭のｵｯｽﾞが正しくありません。取消の馬は ﾄﾘｹｼ と入力してください。");
+    EXPECT_FALSE(h.sheet.IsMarked(Column::TanOdds, 2));
+    EXPECT_TRUE(h.sheet.IsMarked(Column::FukuOddsMax, 16));
+    EXPECT_FALSE(h.sheet.IsMarked(Column::TanOdds, 17));
+}
+
+TEST_F(CalculationTest, AMarkGoesWhenItsFieldIsTypedOverAndAllGoWithTheNextComputation) {
+    auto rows = WorkedRace();
+    rows.push_back({"50", "10", "12"});
+    rows[0][0] = "abc";
+    rows[1][2] = "";
+    Compute(rows);
+    ASSERT_TRUE(h.sheet.IsMarked(Column::TanOdds, 1));
+
+    h.sheet.SetText(Column::TanOdds, 1, "３．６");
+    EXPECT_EQ(h.sheet.Text(Column::TanOdds, 1), "3.6");
+    EXPECT_FALSE(h.sheet.IsMarked(Column::TanOdds, 1));
+    EXPECT_TRUE(h.sheet.IsMarked(Column::FukuOddsMax, 2));
+
+    // Scratching the runner instead is the other way out.
+    h.sheet.SetText(Column::TanOdds, 2, "ﾄﾘｹｼ");
+    h.messages.messages.clear();
+    btnCalc_Click(h.sheet, h.services);
+    EXPECT_TRUE(h.messages.messages.empty());
+    EXPECT_FALSE(h.sheet.IsMarked(Column::FukuOddsMax, 2));
+    EXPECT_EQ(h.sheet.Text(Column::TanRatio, 1), "0.222");
+
+    // Too few runners is said first, alone.
+    h.messages.messages.clear();
+    h.sheet.SetText(Column::TanOdds, 3, "ﾄﾘｹｼ");
+    h.sheet.SetText(Column::TanOdds, 4, "");
+    btnCalc_Click(h.sheet, h.services);
+    EXPECT_EQ(h.messages.messages,
+              (std::vector<Message>{{kTooFewRunnersMessage, kAppTitle, MessageIcon::None}}));
+    EXPECT_FALSE(h.sheet.IsMarked(Column::TanOdds, 4));
 }
 
 TEST_F(CalculationTest, TenRunnersWithThreeScratchedAreRefusedButNineWithOneAreComputed) {

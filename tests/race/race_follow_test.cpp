@@ -100,6 +100,31 @@ TEST_F(RaceFollowTest, EditsAreKeptUntilTheUserReloads) {
     EXPECT_FALSE(follow.SheetEditedSinceLoad());
 }
 
+TEST_F(RaceFollowTest, WithAutoReloadOffANewVersionWaitsUntilItIsSwitchedOnAgain) {
+    follow.LoadSelection(path);
+    EXPECT_EQ(follow.SetAutoReload(false), FollowStep::Nothing);
+
+    Write(WithFirstOdds("7.7"));
+    EXPECT_EQ(follow.FilesSettled(), FollowStep::Pending);
+    EXPECT_EQ(follow.PanelText(), "更新あり");
+    EXPECT_NE(h.sheet.Text(Column::TanOdds, 1), "7.7");
+    EXPECT_EQ(recorder.Versions(path).size(), 2u);
+
+    EXPECT_EQ(follow.SetAutoReload(true), FollowStep::Reloaded);
+    EXPECT_EQ(h.sheet.Text(Column::TanOdds, 1), "7.7");
+    EXPECT_EQ(follow.PanelText(), "更新 09:05:07");
+    EXPECT_EQ(follow.SetAutoReload(true), FollowStep::Nothing);
+
+    // Edits made meanwhile still win over switching it on.
+    follow.SetAutoReload(false);
+    Write(WithFirstOdds("8.8"));
+    EXPECT_EQ(follow.FilesSettled(), FollowStep::Pending);
+    h.sheet.SetText(Column::TanOdds, 2, "99.9");
+    EXPECT_EQ(follow.SetAutoReload(true), FollowStep::Nothing);
+    EXPECT_EQ(h.sheet.Text(Column::TanOdds, 2), "99.9");
+    EXPECT_EQ(follow.PanelText(), "更新あり");
+}
+
 TEST_F(RaceFollowTest, AStalledWatchIsShownUntilItWorksAndItsRetriesBackOffToThirtySeconds) {
     using std::chrono::milliseconds;
     follow.LoadSelection(path);

@@ -252,5 +252,26 @@ TEST_F(RaceLoaderTest, EightRunnersWithOneScratchedLoadButAreNotComputed) {
     EXPECT_EQ(h.sheet.sOddsFileName, path);
 }
 
+TEST_F(RaceLoaderTest, ARaceFileWithoutOddsForARunnerIsLoadedAndRefusedByBothPaths) {
+    patfixture::Race race = test::WorkedPatRace();
+    race.runners[1] = {"0.0", "1.2", "1.6", {}, {}};
+    race.runners[6].placeOddsMax = " "; // blank in the file
+    const std::string path = WriteRace(race);
+    const Message refused{
+        "2番の単ｵｯｽﾞ、7番の複ｵｯｽﾞMaxが正しくありません。取消の馬は ﾄﾘｹｼ と入力してください。", kAppTitle,
+        MessageIcon::None};
+    for (bool browser : {false, true}) {
+        h.messages.messages.clear();
+        browser ? UpdateFormFromSelection(h.sheet, h.services, path)
+                : OpenOddsFile(h.sheet, h.services, path);
+        EXPECT_EQ(h.messages.messages, (std::vector<Message>{refused})) << browser;
+        EXPECT_EQ(h.sheet.Text(Column::TanOdds, 2), "0.0");
+        EXPECT_TRUE(h.sheet.IsMarked(Column::TanOdds, 2));
+        EXPECT_TRUE(h.sheet.IsMarked(Column::FukuOddsMax, 7));
+        EXPECT_EQ(h.sheet.Text(Column::TanPopular, 1), "");
+        EXPECT_EQ(h.sheet.Items(SheetList::Result), Texts{});
+    }
+}
+
 } // namespace
 } // namespace velmora

@@ -419,7 +419,7 @@ TEST_F(BacktestWindowTest, CsvSaveWritesWhatTheCoreWriterWritesAndNeverIntoThePa
     SetPatFolder(settings, pat.Folder());
     frmBacktest* backtest = RunOver(pat.Folder());
     std::ostringstream expected;
-    CsvBacktestWriter writer(expected);
+    CsvBacktestWriter writer(expected, ByteOrderMark::With);
     RunBacktest(pat.Folder(), writer);
 
     TempDir out;
@@ -433,6 +433,9 @@ TEST_F(BacktestWindowTest, CsvSaveWritesWhatTheCoreWriterWritesAndNeverIntoThePa
     Find<QPushButton>(backtest, "btnSave")->click();
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(ReadFile(target), expected.str());
+    // Excel reads it as UTF-8 only with the mark.
+    EXPECT_EQ(ReadFile(target).substr(0, 8), "\xEF\xBB\xBF"
+                                             "file,");
     // The dialog opens in the user's folders, never in the PAT folder.
     EXPECT_NE(QDir(dialogDirectory).canonicalPath(),
               QDir(QString::fromStdString(pat.Folder())).canonicalPath());

@@ -111,6 +111,48 @@ TEST_F(MainWindowTest, TypingGoesIntoTheModelAtOnceWithoutMovingTheCursor) {
     EXPECT_TRUE(Find<QLineEdit>(window.get(), "txtTanPopular_1")->isReadOnly());
 }
 
+TEST_F(MainWindowTest, FullWidthOddsAreNarrowedAsTypedAndTheCursorStaysPut) {
+    auto* edit = Find<QLineEdit>(window.get(), "txtTanOdds_3");
+    edit->setFocus();
+    CommitText(edit, QStringLiteral("１２．５"));
+    QApplication::processEvents();
+    EXPECT_EQ(window->Sheet().Text(Column::TanOdds, 3), "12.5");
+    EXPECT_EQ(edit->text(), "12.5");
+    EXPECT_EQ(edit->cursorPosition(), 4);
+    edit->setCursorPosition(2);
+    CommitText(edit, QStringLiteral("０"));
+    QApplication::processEvents();
+    EXPECT_EQ(edit->text(), "120.5");
+    EXPECT_EQ(edit->cursorPosition(), 3);
+    CommitText(Find<QLineEdit>(window.get(), "txtTanOdds_4"), QStringLiteral("ﾄﾘｹｼ"));
+    EXPECT_EQ(window->Sheet().Text(Column::TanOdds, 4), "ﾄﾘｹｼ");
+}
+
+TEST_F(MainWindowTest, RefusedOddsAreSaidOnceAndTheirFieldsStandOutUntilTypedOver) {
+    Trigger("mnuTestData1");
+    auto* edit = Find<QLineEdit>(window.get(), "txtTanOdds_2");
+    const QColor plain = edit->palette().color(QPalette::Base);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, "abc");
+    messages.clear();
+    QTest::mouseClick(Find<QPushButton>(window.get(), "btnCalc"), Qt::LeftButton);
+    QApplication::processEvents();
+
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              QStringLiteral("2番の単ｵｯｽﾞが正しくありません。取消の馬は ﾄﾘｹｼ と入力してください。"));
+    EXPECT_TRUE(Items(window.get(), "lstResult").isEmpty());
+    EXPECT_TRUE(Text(window.get(), "txtTanPopular_1").isEmpty());
+    EXPECT_NE(edit->palette().color(QPalette::Base), plain);
+    EXPECT_EQ(Find<QLineEdit>(window.get(), "txtTanOdds_3")->palette().color(QPalette::Base), plain);
+
+    edit->selectAll();
+    QTest::keyClicks(edit, "4.5");
+    QApplication::processEvents();
+    EXPECT_EQ(edit->palette().color(QPalette::Base), plain);
+}
+
 TEST_F(MainWindowTest, ModelChangesFromOutsideShowAfterTheEventLoopRuns) {
     window->Sheet().SetText(Column::FukuOddsMin, 5, "2.2");
     window->Sheet().AddItem(SheetList::RaceResult, "競争成績");
