@@ -174,6 +174,12 @@ TEST_F(OddsMovementTest, QuinellaOddsGoWithTheWinOddsOfTheSameRefreshInEitherOrd
     // A refresh that left the quinella file as it was keeps its odds.
     EXPECT_EQ(oversoldAt({Quinella(kFirstOdds, 0), WinPlace(kFirstOdds, 0), WinPlace(kSecondOdds, 10)}),
               (std::vector<bool>{true, true}));
+    // Written as near to both, it goes with the earlier one, and the later keeps it.
+    EXPECT_EQ(oversoldAt({WinPlace(kFirstOdds, 0), Quinella(kSecondOdds, 5), WinPlace(kSecondOdds, 10)}),
+              (std::vector<bool>{true, true}));
+    // A minute nearer the later one, it is the later one's alone.
+    EXPECT_EQ(oversoldAt({WinPlace(kFirstOdds, 0), Quinella(kSecondOdds, 6), WinPlace(kSecondOdds, 10)}),
+              (std::vector<bool>{false, true}));
 }
 
 TEST_F(OddsMovementTest, WithoutHistoryTheSheetIsTheOnlyVersionAndStillShowsItsAnomalies) {
