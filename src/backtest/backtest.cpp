@@ -17,7 +17,7 @@
 #include "patdata/pat_file.h"
 #include "patdata/win_place_odds.h"
 #include "race/race_loader.h"
-#include "race/race_versions.h"
+#include "race/version_figures.h"
 #include "results/result_file.h"
 #include "settings/settings_store.h"
 #include "sheet/race_sheet.h"

@@ -1,6 +1,6 @@
 #include "race/odds_movement.h"
 
-#include "race/race_versions.h"
+#include "race/version_figures.h"
 #include "sheet/race_sheet.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "engine/engine_harness.h"
 #include "pat_fixture.h"
 #include "race/race_loader.h"
-#include "race/race_versions.h"
+#include "race/version_figures.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
+#include "support/watched_race.h"
 #include "watch/folder_follower.h"
-#include "watch/race_versions.h"
 
 #include "support/recording_recorder.h"
 #include "support/temp_dir.h"

@@ -1,5 +1,5 @@
+#include "support/watched_race.h"
 #include "watch/follow_loop.h"
-#include "watch/race_versions.h"
 
 #include "support/temp_dir.h"
 

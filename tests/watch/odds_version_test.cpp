@@ -1,5 +1,5 @@
+#include "support/watched_race.h"
 #include "watch/odds_version.h"
-#include "watch/race_versions.h"
 
 #include <gtest/gtest.h>
 
