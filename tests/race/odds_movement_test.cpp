@@ -220,15 +220,6 @@ TEST_F(OddsMovementTest, ASingleHeldVersionDrawsNoLinesAndAnEmptySheetShowsNothi
     EXPECT_TRUE(nothing.RecommendedPairs().empty());
 }
 
-TEST(PairOfLineTest, ReadsOnlyTheRecommendationLinesOfTheSheet) {
-    EXPECT_EQ(PairOfLine(" 3-12"), std::make_pair(3, 12));
-    EXPECT_EQ(PairOfLine("12-13◎"), std::make_pair(12, 13));
-    EXPECT_EQ(PairOfLine(" 1- 2"), std::make_pair(1, 2));
-    for (const char* line : {"", "ﾚｰｽ結果は", " 3- 3", " 0- 4", "19-20", " 3+12", "3-12"}) {
-        EXPECT_FALSE(PairOfLine(line)) << line;
-    }
-}
-
 TEST(HeldVersionsOfTest, ReadsAnOpenStoreOnly) {
     EXPECT_TRUE(HeldVersionsOf(nullptr, "/pat/Zo-05010101.jra").empty());
     test::TempDir dir;
