@@ -88,7 +88,7 @@ std::string TimeText(std::int64_t epochMs) {
 }
 
 std::string FileNameOf(const HeldRace& race, OddsFileKind kind) {
-    return kind == OddsFileKind::WinPlace ? race.fileName : "Uo-" + race.fileName.substr(3);
+    return OddsFileNameOfKind(race.fileName, kind);
 }
 
 std::string Fixed(double value, const char* format) {

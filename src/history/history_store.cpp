@@ -117,7 +117,7 @@ std::optional<RaceKey> RaceKeyOf(const std::string& path) {
     }
     RaceKey key;
     key.kind = *kind;
-    key.fileName = "Zo-" + name.substr(3);
+    key.fileName = OddsFileNameOfKind(name, OddsFileKind::WinPlace);
     key.folder = CanonicalFolder(file);
     return key;
 }
