@@ -1,6 +1,7 @@
 #include "history/history_store.h"
 
 #include "common/save_target.h"
+#include "common/text.h"
 #include "history/compression.h"
 #include "history/sqlite.h"
 #include "patdata/file_naming.h"
@@ -120,14 +121,6 @@ std::optional<RaceKey> RaceKeyOf(const std::string& path) {
     key.fileName = OddsFileNameOfKind(name, OddsFileKind::WinPlace);
     key.folder = CanonicalFolder(file);
     return key;
-}
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // The race header at the start of both odds files; a wrong format is no

@@ -45,10 +45,6 @@ bool AcceptRunnerCount(double count, MessageSink& messages) {
     return true;
 }
 
-std::string Trimmed(const std::string& field) {
-    return std::string(TrimSpaces(field));
-}
-
 // Reads the file into `race`; a failure is reported (after any format message
 // of the reader itself).
 bool ReadRace(const std::string& path, RaceRecord& race, MessageSink& messages) {

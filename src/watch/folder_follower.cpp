@@ -54,10 +54,6 @@ bool IsMissing(int error) {
     return error == ENOENT || error == ENOTDIR;
 }
 
-std::string Trimmed(const std::string& text) {
-    return std::string(TrimSpaces(text));
-}
-
 bool IsDirectory(const fs::path& path) {
     std::error_code error;
     return fs::is_directory(path, error);
