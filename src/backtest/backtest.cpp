@@ -4,6 +4,7 @@
 #include "backtest/pair_judging.h"
 #include "backtest/result_index.h"
 #include "browser/file_list.h"
+#include "common/clock.h"
 #include "common/conversions.h"
 #include "common/folder_files.h"
 #include "common/messages.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/clock.h"
 #include "common/random.h"
 #include "history/odds_recorder.h"
 #include "settings/settings_store.h"

@@ -1,5 +1,7 @@
 #include "cli/history_command.h"
 
+#include "common/clock.h"
+
 #include "common/display_width.h"
 #include "common/json.h"
 #include "common/text.h"
@@ -77,14 +79,7 @@ HistoryArguments ParseHistoryArguments(const std::vector<std::string>& args) {
 
 // Local date and time, as the user's clock shows it.
 std::string TimeText(std::int64_t epochMs) {
-    const auto seconds = static_cast<std::time_t>(epochMs / 1000);
-    std::tm local{};
-    if (localtime_r(&seconds, &local) == nullptr) {
-        return "----------- --:--:--";
-    }
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
+    return FormatLocalTime(epochMs, "%Y-%m-%d %H:%M:%S", "----------- --:--:--");
 }
 
 std::string FileNameOf(const HeldRace& race, OddsFileKind kind) {

@@ -3,13 +3,13 @@
 #include "backtest/backtest.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "common/clock.h"
 #include "common/json.h"
 #include "common/text.h"
 #include "settings/settings_ops.h"
 #include "watch/broken_pipe_guard.h"
 #include "watch/follow_loop.h"
 #include "watch/stop_signals.h"
-#include "watch/watch_clock.h"
 
 #include <ctime>
 #include <ostream>
@@ -21,14 +21,7 @@ constexpr const char* kPrefix = "velmora-cli watch: ";
 
 // Local time of day, as the desktop's status bar shows it.
 std::string ClockText(std::int64_t epochMs) {
-    const std::time_t seconds = static_cast<std::time_t>(epochMs / 1000);
-    std::tm local{};
-    if (localtime_r(&seconds, &local) == nullptr) {
-        return "--:--:--";
-    }
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    return text;
+    return FormatLocalTime(epochMs, "%H:%M:%S", "--:--:--");
 }
 
 std::string RaceText(const OddsChange& change) {
@@ -162,7 +155,7 @@ int RunWatch(const Invocation& invocation, CliContext& context) {
     }
     // A reader of the output that goes away must not cost the versions still waiting.
     BrokenPipeGuard brokenPipe;
-    SystemWatchClock clock;
+    SystemClock clock;
     StreamSink sink(context.out, context.err, invocation.json);
     FolderFollower follower(folder, context.recorder, clock, sink);
     std::string error;

@@ -1,5 +1,6 @@
 #include "history/history_store.h"
 
+#include "common/clock.h"
 #include "common/save_target.h"
 #include "common/text.h"
 #include "history/compression.h"
@@ -136,12 +137,7 @@ std::optional<RaceHeader> HeaderOf(const std::string& bytes) {
 }
 
 std::string LocalStamp(std::int64_t ms) {
-    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    std::array<char, 32> text{};
-    std::strftime(text.data(), text.size(), "%Y%m%d-%H%M%S", &local);
-    return text.data();
+    return FormatLocalTime(ms, "%Y%m%d-%H%M%S", "00000000-000000");
 }
 
 // Renames without ever replacing a file already there.

@@ -1,5 +1,6 @@
 #include "race/race_follow.h"
 
+#include "common/clock.h"
 #include "common/messages.h"
 #include "common/random.h"
 #include "patdata/file_naming.h"
@@ -42,20 +43,7 @@ private:
 
 } // namespace
 
-FollowTime LocalFollowClock::Now() const {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    FollowTime time;
-    time.epochMs = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-    time.hour = local.tm_hour;
-    time.minute = local.tm_min;
-    time.second = local.tm_sec;
-    return time;
-}
-
-RaceFollow::RaceFollow(RaceSheet& sheet, Services& services, OddsRecorder& recorder, const FollowClock& clock)
+RaceFollow::RaceFollow(RaceSheet& sheet, Services& services, OddsRecorder& recorder, const Clock& clock)
     : sheet_(sheet), services_(services), recorder_(recorder), clock_(clock) {}
 
 void RaceFollow::LoadSelection(const std::string& oddsPath) {
@@ -161,10 +149,7 @@ std::string RaceFollow::PanelText() const {
     if (pending_) {
         return kUpdatePendingText;
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "更新 %02d:%02d:%02d", loadedAt_.hour, loadedAt_.minute,
-                  loadedAt_.second);
-    return text;
+    return "更新 " + FormatLocalTime(loadedAtMs_, "%H:%M:%S", "--:--:--");
 }
 
 std::chrono::milliseconds RaceFollow::WatchStalled() {
@@ -177,11 +162,11 @@ void RaceFollow::WatchWorks() {
 }
 
 void RaceFollow::AfterLoad(const FileBytes& bytes) {
-    const FollowTime now = clock_.Now();
-    RecordRaceFiles(recorder_, path_, now.epochMs);
+    const std::int64_t now = clock_.WallMs();
+    RecordRaceFiles(recorder_, path_, now);
     latestBytes_ = bytes;
     loadedInputs_ = InputTexts();
-    loadedAt_ = now;
+    loadedAtMs_ = now;
     pending_ = false;
     failureReported_ = false;
     retries_ = 0;
@@ -211,7 +196,7 @@ bool RaceFollow::LoadsCleanly() const {
 
 FollowStep RaceFollow::TakeNewVersion(const FileBytes& bytes) {
     if (!autoReload_ || SheetEditedSinceLoad()) {
-        RecordRaceFiles(recorder_, path_, clock_.Now().epochMs);
+        RecordRaceFiles(recorder_, path_, clock_.WallMs());
         latestBytes_ = bytes;
         pending_ = true;
         failureReported_ = false;

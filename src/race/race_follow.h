@@ -10,31 +10,12 @@
 
 namespace velmora {
 
+class Clock;
 class RaceSheet;
 struct Services;
 
 inline constexpr const char* kUpdatePendingText = "更新あり";
 inline constexpr const char* kWatchStalledText = "監視停止中";
-
-// Wall time for the follower: milliseconds since the Unix epoch and the local
-// time of day shown in the status panel.
-struct FollowTime {
-    std::int64_t epochMs = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
-
-class FollowClock {
-public:
-    virtual ~FollowClock() = default;
-    virtual FollowTime Now() const = 0;
-};
-
-class LocalFollowClock : public FollowClock {
-public:
-    FollowTime Now() const override;
-};
 
 // What a settled change of the race's files came to.
 enum class FollowStep {
@@ -54,7 +35,7 @@ public:
     // A half-written file is asked about this many times before it is reported.
     static constexpr int kRetryLimit = 3;
 
-    RaceFollow(RaceSheet& sheet, Services& services, OddsRecorder& recorder, const FollowClock& clock);
+    RaceFollow(RaceSheet& sheet, Services& services, OddsRecorder& recorder, const Clock& clock);
 
     // Loads a race as the file browser does and follows it when it took.
     void LoadSelection(const std::string& oddsPath);
@@ -114,13 +95,13 @@ private:
     RaceSheet& sheet_;
     Services& services_;
     OddsRecorder& recorder_;
-    const FollowClock& clock_;
+    const Clock& clock_;
 
     std::string path_;
     FileBytes latestBytes_;  // the newest version that loaded, shown or pending
     FileBytes lastBadBytes_; // the last version that would not load
     std::vector<std::string> loadedInputs_;
-    FollowTime loadedAt_;
+    std::int64_t loadedAtMs_ = 0; // wall time
     bool pending_ = false;
     bool autoReload_ = true;
     bool failureReported_ = false;

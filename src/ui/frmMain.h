@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/clock.h"
 #include "common/random.h"
 #include "history/odds_recorder.h"
 #include "race/race_follow.h"
@@ -123,7 +124,6 @@ private:
     QtMessageSink messages_;
     StandardRandomSource random_;
     SystemClock clock_;
-    LocalFollowClock followClock_;
     RaceSheet sheet_;
     Services services_;
     RaceFollow follow_;

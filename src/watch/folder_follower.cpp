@@ -71,7 +71,7 @@ std::string ReadError(const std::string& path) {
 
 } // namespace
 
-FolderFollower::FolderFollower(const std::string& folder, OddsRecorder& recorder, const WatchClock& clock,
+FolderFollower::FolderFollower(const std::string& folder, OddsRecorder& recorder, const Clock& clock,
                                WatchSink& sink)
     : folder_(NormalFolder(folder)), recorder_(recorder), clock_(clock), sink_(sink) {}
 

@@ -4,20 +4,34 @@
 #include "patdata/file_naming.h"
 #include "race/race_loader.h"
 #include "results/result_display.h"
+#include "support/manual_clock.h"
 #include "support/recording_recorder.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 
 namespace velmora {
 namespace {
 
-class FixedFollowClock : public FollowClock {
+// The wall time of a time of day on the race day, in the local zone.
+std::int64_t RaceDayMs(int hour, int minute, int second) {
+    std::tm local{};
+    local.tm_year = 2025 - 1900;
+    local.tm_mon = 11;
+    local.tm_mday = 6;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&local)) * 1000 + 250;
+}
+
+class FixedFollowClock : public test::ManualClock {
 public:
-    FollowTime Now() const override { return time; }
-    FollowTime time{1'765'000'000'000, 9, 5, 7};
+    FixedFollowClock() { wallMs = RaceDayMs(9, 5, 7); }
 };
 
 // Runs the follower from inside a message box, as a window's timer would.
@@ -69,7 +83,7 @@ TEST_F(RaceFollowTest, ARewrittenRaceIsReloadedAndEveryVersionRecorded) {
     EXPECT_EQ(follow.FilesSettled(), FollowStep::Nothing);
 
     Write(WithFirstOdds("7.7"));
-    clock.time = {1'765'000'060'000, 14, 30, 2};
+    clock.wallMs = RaceDayMs(14, 30, 2);
     EXPECT_EQ(follow.FilesSettled(), FollowStep::Reloaded);
     EXPECT_EQ(h.sheet.Text(Column::TanOdds, 1), "7.7");
     EXPECT_FALSE(h.sheet.Text(Column::TanPopular, 1).empty()) << "recomputed as a load does";
