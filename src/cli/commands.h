@@ -34,4 +34,7 @@ struct CliContext {
 // the error stream, nothing on the output).
 int RunCli(const std::vector<std::string>& args, CliContext& context);
 
+// Every command's synopsis and summary, and the exit statuses.
+std::string OverviewUsage();
+
 } // namespace velmora::cli

@@ -1,5 +1,7 @@
 #include "cli/history_command.h"
 
+#include "cli/cli_command.h"
+#include "cli/commands.h"
 #include "common/clock.h"
 
 #include "common/display_width.h"
@@ -19,10 +21,16 @@ namespace velmora::cli {
 namespace {
 
 constexpr const char* kPrefix = "velmora-cli history: ";
-constexpr const char* kHistoryUsage =
-    "usage: velmora-cli history [--json | --csv] ODDSFILE\n"
-    "  the versions of the race held in the history and how each runner's support\n"
-    "  moved from the first to the last; --csv prints the movement table only\n";
+const CommandSpec kSpec{
+    "history",
+    "history [--json | --csv] ODDSFILE",
+    "the versions of the race of an odds file held in\nthe history, and how each runner's support "
+    "moved;\n--csv "
+    "prints the movement table only",
+    {{"json"}, {"csv"}},
+    {"json", "csv"},
+    "ODDSFILE",
+};
 
 // What the history holds of one race: its versions in file time order and how
 // each runner's support moved from the first win/place version to the last.
@@ -36,46 +44,6 @@ struct RaceHistory {
 };
 
 enum class HistoryFormat { Text, Json, Csv };
-
-struct HistoryArguments {
-    HistoryFormat format = HistoryFormat::Text;
-    std::string oddsFile;
-    bool help = false;
-    std::string error;
-};
-
-HistoryArguments ParseHistoryArguments(const std::vector<std::string>& args) {
-    HistoryArguments parsed;
-    std::vector<std::string> operands;
-    bool formatGiven = false;
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (optionsEnded || arg.empty() || arg[0] != '-') {
-            operands.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
-            parsed.help = true;
-            return parsed;
-        } else if (arg == "--json" || arg == "--csv") {
-            if (formatGiven) {
-                parsed.error = "give only one of --json and --csv";
-                return parsed;
-            }
-            formatGiven = true;
-            parsed.format = arg == "--json" ? HistoryFormat::Json : HistoryFormat::Csv;
-        } else {
-            parsed.error = "unknown option '" + arg + "' for history";
-            return parsed;
-        }
-    }
-    if (operands.size() != 1) {
-        parsed.error = operands.empty() ? "history needs ODDSFILE" : "too many operands for history";
-        return parsed;
-    }
-    parsed.oddsFile = operands.front();
-    return parsed;
-}
 
 // Local date and time, as the user's clock shows it.
 std::string TimeText(std::int64_t epochMs) {
@@ -247,21 +215,20 @@ std::string HistoryCsv(const RaceHistory& history) {
 
 int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                       const SettingsStore& settings, const std::string& historyPath) {
-    const HistoryArguments parsed = ParseHistoryArguments(args);
-    if (!parsed.error.empty()) {
-        err << kPrefix << VisibleText(parsed.error) << '\n' << kHistoryUsage;
-        return 2;
+    ParsedCommand arguments;
+    if (auto status = ReadArguments(kSpec, args, out, err, arguments)) {
+        return *status;
     }
-    if (parsed.help) {
-        out << kHistoryUsage;
-        return 0;
-    }
-    if (!IsHeldFileName(parsed.oddsFile)) {
-        return ShowNothing(err, "not an odds file (Zo-….jra or Uo-….jra)", parsed.oddsFile);
+    const HistoryFormat format = arguments.Has("json")  ? HistoryFormat::Json
+                                 : arguments.Has("csv") ? HistoryFormat::Csv
+                                                        : HistoryFormat::Text;
+    const std::string& oddsFile = *arguments.operand;
+    if (!IsHeldFileName(oddsFile)) {
+        return ShowNothing(err, "not an odds file (Zo-….jra or Uo-….jra)", oddsFile);
     }
     // Looking must leave no trace: a history not there yet is not started here.
     if (!HistoryFileExists(historyPath)) {
-        return ShowNothing(err, "no history is held for this race", parsed.oddsFile);
+        return ShowNothing(err, "no history is held for this race", oddsFile);
     }
     HistoryStore::Options readOnly;
     readOnly.readOnly = true;
@@ -271,7 +238,7 @@ int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, s
         return 1;
     }
     // The file's own time picks this year's race; a file gone since, its last one.
-    const auto race = store.FindRace(parsed.oddsFile, FileModifiedMs(parsed.oddsFile));
+    const auto race = store.FindRace(oddsFile, FileModifiedMs(oddsFile));
     const auto history = race ? HistoryOf(store, *race, GetMoveFactor(settings)) : std::nullopt;
     // Rows left out, or a read that failed, are said beside what could be shown.
     const std::optional<std::string> problem = store.TakeProblem();
@@ -283,9 +250,9 @@ int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, s
                        : ShowNothing(err,
                                      race ? "the history holds no readable odds for this race"
                                           : "no history is held for this race",
-                                     parsed.oddsFile);
+                                     oddsFile);
     }
-    switch (parsed.format) {
+    switch (format) {
     case HistoryFormat::Text:
         out << HistoryText(*history);
         break;
@@ -304,5 +271,15 @@ int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, s
                       const SettingsStore& settings) {
     return RunHistoryCommand(args, out, err, settings, DefaultHistoryPath());
 }
+
+namespace {
+
+int RunHistory(const std::vector<std::string>& args, CliContext& context) {
+    return RunHistoryCommand(args, context.out, context.err, context.settings);
+}
+
+} // namespace
+
+const CliCommand kHistoryCommand{kSpec, RunHistory};
 
 } // namespace velmora::cli

@@ -1,7 +1,7 @@
 #include "cli/watch_command.h"
 
 #include "backtest/backtest.h"
-#include "cli/arguments.h"
+#include "cli/cli_command.h"
 #include "cli/commands.h"
 #include "common/clock.h"
 #include "common/json.h"
@@ -18,6 +18,16 @@ namespace velmora::cli {
 namespace {
 
 constexpr const char* kPrefix = "velmora-cli watch: ";
+
+const CommandSpec kWatchSpec{
+    "watch",
+    "watch [--json] [FOLDER]",
+    "follow a PAT folder: one line per new version\nof a race's odds files, until SIGINT or SIGTERM",
+    {{"json"}},
+    {},
+    "FOLDER",
+    false,
+};
 
 // Local time of day, as the desktop's status bar shows it.
 std::string ClockText(std::int64_t epochMs) {
@@ -137,8 +147,12 @@ std::string ChangeJson(const OddsChange& change) {
     return DumpJson(json);
 }
 
-int RunWatch(const Invocation& invocation, CliContext& context) {
-    const std::string folder = invocation.hasOperand ? invocation.operand : GetPatFolder(context.settings);
+int RunWatch(const std::vector<std::string>& args, CliContext& context) {
+    ParsedCommand parsed;
+    if (auto status = ReadArguments(kWatchSpec, args, context.out, context.err, parsed)) {
+        return *status;
+    }
+    const std::string folder = parsed.operand.value_or(GetPatFolder(context.settings));
     switch (CheckBacktestFolder(folder)) {
     case BacktestFolderState::Missing:
         return FolderError(context, "no such folder: ", folder);
@@ -156,7 +170,7 @@ int RunWatch(const Invocation& invocation, CliContext& context) {
     // A reader of the output that goes away must not cost the versions still waiting.
     BrokenPipeGuard brokenPipe;
     SystemClock clock;
-    StreamSink sink(context.out, context.err, invocation.json);
+    StreamSink sink(context.out, context.err, parsed.Has("json"));
     FolderFollower follower(folder, context.recorder, clock, sink);
     std::string error;
     if (!follower.Start(error)) {
@@ -170,5 +184,7 @@ int RunWatch(const Invocation& invocation, CliContext& context) {
     context.out.flush();
     return EndOfWatch(context, end, sink, follower);
 }
+
+const CliCommand kWatchCommand{kWatchSpec, RunWatch};
 
 } // namespace velmora::cli
