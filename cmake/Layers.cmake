@@ -2,7 +2,7 @@
 # only the folders it declares. The include check runs before the library
 # compiles, so an include against the direction fails the build.
 
-set(VELMORA_LAYERS common settings sheet patdata history shell engine results race browser backtest watch qtsettings cli ui)
+set(VELMORA_LAYERS common settings sheet patdata history shell engine results race movement browser backtest watch follow qtsettings cli ui)
 
 # velmora_add_layer(<folder> [USES <folder>...] SOURCES <file>... [LINK <target>...])
 # makes the library velmora_<folder> from the folder's sources and headers.

@@ -9,7 +9,7 @@
 #include "common/text.h"
 #include "engine/movement.h"
 #include "history/history_store.h"
-#include "race/version_figures.h"
+#include "movement/version_figures.h"
 #include "settings/settings_ops.h"
 
 #include <cmath>

@@ -2,8 +2,8 @@
 
 #include "common/clock.h"
 #include "common/random.h"
+#include "follow/race_follow.h"
 #include "history/odds_recorder.h"
-#include "race/race_follow.h"
 #include "settings/settings_store.h"
 #include "sheet/race_sheet.h"
 #include "shell/remarks.h"

@@ -1,7 +1,7 @@
-#include "race/odds_movement.h"
+#include "movement/odds_movement.h"
 
 #include "engine/recommendations.h"
-#include "race/version_figures.h"
+#include "movement/version_figures.h"
 #include "sheet/race_sheet.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "race/version_figures.h"
+#include "movement/version_figures.h"
 
 #include "race/race_figures_of.h"
 

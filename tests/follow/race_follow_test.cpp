@@ -1,4 +1,4 @@
-#include "race/race_follow.h"
+#include "follow/race_follow.h"
 
 #include "engine/worked_pat_race.h"
 #include "patdata/file_naming.h"

@@ -1,9 +1,9 @@
-#include "race/odds_movement.h"
+#include "movement/odds_movement.h"
 
 #include "engine/engine_harness.h"
+#include "movement/version_figures.h"
 #include "pat_fixture.h"
 #include "race/race_loader.h"
-#include "race/version_figures.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "race/race_follow.h"
+#include "follow/race_follow.h"
 
 #include "common/clock.h"
 #include "common/messages.h"
