@@ -102,7 +102,6 @@ public:
     const std::filesystem::path& Folder() const { return folder_; }
     // False while the folder is missing or can't be watched.
     bool IsFollowingFolder() const { return folderWatch_ >= 0; }
-    std::size_t WaitingCount() const { return waiting_.Size(); }
     std::size_t KnownFileCount() const { return versions_.size(); }
     // Versions seen since the start, the silent ones included, that the
     // history does not hold: refused each time they were handed in.
