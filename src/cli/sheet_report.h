@@ -18,4 +18,8 @@ struct CliContext;
 int PrintSheet(CliContext& context, bool json, bool withAnomalies, const RaceSheet& sheet,
                const RecordingMessageSink& messages);
 
+// Loads the race of a win/place odds file as the file browser does, with its
+// official result when asked, and prints the sheet with its anomaly marks.
+int LoadAndPrintRace(CliContext& context, const std::string& oddsPath, bool withResult, bool json);
+
 } // namespace velmora::cli
