@@ -1,10 +1,12 @@
 #pragma once
 
 #include "history/odds_recorder.h"
+#include "race/race_loader.h"
 
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -81,15 +83,24 @@ public:
 
 private:
     using FileBytes = std::array<std::string, 2>;
+    // The race's two odds files as read once: what is checked, shown and
+    // recorded is this one version, whatever PAT writes meanwhile.
+    struct FilesRead {
+        std::optional<SeenFile> winPlace;
+        std::optional<SeenFile> quinella;
+        FileBytes Bytes() const;
+        RaceOddsBytes OddsBytes() const;
+    };
 
-    void FollowWhatTheSheetShows(const std::string& oddsPath);
-    void AfterLoad(const FileBytes& bytes);
+    FilesRead ReadFiles(const std::string& oddsPath) const;
+    void Record(const FilesRead& files);
+    void FollowWhatTheSheetShows(const std::string& oddsPath, const FilesRead& files);
+    void AfterLoad(const FilesRead& files);
     bool FilesPresent() const;
-    FileBytes ReadFiles() const;
-    bool LoadsCleanly() const;
-    FollowStep TakeNewVersion(const FileBytes& bytes);
-    FollowStep HalfWritten(const FileBytes& bytes);
-    void ReloadSheet();
+    bool LoadsCleanly(const FilesRead& files) const;
+    FollowStep TakeNewVersion(const FilesRead& files);
+    FollowStep HalfWritten(const FilesRead& files);
+    void ReloadSheet(const FilesRead& files);
     std::vector<std::string> InputTexts() const;
 
     RaceSheet& sheet_;

@@ -12,6 +12,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <functional>
 
 namespace velmora {
 namespace {
@@ -93,6 +94,44 @@ TEST_F(RaceFollowTest, ARewrittenRaceIsReloadedAndEveryVersionRecorded) {
     EXPECT_EQ(recorder.Versions(path).size(), 2u);
     EXPECT_EQ(recorder.Versions(GetQuinellaFileName(path)).size(), 1u);
     EXPECT_TRUE(h.messages.messages.empty());
+}
+
+// Hands the history each version, and lets PAT write a new one the first time.
+class WritingRecorder : public test::RecordingRecorder {
+public:
+    RecordOutcome Record(const SeenFile& file) override {
+        if (writeOnce) {
+            std::function<void()> write = std::move(writeOnce);
+            writeOnce = nullptr;
+            write();
+        }
+        return RecordingRecorder::Record(file);
+    }
+    std::function<void()> writeOnce;
+};
+
+// PAT may write while a version is being taken in: the history holds the
+// version the sheet shows, and the write is the next version.
+TEST_F(RaceFollowTest, WhatIsShownIsWhatIsRecordedWhateverIsWrittenMeanwhile) {
+    WritingRecorder history;
+    RaceFollow watched(h.sheet, h.services, history, clock);
+    const patfixture::Race shown = WithFirstOdds("7.7");
+    patfixture::Race meanwhile = WithFirstOdds("9.9");
+    meanwhile.pairs[{1, 2}] = {"99.9", "40.0", "45.0"};
+    ASSERT_NE(patfixture::QuinellaOddsBytes(shown), patfixture::QuinellaOddsBytes(meanwhile));
+    watched.LoadSelection(path);
+
+    Write(shown);
+    history.writeOnce = [&] { Write(meanwhile); };
+    EXPECT_EQ(watched.FilesSettled(), FollowStep::Reloaded);
+    EXPECT_EQ(h.sheet.Text(Column::TanOdds, 1), "7.7");
+    const std::string quinellaPath = GetQuinellaFileName(path);
+    EXPECT_EQ(history.Versions(path).back(), patfixture::WinPlaceOddsBytes(shown));
+    EXPECT_EQ(history.Versions(quinellaPath).back(), patfixture::QuinellaOddsBytes(shown));
+
+    EXPECT_EQ(watched.FilesSettled(), FollowStep::Reloaded);
+    EXPECT_EQ(h.sheet.Text(Column::TanOdds, 1), "9.9");
+    EXPECT_EQ(history.Versions(quinellaPath).back(), patfixture::QuinellaOddsBytes(meanwhile));
 }
 
 TEST_F(RaceFollowTest, EditsAreKeptUntilTheUserReloads) {
