@@ -1,11 +1,12 @@
 // From a settled change of a followed race's odds file to the recomputed sheet:
 // the follower's reload, with the result display redone. Each iteration
 // renames a new version over the file first, untimed, as PAT does.
+#include "common/clock.h"
 #include "common/messages.h"
 #include "common/random.h"
+#include "follow/race_follow.h"
 #include "history/odds_recorder.h"
 #include "pat_fixture.h"
-#include "race/race_follow.h"
 #include "results/result_display.h"
 #include "scratch_folder.h"
 #include "settings/settings_store.h"
@@ -49,8 +50,7 @@ void BM_FollowReload(benchmark::State& state) {
     RaceSheet sheet(settings);
     Services services{settings, messages, random, clock, remarks};
     NullRecorder recorder;
-    LocalFollowClock followClock;
-    RaceFollow follow(sheet, services, recorder, followClock);
+    RaceFollow follow(sheet, services, recorder, clock);
     follow.LoadSelection(oddsPath);
     cmdResult_Click(sheet, services);
 

@@ -1,6 +1,7 @@
 // Run with the working folder anywhere: the races are generated into a fresh
 // temporary folder at start and removed at the end.
 #include "browser/file_list.h"
+#include "common/clock.h"
 #include "common/conversions.h"
 #include "common/messages.h"
 #include "common/random.h"

@@ -1,5 +1,5 @@
 # Fails when a file of one source folder includes a header of a folder it may
-# not use. Run by velmora_add_layer at build time:
+# not use, or includes a path with "../". Run by velmora_add_layer at build time:
 #   cmake -DFOLDER=<folder> -DALLOWED=<a|b> -DLAYERS=<all folders|...>
 #         -DSOURCES=<files|...> -DSTAMP=<file> -P CheckLayerIncludes.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -19,7 +19,10 @@ foreach(source IN LISTS sources)
   set(number 0)
   foreach(line IN LISTS lines)
     math(EXPR number "${number} + 1")
-    if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*[\"<]([^/\">]+)/")
+    if(line MATCHES "^[ \t]*#[ \t]*include[ \t]*[\"<][^\">]*\\.\\./")
+      # A path climbing out of its folder would slip past the folder check.
+      string(APPEND violations "${source}:${number}: ${FOLDER} may not include with a relative path\n")
+    elseif(line MATCHES "^[ \t]*#[ \t]*include[ \t]*[\"<]([^/\">]+)/")
       set(used "${CMAKE_MATCH_1}")
       if(used IN_LIST layers AND NOT used IN_LIST allowed)
         string(APPEND violations "${source}:${number}: ${FOLDER} may not include from ${used}/\n")

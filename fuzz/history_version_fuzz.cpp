@@ -9,7 +9,7 @@
 #include "fuzz_input.h"
 #include "history/compression.h"
 #include "history/history_store.h"
-#include "race/race_versions.h"
+#include "movement/version_figures.h"
 
 #include <cstring>
 

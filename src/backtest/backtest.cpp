@@ -4,6 +4,7 @@
 #include "backtest/pair_judging.h"
 #include "backtest/result_index.h"
 #include "browser/file_list.h"
+#include "common/clock.h"
 #include "common/conversions.h"
 #include "common/folder_files.h"
 #include "common/messages.h"
@@ -12,12 +13,13 @@
 #include "engine/movement.h"
 #include "engine/odds_check.h"
 #include "engine/race_figures.h"
+#include "engine/recommendations.h"
 #include "history/history_store.h"
+#include "movement/version_figures.h"
 #include "patdata/file_naming.h"
 #include "patdata/pat_file.h"
 #include "patdata/win_place_odds.h"
 #include "race/race_loader.h"
-#include "race/race_versions.h"
 #include "results/result_file.h"
 #include "settings/settings_store.h"
 #include "sheet/race_sheet.h"
@@ -33,11 +35,6 @@
 
 namespace velmora {
 namespace {
-
-// Runner number held in two characters of a pair text.
-int RunnerOf(std::string_view twoCharacters) {
-    return static_cast<int>(CountFromValue(NumericValue(twoCharacters)));
-}
 
 bool WasShown(const RecordingMessageSink& messages, std::string_view text) {
     return std::any_of(messages.messages.begin(), messages.messages.end(),
@@ -191,9 +188,9 @@ private:
         for (std::size_t k = 0; k < pairs.size(); ++k) {
             BacktestPair pair;
             pair.pair = pairs[k];
-            std::string_view view = pair.pair;
-            pair.first = RunnerOf(view.substr(0, 2));
-            pair.second = RunnerOf(view.size() >= 2 ? view.substr(view.size() - 2) : view);
+            const RunnerPair runners = ParsePair(pair.pair).value_or(RunnerPair{});
+            pair.first = runners.first;
+            pair.second = runners.second;
             // The odds lists run beside the pairs while the race file is known.
             if (race.hasQuinellaOdds && k < quinellaOdds.size() && k < wideOdds.size()) {
                 pair.quinellaOdds = quinellaOdds[k];

@@ -44,7 +44,7 @@ std::string ResultIndex::Find(const std::string& oddsPath) const {
         inFolder ? std::string_view(oddsPath).substr(folderPrefix_.size()) : std::string_view();
     // The index holds names that start with the prefix; anything else is
     // searched on disk by the same rule.
-    if (!inFolder || name.find('/') != std::string_view::npos || !StartsWithIgnoringCase(name, "zo-")) {
+    if (!inFolder || name.find('/') != std::string_view::npos || FindOddsPrefix(name) != 0) {
         return ResultFileName(oddsPath);
     }
     auto found = first_.find(ResultKeyOfOddsName(name));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/clock.h"
 #include "common/random.h"
 #include "history/odds_recorder.h"
 #include "settings/settings_store.h"
@@ -32,5 +33,8 @@ struct CliContext {
 // exit status: 0 done, 1 the program showed a message, 2 usage error (reason on
 // the error stream, nothing on the output).
 int RunCli(const std::vector<std::string>& args, CliContext& context);
+
+// Every command's synopsis and summary, and the exit statuses.
+std::string OverviewUsage();
 
 } // namespace velmora::cli

@@ -1,11 +1,15 @@
 #include "cli/history_command.h"
 
+#include "cli/cli_command.h"
+#include "cli/commands.h"
+#include "common/clock.h"
+
 #include "common/display_width.h"
 #include "common/json.h"
 #include "common/text.h"
 #include "engine/movement.h"
 #include "history/history_store.h"
-#include "race/race_versions.h"
+#include "movement/version_figures.h"
 #include "settings/settings_ops.h"
 
 #include <cmath>
@@ -17,10 +21,16 @@ namespace velmora::cli {
 namespace {
 
 constexpr const char* kPrefix = "velmora-cli history: ";
-constexpr const char* kHistoryUsage =
-    "usage: velmora-cli history [--json | --csv] ODDSFILE\n"
-    "  the versions of the race held in the history and how each runner's support\n"
-    "  moved from the first to the last; --csv prints the movement table only\n";
+const CommandSpec kSpec{
+    "history",
+    "history [--json | --csv] ODDSFILE",
+    "the versions of the race of an odds file held in\nthe history, and how each runner's support "
+    "moved;\n--csv "
+    "prints the movement table only",
+    {{"json"}, {"csv"}},
+    {"json", "csv"},
+    "ODDSFILE",
+};
 
 // What the history holds of one race: its versions in file time order and how
 // each runner's support moved from the first win/place version to the last.
@@ -35,60 +45,13 @@ struct RaceHistory {
 
 enum class HistoryFormat { Text, Json, Csv };
 
-struct HistoryArguments {
-    HistoryFormat format = HistoryFormat::Text;
-    std::string oddsFile;
-    bool help = false;
-    std::string error;
-};
-
-HistoryArguments ParseHistoryArguments(const std::vector<std::string>& args) {
-    HistoryArguments parsed;
-    std::vector<std::string> operands;
-    bool formatGiven = false;
-    bool optionsEnded = false;
-    for (const std::string& arg : args) {
-        if (optionsEnded || arg.empty() || arg[0] != '-') {
-            operands.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
-            parsed.help = true;
-            return parsed;
-        } else if (arg == "--json" || arg == "--csv") {
-            if (formatGiven) {
-                parsed.error = "give only one of --json and --csv";
-                return parsed;
-            }
-            formatGiven = true;
-            parsed.format = arg == "--json" ? HistoryFormat::Json : HistoryFormat::Csv;
-        } else {
-            parsed.error = "unknown option '" + arg + "' for history";
-            return parsed;
-        }
-    }
-    if (operands.size() != 1) {
-        parsed.error = operands.empty() ? "history needs ODDSFILE" : "too many operands for history";
-        return parsed;
-    }
-    parsed.oddsFile = operands.front();
-    return parsed;
-}
-
 // Local date and time, as the user's clock shows it.
 std::string TimeText(std::int64_t epochMs) {
-    const auto seconds = static_cast<std::time_t>(epochMs / 1000);
-    std::tm local{};
-    if (localtime_r(&seconds, &local) == nullptr) {
-        return "----------- --:--:--";
-    }
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
+    return FormatLocalTime(epochMs, "%Y-%m-%d %H:%M:%S", "----------- --:--:--");
 }
 
 std::string FileNameOf(const HeldRace& race, OddsFileKind kind) {
-    return kind == OddsFileKind::WinPlace ? race.fileName : "Uo-" + race.fileName.substr(3);
+    return OddsFileNameOfKind(race.fileName, kind);
 }
 
 std::string Fixed(double value, const char* format) {
@@ -252,21 +215,20 @@ std::string HistoryCsv(const RaceHistory& history) {
 
 int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                       const SettingsStore& settings, const std::string& historyPath) {
-    const HistoryArguments parsed = ParseHistoryArguments(args);
-    if (!parsed.error.empty()) {
-        err << kPrefix << VisibleText(parsed.error) << '\n' << kHistoryUsage;
-        return 2;
+    ParsedCommand arguments;
+    if (auto status = ReadArguments(kSpec, args, out, err, arguments)) {
+        return *status;
     }
-    if (parsed.help) {
-        out << kHistoryUsage;
-        return 0;
-    }
-    if (!IsHeldFileName(parsed.oddsFile)) {
-        return ShowNothing(err, "not an odds file (Zo-….jra or Uo-….jra)", parsed.oddsFile);
+    const HistoryFormat format = arguments.Has("json")  ? HistoryFormat::Json
+                                 : arguments.Has("csv") ? HistoryFormat::Csv
+                                                        : HistoryFormat::Text;
+    const std::string& oddsFile = *arguments.operand;
+    if (!IsHeldFileName(oddsFile)) {
+        return ShowNothing(err, "not an odds file (Zo-….jra or Uo-….jra)", oddsFile);
     }
     // Looking must leave no trace: a history not there yet is not started here.
     if (!HistoryFileExists(historyPath)) {
-        return ShowNothing(err, "no history is held for this race", parsed.oddsFile);
+        return ShowNothing(err, "no history is held for this race", oddsFile);
     }
     HistoryStore::Options readOnly;
     readOnly.readOnly = true;
@@ -276,7 +238,7 @@ int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, s
         return 1;
     }
     // The file's own time picks this year's race; a file gone since, its last one.
-    const auto race = store.FindRace(parsed.oddsFile, FileModifiedMs(parsed.oddsFile));
+    const auto race = store.FindRace(oddsFile, FileModifiedMs(oddsFile));
     const auto history = race ? HistoryOf(store, *race, GetMoveFactor(settings)) : std::nullopt;
     // Rows left out, or a read that failed, are said beside what could be shown.
     const std::optional<std::string> problem = store.TakeProblem();
@@ -288,9 +250,9 @@ int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, s
                        : ShowNothing(err,
                                      race ? "the history holds no readable odds for this race"
                                           : "no history is held for this race",
-                                     parsed.oddsFile);
+                                     oddsFile);
     }
-    switch (parsed.format) {
+    switch (format) {
     case HistoryFormat::Text:
         out << HistoryText(*history);
         break;
@@ -309,5 +271,15 @@ int RunHistoryCommand(const std::vector<std::string>& args, std::ostream& out, s
                       const SettingsStore& settings) {
     return RunHistoryCommand(args, out, err, settings, DefaultHistoryPath());
 }
+
+namespace {
+
+int RunHistory(const std::vector<std::string>& args, CliContext& context) {
+    return RunHistoryCommand(args, context.out, context.err, context.settings);
+}
+
+} // namespace
+
+const CliCommand kHistoryCommand{kSpec, RunHistory};
 
 } // namespace velmora::cli

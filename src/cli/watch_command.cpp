@@ -1,15 +1,15 @@
 #include "cli/watch_command.h"
 
 #include "backtest/backtest.h"
-#include "cli/arguments.h"
+#include "cli/cli_command.h"
 #include "cli/commands.h"
+#include "common/clock.h"
 #include "common/json.h"
 #include "common/text.h"
 #include "settings/settings_ops.h"
 #include "watch/broken_pipe_guard.h"
 #include "watch/follow_loop.h"
 #include "watch/stop_signals.h"
-#include "watch/watch_clock.h"
 
 #include <ctime>
 #include <ostream>
@@ -19,16 +19,19 @@ namespace {
 
 constexpr const char* kPrefix = "velmora-cli watch: ";
 
+const CommandSpec kWatchSpec{
+    "watch",
+    "watch [--json] [FOLDER]",
+    "follow a PAT folder: one line per new version\nof a race's odds files, until SIGINT or SIGTERM",
+    {{"json"}},
+    {},
+    "FOLDER",
+    false,
+};
+
 // Local time of day, as the desktop's status bar shows it.
 std::string ClockText(std::int64_t epochMs) {
-    const std::time_t seconds = static_cast<std::time_t>(epochMs / 1000);
-    std::tm local{};
-    if (localtime_r(&seconds, &local) == nullptr) {
-        return "--:--:--";
-    }
-    char text[16];
-    std::strftime(text, sizeof text, "%H:%M:%S", &local);
-    return text;
+    return FormatLocalTime(epochMs, "%H:%M:%S", "--:--:--");
 }
 
 std::string RaceText(const OddsChange& change) {
@@ -144,8 +147,12 @@ std::string ChangeJson(const OddsChange& change) {
     return DumpJson(json);
 }
 
-int RunWatch(const Invocation& invocation, CliContext& context) {
-    const std::string folder = invocation.hasOperand ? invocation.operand : GetPatFolder(context.settings);
+int RunWatch(const std::vector<std::string>& args, CliContext& context) {
+    ParsedCommand parsed;
+    if (auto status = ReadArguments(kWatchSpec, args, context.out, context.err, parsed)) {
+        return *status;
+    }
+    const std::string folder = parsed.operand.value_or(GetPatFolder(context.settings));
     switch (CheckBacktestFolder(folder)) {
     case BacktestFolderState::Missing:
         return FolderError(context, "no such folder: ", folder);
@@ -162,8 +169,8 @@ int RunWatch(const Invocation& invocation, CliContext& context) {
     }
     // A reader of the output that goes away must not cost the versions still waiting.
     BrokenPipeGuard brokenPipe;
-    SystemWatchClock clock;
-    StreamSink sink(context.out, context.err, invocation.json);
+    SystemClock clock;
+    StreamSink sink(context.out, context.err, parsed.Has("json"));
     FolderFollower follower(folder, context.recorder, clock, sink);
     std::string error;
     if (!follower.Start(error)) {
@@ -177,5 +184,7 @@ int RunWatch(const Invocation& invocation, CliContext& context) {
     context.out.flush();
     return EndOfWatch(context, end, sink, follower);
 }
+
+const CliCommand kWatchCommand{kWatchSpec, RunWatch};
 
 } // namespace velmora::cli

@@ -3,11 +3,11 @@
 #include "watch/folder_follower.h"
 
 #include <string>
+#include <vector>
 
 namespace velmora::cli {
 
 struct CliContext;
-struct Invocation;
 
 // One change as a line for a terminal: time, race, file and the runners whose
 // odds moved, and "not recorded" when the history does not hold it.
@@ -22,6 +22,6 @@ std::string ChangeJson(const OddsChange& change);
 // written. 0 when stopped by a signal with every version recorded; 1, the
 // reason on the error stream, when the folder can't be followed, a version
 // went unrecorded or the output was closed (what was waiting is recorded).
-int RunWatch(const Invocation& invocation, CliContext& context);
+int RunWatch(const std::vector<std::string>& args, CliContext& context);
 
 } // namespace velmora::cli

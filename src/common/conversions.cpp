@@ -1,5 +1,7 @@
 #include "common/conversions.h"
 
+#include "common/text.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -152,13 +154,7 @@ double ParseNumber(std::string_view number) {
 }
 
 std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
-        s.remove_suffix(1);
-    }
-    return s;
+    return TrimCharacters(s, " \t");
 }
 
 // Rounds the decimal text that printf("%.*e") produced to `decimals` places,

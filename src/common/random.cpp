@@ -1,12 +1,6 @@
 #include "common/random.h"
 
-#include <chrono>
-
 namespace velmora {
-
-std::uint64_t SystemClock::Ticks() const {
-    return static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
-}
 
 float StandardRandomSource::NextUnit() {
     // 24 random bits give every single-precision step of [0, 1) and never 1.

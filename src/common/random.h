@@ -5,18 +5,6 @@
 
 namespace velmora {
 
-// The clock the program seeds its random draws from.
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual std::uint64_t Ticks() const = 0;
-};
-
-class SystemClock : public Clock {
-public:
-    std::uint64_t Ticks() const override;
-};
-
 // Uniform draws in [0, 1), single precision, re-seedable.
 class RandomSource {
 public:

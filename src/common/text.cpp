@@ -82,10 +82,20 @@ std::string_view TrimLeadingSpaces(std::string_view text) {
     return first == std::string_view::npos ? std::string_view() : text.substr(first);
 }
 
+std::string_view TrimCharacters(std::string_view text, std::string_view characters) {
+    std::size_t first = text.find_first_not_of(characters);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(characters) - first + 1);
+}
+
 std::string_view TrimSpaces(std::string_view text) {
-    text = TrimLeadingSpaces(text);
-    std::size_t last = text.find_last_not_of(' ');
-    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+    return TrimCharacters(text, " ");
+}
+
+std::string Trimmed(std::string_view text) {
+    return std::string(TrimSpaces(text));
 }
 
 namespace {

@@ -20,9 +20,13 @@ bool IsAscii(std::string_view bytes);
 // Appends spaces until the text is `width` code points long (never cuts).
 std::string PadToWidth(std::string text, std::size_t width);
 
+// Removes the given characters from both ends.
+std::string_view TrimCharacters(std::string_view text, std::string_view characters);
 // Removes leading and trailing spaces (only U+0020, as the sheet's trimming does).
 std::string_view TrimSpaces(std::string_view text);
 std::string_view TrimLeadingSpaces(std::string_view text);
+// The same as a string of its own, as a fixed-width field is kept once read.
+std::string Trimmed(std::string_view text);
 
 // ASCII-only case-insensitive comparison; the PAT files and INI keys come from Windows.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

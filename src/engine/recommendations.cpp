@@ -90,8 +90,14 @@ void ScanFavourite(RaceSheet& sheet, MessageSink& messages, const RankTable& ran
     Scan(sheet, messages, ranks, ranks.Find(axisRanking, rank), Other(axisRanking), limit, skipListed);
 }
 
-int PairNumber(std::string_view digits) {
-    return CountFromValue(NumericValue(digits));
+// A number of one or two digits, right-aligned in two characters.
+std::optional<int> TwoCharacterNumber(std::string_view text) {
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.size() != 2 || !isDigit(text[1]) || !(text[0] == ' ' || isDigit(text[0]))) {
+        return std::nullopt;
+    }
+    const int number = text[0] == ' ' ? text[1] - '0' : (text[0] - '0') * 10 + (text[1] - '0');
+    return number >= 1 && number <= kMaxRunners ? std::optional<int>(number) : std::nullopt;
 }
 
 const PairOdds& CellOf(const QuinellaRecord& odds, int a, int b) {
@@ -117,6 +123,18 @@ std::string FormatPair(int a, int b, MessageSink& messages) {
     return text;
 }
 
+std::optional<RunnerPair> ParsePair(std::string_view text) {
+    if (text.size() < 5 || text[2] != '-') {
+        return std::nullopt;
+    }
+    const auto a = TwoCharacterNumber(text.substr(0, 2));
+    const auto b = TwoCharacterNumber(text.substr(3, 2));
+    if (!a || !b || *a >= *b) {
+        return std::nullopt;
+    }
+    return RunnerPair{*a, *b};
+}
+
 bool IsPairListed(const RaceSheet& sheet, int a, int b, MessageSink& messages) {
     const std::string pair = FormatPair(a, b, messages);
     const auto& lines = sheet.Items(SheetList::Result);
@@ -128,10 +146,8 @@ void AddRecommendation(RaceSheet& sheet, const std::string& pairText) {
     if (sheet.sOddsFileName.empty()) {
         return;
     }
-    std::string_view text(pairText);
-    int a = PairNumber(text.substr(0, 2));
-    int b = PairNumber(text.size() >= 2 ? text.substr(text.size() - 2) : text);
-    const PairOdds& cell = CellOf(sheet.tUmaOdds, a, b);
+    const RunnerPair pair = ParsePair(pairText).value_or(RunnerPair{});
+    const PairOdds& cell = CellOf(sheet.tUmaOdds, pair.first, pair.second);
     sheet.AddItem(SheetList::ResultUmaOdds, PadToWidth(cell.QuinellaOdds, kOddsWidth));
     sheet.AddItem(SheetList::ResultWideOdds, PadToWidth(cell.WideOddsMin, kOddsWidth) + kWideOddsSeparator +
                                                  PadToWidth(cell.WideOddsMax, kOddsWidth));

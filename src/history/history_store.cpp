@@ -1,6 +1,8 @@
 #include "history/history_store.h"
 
+#include "common/clock.h"
 #include "common/save_target.h"
+#include "common/text.h"
 #include "history/compression.h"
 #include "history/sqlite.h"
 #include "patdata/file_naming.h"
@@ -117,17 +119,9 @@ std::optional<RaceKey> RaceKeyOf(const std::string& path) {
     }
     RaceKey key;
     key.kind = *kind;
-    key.fileName = "Zo-" + name.substr(3);
+    key.fileName = OddsFileNameOfKind(name, OddsFileKind::WinPlace);
     key.folder = CanonicalFolder(file);
     return key;
-}
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // The race header at the start of both odds files; a wrong format is no
@@ -143,12 +137,7 @@ std::optional<RaceHeader> HeaderOf(const std::string& bytes) {
 }
 
 std::string LocalStamp(std::int64_t ms) {
-    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    std::array<char, 32> text{};
-    std::strftime(text.data(), text.size(), "%Y%m%d-%H%M%S", &local);
-    return text.data();
+    return FormatLocalTime(ms, "%Y%m%d-%H%M%S", "00000000-000000");
 }
 
 // Renames without ever replacing a file already there.

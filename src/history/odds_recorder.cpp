@@ -60,17 +60,6 @@ bool ReadAll(int fd, std::string& bytes) {
 
 } // namespace
 
-std::optional<OddsFileKind> OddsFileKindOf(std::string_view fileName) {
-    if (MatchesOddsFileMask(fileName)) {
-        return OddsFileKind::WinPlace;
-    }
-    if (fileName.size() >= 3 && EqualsIgnoringAsciiCase(fileName.substr(0, 3), "uo-") &&
-        MatchesOddsFileMask("Zo-" + std::string(fileName.substr(3)))) {
-        return OddsFileKind::Quinella;
-    }
-    return std::nullopt;
-}
-
 std::optional<SeenFile> ReadSeenFile(const std::string& path, std::int64_t seenMs) {
     const OpenFile file(path);
     struct stat status {};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "patdata/file_naming.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,13 +19,6 @@ struct SeenFile {
     std::int64_t modifiedMs = 0;
     std::int64_t seenMs = 0;
 };
-
-// The two odds files of a race; the values are stored in the history.
-enum class OddsFileKind { WinPlace = 0, Quinella = 1 };
-
-// Which odds file a bare file name is: "Zo-*.jra", or "Uo-" with the rest
-// of such a name, letters in any case (the files come from Windows).
-std::optional<OddsFileKind> OddsFileKindOf(std::string_view fileName);
 
 enum class RecordOutcome {
     Added,      // a version not held before

@@ -2,10 +2,13 @@
 
 #include "common/text.h"
 
+#include <algorithm>
+
 namespace velmora {
 namespace {
 
 constexpr std::string_view kOddsPrefix = "zo-";
+constexpr std::string_view kQuinellaPrefix = "Uo-";
 constexpr std::string_view kOddsExtension = ".jra";
 
 std::string SiblingFileName(const std::string& path, std::string_view newPrefix) {
@@ -33,6 +36,24 @@ bool MatchesOddsFileMask(std::string_view fileName) {
            EqualsIgnoringAsciiCase(fileName.substr(fileName.size() - kOddsExtension.size()), kOddsExtension);
 }
 
+std::optional<OddsFileKind> OddsFileKindOf(std::string_view fileName) {
+    if (MatchesOddsFileMask(fileName)) {
+        return OddsFileKind::WinPlace;
+    }
+    if (fileName.size() >= kOddsPrefix.size() &&
+        EqualsIgnoringAsciiCase(fileName.substr(0, kOddsPrefix.size()), kQuinellaPrefix) &&
+        MatchesOddsFileMask(OddsFileNameOfKind(fileName, OddsFileKind::WinPlace))) {
+        return OddsFileKind::Quinella;
+    }
+    return std::nullopt;
+}
+
+std::string OddsFileNameOfKind(std::string_view oddsFileName, OddsFileKind kind) {
+    std::string name(kind == OddsFileKind::WinPlace ? "Zo-" : kQuinellaPrefix);
+    name += oddsFileName.substr(std::min(oddsFileName.size(), kOddsPrefix.size()));
+    return name;
+}
+
 std::size_t FindOddsPrefix(std::string_view path) {
     std::size_t slash = path.rfind('/');
     std::size_t nameAt = slash == std::string_view::npos ? 0 : slash + 1;
@@ -45,7 +66,7 @@ std::string GetEntryFileName(const std::string& path) {
 }
 
 std::string GetQuinellaFileName(const std::string& path) {
-    return SiblingFileName(path, "Uo-");
+    return SiblingFileName(path, kQuinellaPrefix);
 }
 
 } // namespace velmora

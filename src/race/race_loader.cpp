@@ -6,6 +6,7 @@
 #include "engine/calculation.h"
 #include "patdata/entry_file.h"
 #include "patdata/file_naming.h"
+#include "patdata/pat_file.h"
 #include "patdata/quinella_odds.h"
 #include "patdata/win_place_odds.h"
 #include "sheet/race_sheet.h"
@@ -13,6 +14,8 @@
 #include "shell/services.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 
 namespace velmora {
 namespace {
@@ -45,44 +48,89 @@ bool AcceptRunnerCount(double count, MessageSink& messages) {
     return true;
 }
 
-std::string Trimmed(const std::string& field) {
-    return std::string(TrimSpaces(field));
+// A race's odds files, from disk or from bytes read before: an opener gives
+// the file to read, which a load reads once.
+using FileOpener = std::function<std::unique_ptr<PatFile>()>;
+
+FileOpener OnDisk(const std::string& path) {
+    return [path] { return std::make_unique<PatFile>(path); };
+}
+
+FileOpener InMemory(const std::optional<std::string>& bytes) {
+    return [&bytes] {
+        // No bytes: a file that could not be opened, as an empty path is.
+        return bytes ? std::make_unique<PatFile>(PatFile::Contents{*bytes})
+                     : std::make_unique<PatFile>(std::string());
+    };
 }
 
 // Reads the file into `race`; a failure is reported (after any format message
 // of the reader itself).
-bool ReadRace(const std::string& path, RaceRecord& race, MessageSink& messages) {
-    if (!ReadWinPlaceOdds(path, race, messages)) {
+bool ReadRace(const FileOpener& open, RaceRecord& race, MessageSink& messages) {
+    std::unique_ptr<PatFile> file = open();
+    if (!ReadWinPlaceOdds(*file, race, messages)) {
         ReportReadFailure(messages);
         return false;
     }
     return true;
 }
 
-// The common end of both ways in: names, the race file, the computation.
-void FinishLoad(RaceSheet& sheet, Services& services, const std::string& path) {
-    LoadEntryNames(sheet, path);
-    sheet.sOddsFileName = path;
-    btnCalc_Click(sheet, services);
-}
-
-// Re-read at every calculation so that odds the PAT software updated are
+// Read afresh at every calculation so that odds the PAT software updated are
 // picked up; a race whose quinella odds can't be read is forgotten.
-void ReadRaceQuinellaOdds(RaceSheet& sheet, MessageSink& messages) {
-    if (!ReadQuinellaOdds(GetQuinellaFileName(sheet.sOddsFileName), sheet.tUmaOdds, messages)) {
+void Compute(RaceSheet& sheet, Services& services, const FileOpener& openQuinella) {
+    if (!ComputeRunnerFigures(sheet, services.messages)) {
+        return;
+    }
+    std::unique_ptr<PatFile> file = openQuinella();
+    if (!ReadQuinellaOdds(*file, sheet.tUmaOdds, services.messages)) {
         sheet.sOddsFileName.clear();
     }
+    ComputeRecommendations(sheet, services.messages);
+    ShowRandomRemark(sheet, services.remarks, services.random, services.clock);
+}
+
+// The common end of both ways in: names, the race file, the computation.
+void FinishLoad(RaceSheet& sheet, Services& services, const std::string& path,
+                const FileOpener& openQuinella) {
+    LoadEntryNames(sheet, path);
+    sheet.sOddsFileName = path;
+    Compute(sheet, services, openQuinella);
+}
+
+// The file browser's way in: a race refused on the sheet leaves it cleared.
+void LoadSelected(RaceSheet& sheet, Services& services, const std::string& path, const FileOpener& openRace,
+                  const FileOpener& openQuinella) {
+    RaceRecord race;
+    if (!ReadRace(openRace, race, services.messages)) {
+        return;
+    }
+    if (!FillSheetFromRace(sheet, race, services.messages)) {
+        return;
+    }
+    FinishLoad(sheet, services, path, openQuinella);
+}
+
+// The open command's way in: a race it can't take leaves the sheet as it was.
+void LoadOpened(RaceSheet& sheet, Services& services, const std::string& path, const FileOpener& openRace,
+                const FileOpener& openQuinella) {
+    RaceRecord race;
+    if (!ReadRace(openRace, race, services.messages)) {
+        return;
+    }
+    // Refused before the sheet is touched, so that it stays as it was.
+    if (!AcceptRunnerCount(RunnerCountValue(race), services.messages)) {
+        return;
+    }
+    if (!FillSheetFromRace(sheet, race, services.messages)) {
+        return;
+    }
+    FinishLoad(sheet, services, path, openQuinella);
 }
 
 } // namespace
 
 void btnCalc_Click(RaceSheet& sheet, Services& services) {
-    if (!ComputeRunnerFigures(sheet, services.messages)) {
-        return;
-    }
-    ReadRaceQuinellaOdds(sheet, services.messages);
-    ComputeRecommendations(sheet, services.messages);
-    ShowRandomRemark(sheet, services.remarks, services.random, services.clock);
+    Compute(sheet, services, OnDisk(GetQuinellaFileName(sheet.sOddsFileName)));
 }
 
 bool FillSheetFromRace(RaceSheet& sheet, const RaceRecord& race, MessageSink& messages) {
@@ -122,32 +170,27 @@ void SetHorseNames(RaceSheet& sheet, const EntryRecord& entries) {
 }
 
 void UpdateFormFromSelection(RaceSheet& sheet, Services& services, const std::string& sFileName) {
-    RaceRecord race;
-    if (!ReadRace(sFileName, race, services.messages)) {
-        return;
-    }
-    if (!FillSheetFromRace(sheet, race, services.messages)) {
-        return;
-    }
-    FinishLoad(sheet, services, sFileName);
+    LoadSelected(sheet, services, sFileName, OnDisk(sFileName), OnDisk(GetQuinellaFileName(sFileName)));
 }
 
 void OpenOddsFile(RaceSheet& sheet, Services& services, const std::string& chosenPath) {
     if (chosenPath.empty()) {
         return;
     }
-    RaceRecord race;
-    if (!ReadRace(chosenPath, race, services.messages)) {
+    LoadOpened(sheet, services, chosenPath, OnDisk(chosenPath), OnDisk(GetQuinellaFileName(chosenPath)));
+}
+
+void UpdateFormFromBytes(RaceSheet& sheet, Services& services, const std::string& oddsPath,
+                         const RaceOddsBytes& bytes) {
+    LoadSelected(sheet, services, oddsPath, InMemory(bytes.winPlace), InMemory(bytes.quinella));
+}
+
+void OpenOddsFileFromBytes(RaceSheet& sheet, Services& services, const std::string& oddsPath,
+                           const RaceOddsBytes& bytes) {
+    if (oddsPath.empty()) {
         return;
     }
-    // Refused before the sheet is touched, so that it stays as it was.
-    if (!AcceptRunnerCount(RunnerCountValue(race), services.messages)) {
-        return;
-    }
-    if (!FillSheetFromRace(sheet, race, services.messages)) {
-        return;
-    }
-    FinishLoad(sheet, services, chosenPath);
+    LoadOpened(sheet, services, oddsPath, InMemory(bytes.winPlace), InMemory(bytes.quinella));
 }
 
 } // namespace velmora

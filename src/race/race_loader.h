@@ -3,6 +3,7 @@
 #include "common/messages.h"
 #include "patdata/records.h"
 
+#include <optional>
 #include <string>
 
 namespace velmora {
@@ -34,6 +35,21 @@ void SetHorseNames(RaceSheet& sheet, const EntryRecord& entries);
 
 // Loads the race of a win/place odds file chosen in the file browser and computes it.
 void UpdateFormFromSelection(RaceSheet& sheet, Services& services, const std::string& sFileName);
+
+// A race's two odds files as read once: the bytes of each, or nothing for a
+// file that could not be read. Loading from them reads neither file again,
+// so that what is checked, shown and recorded is one version.
+struct RaceOddsBytes {
+    std::optional<std::string> winPlace;
+    std::optional<std::string> quinella;
+};
+
+// UpdateFormFromSelection and OpenOddsFile over bytes already read; the
+// entry file's names are still read from beside `oddsPath`.
+void UpdateFormFromBytes(RaceSheet& sheet, Services& services, const std::string& oddsPath,
+                         const RaceOddsBytes& bytes);
+void OpenOddsFileFromBytes(RaceSheet& sheet, Services& services, const std::string& oddsPath,
+                           const RaceOddsBytes& bytes);
 
 // The file-open command once its dialog has returned `chosenPath` (empty when
 // cancelled): like UpdateFormFromSelection, but a race it can't take leaves the

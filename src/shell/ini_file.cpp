@@ -15,12 +15,7 @@ constexpr std::size_t kMaxValueBytes = 1023;
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 std::string_view TrimBlanks(std::string_view s) {
-    std::size_t first = s.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    std::size_t last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
+    return TrimCharacters(s, " \t\r");
 }
 
 std::string_view StripQuotes(std::string_view value) {

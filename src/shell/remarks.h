@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/clock.h"
 #include "common/random.h"
 
 #include <string>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/clock.h"
 #include "common/messages.h"
 #include "common/random.h"
 #include "settings/settings_store.h"

@@ -14,7 +14,7 @@ QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString Trimmed(std::string_view text) {
+QString TrimmedText(std::string_view text) {
     return Q(TrimSpaces(text));
 }
 
@@ -33,7 +33,7 @@ qsizetype RaceNumberEnd(const QString& line) {
 }
 
 QString RaceLine(const BacktestRace& race) {
-    return Trimmed(race.raceLine);
+    return TrimmedText(race.raceLine);
 }
 
 QString HitMark(const BacktestPair& pair) {
@@ -97,7 +97,7 @@ QString RaceNameText(const BacktestRace& race) {
 QString PairsWithMarks(const BacktestRace& race) {
     QStringList texts;
     for (const BacktestPair& pair : race.pairs) {
-        QString text = Trimmed(pair.pair).remove(u' ');
+        QString text = TrimmedText(pair.pair).remove(u' ');
         texts.append(pair.refunded ? u'(' + text + u')' : text + HitMark(pair));
     }
     return texts.join(u' ');
@@ -257,8 +257,8 @@ QVariant BacktestRaceModel::SortKey(const BacktestRace& race, int row, int colum
 QString BacktestRaceModel::PairsToolTip(const BacktestRace& race) const {
     QStringList lines;
     for (const BacktestPair& pair : race.pairs) {
-        QString line = Q(pair.pair) + QStringLiteral("  馬連 ") + Trimmed(pair.quinellaOdds) +
-                       QStringLiteral("  ﾜｲﾄﾞ ") + Trimmed(pair.wideOdds).remove(u' ');
+        QString line = Q(pair.pair) + QStringLiteral("  馬連 ") + TrimmedText(pair.quinellaOdds) +
+                       QStringLiteral("  ﾜｲﾄﾞ ") + TrimmedText(pair.wideOdds).remove(u' ');
         if (pair.refunded) {
             line += QStringLiteral("  返還");
         }

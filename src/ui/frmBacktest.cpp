@@ -117,12 +117,6 @@ QChart* ReturnRateChart(const QString& title, const std::map<std::string, Tally>
     return chart;
 }
 
-void ReplaceChart(QChartView* view, QChart* chart) {
-    QChart* old = view->chart();
-    view->setChart(chart);
-    delete old;
-}
-
 // What the status line says of a run; nothing before the first one.
 std::optional<QString> StatusText(const BacktestRun& run) {
     switch (run.CurrentState()) {

@@ -231,7 +231,7 @@ QString ListFontFamily() {
 frmMain::frmMain(SettingsStore& settings, const RemarkList& remarks, OddsRecorder& recorder, QWidget* parent)
     : QMainWindow(parent), settings_(settings), seams_(DesktopSeams::Interactive()), messages_(seams_, this),
       sheet_(settings), services_{settings, messages_, random_, clock_, remarks},
-      follow_(sheet_, services_, recorder, followClock_), twips_(Twips::ForScreen()),
+      follow_(sheet_, services_, recorder, clock_), twips_(Twips::ForScreen()),
       placement_(settings, kSection, {kDefaultPosition, kDefaultPosition}) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Velmora"));

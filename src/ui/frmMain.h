@@ -1,8 +1,9 @@
 #pragma once
 
+#include "common/clock.h"
 #include "common/random.h"
+#include "follow/race_follow.h"
 #include "history/odds_recorder.h"
-#include "race/race_follow.h"
 #include "settings/settings_store.h"
 #include "sheet/race_sheet.h"
 #include "shell/remarks.h"
@@ -123,7 +124,6 @@ private:
     QtMessageSink messages_;
     StandardRandomSource random_;
     SystemClock clock_;
-    LocalFollowClock followClock_;
     RaceSheet sheet_;
     Services services_;
     RaceFollow follow_;

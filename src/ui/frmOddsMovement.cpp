@@ -130,12 +130,6 @@ QChart* SupportChart(const OddsMovement* movement, const std::set<int>& numbers)
     return chart;
 }
 
-void ReplaceChart(QChartView* view, QChart* chart) {
-    QChart* old = view->chart();
-    view->setChart(chart);
-    delete old;
-}
-
 } // namespace
 
 frmOddsMovement::frmOddsMovement(SettingsStore& settings, const RaceSheet& sheet, HistorySource history,

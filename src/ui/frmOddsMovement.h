@@ -1,7 +1,7 @@
 #pragma once
 
 #include "history/history_store.h"
-#include "race/odds_movement.h"
+#include "movement/odds_movement.h"
 #include "settings/settings_store.h"
 #include "ui/twips.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "race/odds_movement.h"
+#include "movement/odds_movement.h"
 
 #include <QAbstractTableModel>
 #include <QString>

@@ -1,5 +1,6 @@
 #include "ui/sheet_widgets.h"
 
+#include <QChartView>
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QPainter>
@@ -63,6 +64,12 @@ void StyleGrid(QTableView* grid) {
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setWordWrap(false);
     grid->setTextElideMode(Qt::ElideRight);
+}
+
+void ReplaceChart(QChartView* view, QChart* chart) {
+    QChart* old = view->chart();
+    view->setChart(chart);
+    delete old;
 }
 
 } // namespace velmora

@@ -3,6 +3,8 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 
+class QChart;
+class QChartView;
 class QTableView;
 
 namespace velmora {
@@ -37,6 +39,10 @@ QString WithYenSign(const QString& text);
 // Grids that look like the file browser's: no row header, tight rows,
 // left-aligned captions, whole rows selected, nothing editable.
 void StyleGrid(QTableView* grid);
+
+// Shows a new chart in the view and deletes the one it showed: a view owns
+// its chart only until it is given another.
+void ReplaceChart(QChartView* view, QChart* chart);
 
 // A push button that Enter does not press unless it has the focus.
 QPushButton* CommandButton(const char* name, const QString& caption, QWidget* parent);

@@ -29,8 +29,6 @@ public:
     // Removes and returns every waiting file, due or not.
     std::vector<std::string> TakeAll();
 
-    std::size_t Size() const { return order_.size(); }
-
 private:
     struct Entry {
         std::string name;

@@ -54,10 +54,6 @@ bool IsMissing(int error) {
     return error == ENOENT || error == ENOTDIR;
 }
 
-std::string Trimmed(const std::string& text) {
-    return std::string(TrimSpaces(text));
-}
-
 bool IsDirectory(const fs::path& path) {
     std::error_code error;
     return fs::is_directory(path, error);
@@ -75,7 +71,7 @@ std::string ReadError(const std::string& path) {
 
 } // namespace
 
-FolderFollower::FolderFollower(const std::string& folder, OddsRecorder& recorder, const WatchClock& clock,
+FolderFollower::FolderFollower(const std::string& folder, OddsRecorder& recorder, const Clock& clock,
                                WatchSink& sink)
     : folder_(NormalFolder(folder)), recorder_(recorder), clock_(clock), sink_(sink) {}
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "common/clock.h"
 #include "history/odds_recorder.h"
 #include "watch/debounce_queue.h"
 #include "watch/inotify.h"
 #include "watch/odds_version.h"
-#include "watch/watch_clock.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -78,8 +78,7 @@ public:
     static constexpr std::int64_t kFirstRetryMs = 1000;
     static constexpr std::int64_t kLongestRetryMs = 30000;
 
-    FolderFollower(const std::string& folder, OddsRecorder& recorder, const WatchClock& clock,
-                   WatchSink& sink);
+    FolderFollower(const std::string& folder, OddsRecorder& recorder, const Clock& clock, WatchSink& sink);
 
     // Starts watching and records every race file in the folder now, without
     // reporting them. A folder that can't be watched yet is waited for. False,
@@ -103,7 +102,6 @@ public:
     const std::filesystem::path& Folder() const { return folder_; }
     // False while the folder is missing or can't be watched.
     bool IsFollowingFolder() const { return folderWatch_ >= 0; }
-    std::size_t WaitingCount() const { return waiting_.Size(); }
     std::size_t KnownFileCount() const { return versions_.size(); }
     // Versions seen since the start, the silent ones included, that the
     // history does not hold: refused each time they were handed in.
@@ -140,7 +138,7 @@ private:
 
     std::filesystem::path folder_;
     OddsRecorder& recorder_;
-    const WatchClock& clock_;
+    const Clock& clock_;
     WatchSink& sink_;
     Inotify inotify_;
     int folderWatch_ = -1;

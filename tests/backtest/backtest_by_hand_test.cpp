@@ -2,6 +2,7 @@
 #include "backtest/backtest.h"
 #include "backtest/backtest_fixtures.h"
 #include "backtest/backtest_run.h"
+#include "common/clock.h"
 #include "common/messages.h"
 #include "common/random.h"
 #include "common/text.h"

@@ -1,5 +1,5 @@
 #include "backtest/backtest.h"
-#include "backtest/backtest_arguments.h"
+#include "backtest/backtest_formats.h"
 #include "backtest/backtest_output.h"
 #include "backtest/backtest_run.h"
 #include "backtest/csv_reader.h"
@@ -150,37 +150,6 @@ TEST_F(BacktestFolder, CsvParsesBackToTheRecordedPairs) {
     }
     EXPECT_EQ(line, records.size());
     EXPECT_EQ(line, 1U + 13U);
-}
-
-TEST(BacktestArguments, ParsesFormatsAndFolder) {
-    struct Case {
-        std::vector<std::string> args;
-        BacktestFormat format;
-        std::string folder;
-        bool error;
-    };
-    for (const Case& c : std::vector<Case>{
-             {{}, BacktestFormat::Report, "", false},
-             {{"--json", "/pat"}, BacktestFormat::Json, "/pat", false},
-             {{"/pat", "--csv"}, BacktestFormat::Csv, "/pat", false},
-             {{"--csv", "--csv"}, BacktestFormat::Csv, "", false},
-             {{"--", "--json"}, BacktestFormat::Report, "--json", false},
-             {{"--json", "--csv"}, BacktestFormat::Report, "", true},
-             {{"--bom", "--csv", "/pat"}, BacktestFormat::CsvWithByteOrderMark, "/pat", false},
-             {{"--csv", "/pat", "--bom"}, BacktestFormat::CsvWithByteOrderMark, "/pat", false},
-             {{"--bom"}, BacktestFormat::Report, "", true},
-             {{"--json", "--bom"}, BacktestFormat::Report, "", true},
-             {{"--jsn"}, BacktestFormat::Report, "", true},
-             {{"a", "b"}, BacktestFormat::Report, "", true},
-             {{""}, BacktestFormat::Report, "", true},
-         }) {
-        BacktestArguments parsed = ParseBacktestArguments(c.args);
-        EXPECT_EQ(!parsed.error.empty(), c.error) << testing::PrintToString(c.args);
-        if (!c.error) {
-            EXPECT_EQ(parsed.format, c.format) << testing::PrintToString(c.args);
-            EXPECT_EQ(parsed.folder, c.folder);
-        }
-    }
 }
 
 ResultIndex IndexOf(const fs::path& folder) {

@@ -1,8 +1,8 @@
 // The back-test's split by the win-1 runner's support movement, read from an
 // odds history, and by anomaly marks on the recommended pairs.
 #include "backtest/backtest.h"
-#include "backtest/backtest_arguments.h"
 #include "backtest/backtest_fixtures.h"
+#include "backtest/backtest_formats.h"
 #include "backtest/backtest_output.h"
 #include "backtest/backtest_run.h"
 #include "common/json.h"

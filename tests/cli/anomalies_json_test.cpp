@@ -2,6 +2,7 @@
 #include "common/json.h"
 #include "pat_fixture.h"
 #include "settings/settings_ops.h"
+#include "support/manual_clock.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,9 @@
 namespace velmora::cli {
 namespace {
 
-class NoClock : public Clock {
+class NoClock : public test::ManualClock {
 public:
-    std::uint64_t Ticks() const override { return 7; }
+    NoClock() { ticks = 7; }
 };
 
 // Eight runners whose place popularity follows the win popularity, except

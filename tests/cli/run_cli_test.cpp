@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "common/json.h"
 #include "settings/settings_ops.h"
+#include "support/manual_clock.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 
@@ -19,9 +20,9 @@ namespace {
 
 const std::string kSamplePat = std::string(VELMORA_SOURCE_DIR) + "/samples/pat";
 
-class FixedClock : public Clock {
+class FixedClock : public test::ManualClock {
 public:
-    std::uint64_t Ticks() const override { return 42; }
+    FixedClock() { ticks = 42; }
 };
 
 std::string Rows(int count, const std::string& line) {

@@ -4,7 +4,7 @@
 #include "history/history_store.h"
 #include "process.h"
 #include "support/temp_dir.h"
-#include "watch/race_versions.h"
+#include "support/watched_race.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "common/clock.h"
 #include "common/messages.h"
 #include "common/random.h"
 #include "settings/settings_store.h"
 #include "sheet/race_sheet.h"
 #include "shell/remarks.h"
 #include "shell/services.h"
+#include "support/manual_clock.h"
 
 #include <array>
 #include <cstdint>
@@ -22,10 +24,9 @@ public:
     std::vector<std::uint64_t> seeds;
 };
 
-class SteadyClock : public Clock {
+class SteadyClock : public ManualClock {
 public:
-    std::uint64_t Ticks() const override { return ticks; }
-    std::uint64_t ticks = 4242;
+    SteadyClock() { ticks = 4242; }
 };
 
 // Win odds, lower and upper place odds of one runner row, as typed.

@@ -28,6 +28,21 @@ TEST(FormatPair, EqualNumbersAreReportedAndStillFormatted) {
     EXPECT_EQ(messages.messages[0], (Message{kSameRunnerMessage, kAppTitle, MessageIcon::None}));
 }
 
+TEST(ParsePair, ReadsBackEveryPairFormatPairWritesAndNothingElse) {
+    RecordingMessageSink messages;
+    for (int a = 1; a <= 18; ++a) {
+        for (int b = a + 1; b <= 18; ++b) {
+            EXPECT_EQ(ParsePair(FormatPair(b, a, messages)), (RunnerPair{a, b}));
+        }
+    }
+    // A result mark after the pair is not read.
+    EXPECT_EQ(ParsePair("12-13◎"), (RunnerPair{12, 13}));
+    for (const char* line :
+         {"", "ﾚｰｽ結果は", " 3- 3", " 5- 3", " 0- 4", "19-20", " 3+12", "3-12", " 3-1", "a3-12"}) {
+        EXPECT_FALSE(ParsePair(line)) << line;
+    }
+}
+
 TEST(IsPairListed, MatchesWholeLinesExactly) {
     test::EngineHarness h;
     h.sheet.AddItem(SheetList::Result, " 3- 5");

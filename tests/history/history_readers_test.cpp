@@ -169,6 +169,25 @@ TEST_F(HistoryReaderTest, FindsTheRaceAFileTimeBelongsToWithinAWeekToTheMillisec
     EXPECT_TRUE(store.FindRace(path, future.modifiedMs + kRaceGapMs));
 }
 
+// Written out, not taken from the rule: a week is seven days, so a version
+// eight days on starts a race of its own and one six days on does not.
+TEST_F(HistoryReaderTest, AWeekIsSevenDaysToTheMillisecond) {
+    HistoryStore store(databasePath);
+    const SeenFile raceDay = At(OddsVersion(pat.path(), 1, 0), test::MinutesIntoRaceDay(0));
+    ASSERT_EQ(store.Record(raceDay), RecordOutcome::Added);
+    const std::int64_t sevenDaysMs = 604'800'000;
+    EXPECT_TRUE(store.FindRace(raceDay.path, raceDay.modifiedMs + sevenDaysMs));
+    EXPECT_FALSE(store.FindRace(raceDay.path, raceDay.modifiedMs + sevenDaysMs + 1));
+    EXPECT_FALSE(store.FindRace(raceDay.path, raceDay.modifiedMs - sevenDaysMs - 1));
+
+    ASSERT_EQ(store.Record(At(OddsVersion(pat.path(), 1, 1), raceDay.modifiedMs + 6 * 86'400'000LL)),
+              RecordOutcome::Added);
+    ASSERT_EQ(store.Record(At(OddsVersion(pat.path(), 1, 2), raceDay.modifiedMs + 14 * 86'400'000LL)),
+              RecordOutcome::Added);
+    EXPECT_EQ(store.FindRace(raceDay.path, raceDay.modifiedMs)->versionCount, 2);
+    EXPECT_EQ(store.FindRace(raceDay.path, std::nullopt)->versionCount, 1);
+}
+
 TEST_F(HistoryReaderTest, TimesBeyondAHundredYearsAreNeitherRecordedNorRead) {
     HistoryStore store(databasePath);
     for (const std::int64_t time : {kLatest, kEarliest, kMaxPlausibleTimeMs + 1}) {

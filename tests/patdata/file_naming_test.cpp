@@ -25,6 +25,25 @@ TEST(FileNaming, MatchesTheOddsFileMaskWithoutRegardToAsciiCase) {
     }
 }
 
+TEST(FileNaming, OnlyWinPlaceAndQuinellaOddsFilesAreOddsFiles) {
+    EXPECT_EQ(OddsFileKindOf("Zo-06050211.jra"), OddsFileKind::WinPlace);
+    EXPECT_EQ(OddsFileKindOf("zo-06050211.JRA"), OddsFileKind::WinPlace);
+    EXPECT_EQ(OddsFileKindOf("Uo-06050211.jra"), OddsFileKind::Quinella);
+    EXPECT_EQ(OddsFileKindOf("uO-06050211.Jra"), OddsFileKind::Quinella);
+    for (const char* other :
+         {"De-06050211.jra", "Ks-0000605.jra", "Uo-06050211.jra.tmp", "Uo-", "Zo-1.txt"}) {
+        EXPECT_FALSE(OddsFileKindOf(other)) << other;
+    }
+}
+
+TEST(FileNaming, EitherOddsFileNamesTheOtherInOneSpelling) {
+    for (const char* name : {"Zo-06050211.jra", "zo-06050211.jra", "uO-06050211.jra"}) {
+        EXPECT_EQ(OddsFileNameOfKind(name, OddsFileKind::WinPlace), "Zo-06050211.jra") << name;
+        EXPECT_EQ(OddsFileNameOfKind(name, OddsFileKind::Quinella), "Uo-06050211.jra") << name;
+    }
+    EXPECT_EQ(OddsFileNameOfKind("Zo", OddsFileKind::Quinella), "Uo-");
+}
+
 TEST(FileNaming, ReplacesOnlyTheFirstZoOfTheFileNameNeverOfAFolder) {
     struct Case {
         const char* path;

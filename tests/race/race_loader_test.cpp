@@ -3,9 +3,12 @@
 #include "common/text.h"
 #include "engine/calculation.h"
 #include "engine/worked_pat_race.h"
+#include "patdata/file_naming.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 namespace velmora {
 namespace {
@@ -271,6 +274,53 @@ TEST_F(RaceLoaderTest, ARaceFileWithoutOddsForARunnerIsLoadedAndRefusedByBothPat
         EXPECT_EQ(h.sheet.Text(Column::TanPopular, 1), "");
         EXPECT_EQ(h.sheet.Items(SheetList::Result), Texts{});
     }
+}
+
+// Everything the sheet shows after a load, for comparing two loads.
+std::vector<std::string> Shown(const RaceSheet& sheet) {
+    std::vector<std::string> shown = {sheet.Kaisai(), sheet.RaceName(), sheet.HorseNumText(),
+                                      sheet.sOddsFileName, sheet.StatusText()};
+    for (int row = 1; row <= kMaxRunners; ++row) {
+        for (int column = 0; column < kColumnCount; ++column) {
+            shown.push_back(sheet.Text(static_cast<Column>(column), row));
+        }
+    }
+    for (int list = 0; list < kListCount; ++list) {
+        const auto& items = sheet.Items(static_cast<SheetList>(list));
+        shown.insert(shown.end(), items.begin(), items.end());
+    }
+    return shown;
+}
+
+TEST_F(RaceLoaderTest, LoadingFromBytesReadOnceShowsWhatLoadingFromDiskShows) {
+    patfixture::Race race = test::WorkedPatRace();
+    const std::string path = WriteRace(race);
+    RaceOddsBytes bytes{patfixture::WinPlaceOddsBytes(race), patfixture::QuinellaOddsBytes(race)};
+    const auto loadBoth = [&](const RaceOddsBytes& given) {
+        test::EngineHarness disk;
+        test::EngineHarness read;
+        UpdateFormFromSelection(disk.sheet, disk.services, path);
+        UpdateFormFromBytes(read.sheet, read.services, path, given);
+        EXPECT_EQ(Shown(read.sheet), Shown(disk.sheet));
+        EXPECT_EQ(read.messages.messages, disk.messages.messages);
+        return Shown(read.sheet);
+    };
+    EXPECT_EQ(loadBoth(bytes)[3], path);
+
+    // Without its quinella file the race is computed bare and forgotten either way.
+    std::filesystem::remove(GetQuinellaFileName(path));
+    bytes.quinella.reset();
+    EXPECT_EQ(loadBoth(bytes)[3], "");
+    // Without its odds file it is a failed read either way.
+    std::filesystem::remove(path);
+    bytes.winPlace.reset();
+    loadBoth(bytes);
+    // The open command's refusal of a short race leaves the sheet as it was.
+    race.runners.resize(7);
+    FillSheetByHand();
+    OpenOddsFileFromBytes(h.sheet, h.services, path, {patfixture::WinPlaceOddsBytes(race), std::nullopt});
+    EXPECT_EQ(h.messages.messages, (std::vector<Message>{kTooSmall}));
+    ExpectSheetByHand();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "sheet/race_sheet.h"
 #include "shell/ini_file.h"
 #include "shell/remarks.h"
+#include "support/manual_clock.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -105,10 +106,11 @@ private:
     std::size_t next_ = 0;
 };
 
-class FixedClock : public Clock {
+// Ticks on at every reading.
+class FixedClock : public test::ManualClock {
 public:
-    std::uint64_t Ticks() const override { return ++ticks; }
-    mutable std::uint64_t ticks = 100;
+    std::uint64_t Ticks() const override { return ++counted; }
+    mutable std::uint64_t counted = 100;
 };
 
 TEST(ShowRandomRemark, ReseedsFromTheClockAndMapsTheDrawOntoTheList) {

@@ -2,7 +2,7 @@
 // descriptions, and a plausible day to replay: several races spread from the
 // morning into the afternoon, each with its versions before its post time.
 
-#include "race_versions.h"
+#include "market_versions.h"
 
 #include "support/temp_dir.h"
 

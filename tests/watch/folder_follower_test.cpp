@@ -1,5 +1,6 @@
+#include "support/manual_clock.h"
+#include "support/watched_race.h"
 #include "watch/folder_follower.h"
-#include "watch/race_versions.h"
 
 #include "support/recording_recorder.h"
 #include "support/temp_dir.h"
@@ -21,7 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using patfixture::Race;
 
-class ManualClock : public WatchClock {
+// Wall time moves with the steady time.
+class ManualClock : public test::ManualClock {
 public:
     std::int64_t SteadyMs() const override { return steady; }
     std::int64_t WallMs() const override { return 1'765'000'000'000 + steady; }

@@ -1,5 +1,5 @@
+#include "support/watched_race.h"
 #include "watch/follow_loop.h"
-#include "watch/race_versions.h"
 
 #include "support/temp_dir.h"
 
@@ -66,7 +66,7 @@ TEST(FollowLoop, RecordsEveryVersionWrittenOverTimeAndEndsWhenTold) {
     test::ReplaceByRename(dir.path(), patfixture::OddsFileName(race), patfixture::WinPlaceOddsBytes(race));
     CountingRecorder recorder;
     CountingSink sink;
-    SystemWatchClock clock;
+    SystemClock clock;
     FolderFollower follower(dir.path().string(), recorder, clock, sink);
     std::string error;
     ASSERT_TRUE(follower.Start(error)) << error;
@@ -103,7 +103,7 @@ TEST(FollowLoop, AClosedSinkEndsTheLoopWithEveryWaitingVersionRecordedAndNoMoreR
     test::TempDir dir;
     CountingRecorder recorder;
     ClosingSink sink;
-    SystemWatchClock clock;
+    SystemClock clock;
     FolderFollower follower(dir.path().string(), recorder, clock, sink);
     std::string error;
     ASSERT_TRUE(follower.Start(error)) << error;

@@ -1,5 +1,5 @@
+#include "support/watched_race.h"
 #include "watch/odds_version.h"
-#include "watch/race_versions.h"
 
 #include <gtest/gtest.h>
 
@@ -20,17 +20,6 @@ VersionFingerprint QuinellaVersion(const Race& race) {
     auto parsed = ParseOddsFile(OddsFileKind::Quinella, patfixture::QuinellaOddsBytes(race), messages);
     EXPECT_TRUE(parsed.has_value());
     return parsed ? parsed->version : VersionFingerprint{};
-}
-
-TEST(OddsFileKind, OnlyWinPlaceAndQuinellaOddsFilesAreFollowed) {
-    EXPECT_EQ(OddsFileKindOf("Zo-06050211.jra"), OddsFileKind::WinPlace);
-    EXPECT_EQ(OddsFileKindOf("zo-06050211.JRA"), OddsFileKind::WinPlace);
-    EXPECT_EQ(OddsFileKindOf("Uo-06050211.jra"), OddsFileKind::Quinella);
-    EXPECT_EQ(OddsFileKindOf("uO-06050211.Jra"), OddsFileKind::Quinella);
-    for (const char* other :
-         {"De-06050211.jra", "Ks-0000605.jra", "Uo-06050211.jra.tmp", "Uo-", "Zo-1.txt"}) {
-        EXPECT_FALSE(OddsFileKindOf(other)) << other;
-    }
 }
 
 TEST(ChangedRunners, NamesExactlyTheRunnersWhoseWinOrPlaceOddsMoved) {

@@ -3,8 +3,8 @@
 // race day: every version of every race below FOLDER/versions/HHMMSS/. Every
 // description is read and checked first, so a faulty one leaves the folder untouched.
 
+#include "market_versions.h"
 #include "pat_fixture.h"
-#include "race_versions.h"
 
 #include <cstring>
 #include <fstream>

@@ -1,6 +1,7 @@
-#include "race/odds_movement.h"
+#include "movement/odds_movement.h"
 
-#include "race/race_versions.h"
+#include "engine/recommendations.h"
+#include "movement/version_figures.h"
 #include "sheet/race_sheet.h"
 
 #include <algorithm>
@@ -28,29 +29,7 @@ std::string PairMark(const RecommendedPair& pair) {
     return mark;
 }
 
-// A number of one or two digits, right-aligned in two characters.
-std::optional<int> TwoCharacterNumber(const std::string& text) {
-    if (text.size() != 2 || !std::isdigit(static_cast<unsigned char>(text[1])) ||
-        !(text[0] == ' ' || std::isdigit(static_cast<unsigned char>(text[0])))) {
-        return std::nullopt;
-    }
-    const int number = text[0] == ' ' ? text[1] - '0' : (text[0] - '0') * 10 + (text[1] - '0');
-    return number >= 1 && number <= kMaxRunners ? std::optional<int>(number) : std::nullopt;
-}
-
 } // namespace
-
-std::optional<std::pair<int, int>> PairOfLine(const std::string& line) {
-    if (line.size() < 5 || line[2] != '-') {
-        return std::nullopt;
-    }
-    const auto a = TwoCharacterNumber(line.substr(0, 2));
-    const auto b = TwoCharacterNumber(line.substr(3, 2));
-    if (!a || !b || *a >= *b) {
-        return std::nullopt;
-    }
-    return std::make_pair(*a, *b);
-}
 
 std::vector<OddsVersion> HeldVersionsOf(HistoryStore* store, const std::string& oddsPath) {
     if (store == nullptr || !store->IsAvailable() || oddsPath.empty()) {
@@ -90,7 +69,7 @@ void OddsMovement::ReadVersions(const std::vector<OddsVersion>& held, const std:
 
 void OddsMovement::ReadRecommendedPairs(const RaceSheet& sheet) {
     for (const std::string& line : sheet.Items(SheetList::Result)) {
-        if (const auto pair = PairOfLine(line)) {
+        if (const auto pair = ParsePair(line)) {
             RecommendedPair recommended;
             recommended.a = pair->first;
             recommended.b = pair->second;

@@ -1,4 +1,4 @@
-#include "race/race_versions.h"
+#include "movement/version_figures.h"
 
 #include "race/race_figures_of.h"
 

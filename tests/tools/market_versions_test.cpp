@@ -1,7 +1,7 @@
 // Successive versions of a race: as many as asked, in time order, the money
 // moving the way the plan says, and every version a set of files the readers take.
 
-#include "race_versions.h"
+#include "market_versions.h"
 
 #include "common/conversions.h"
 #include "common/messages.h"

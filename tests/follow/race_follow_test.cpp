@@ -1,23 +1,38 @@
-#include "race/race_follow.h"
+#include "follow/race_follow.h"
 
 #include "engine/worked_pat_race.h"
 #include "patdata/file_naming.h"
 #include "race/race_loader.h"
 #include "results/result_display.h"
+#include "support/manual_clock.h"
 #include "support/recording_recorder.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
+#include <functional>
 
 namespace velmora {
 namespace {
 
-class FixedFollowClock : public FollowClock {
+// The wall time of a time of day on the race day, in the local zone.
+std::int64_t RaceDayMs(int hour, int minute, int second) {
+    std::tm local{};
+    local.tm_year = 2025 - 1900;
+    local.tm_mon = 11;
+    local.tm_mday = 6;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    return static_cast<std::int64_t>(std::mktime(&local)) * 1000 + 250;
+}
+
+class FixedFollowClock : public test::ManualClock {
 public:
-    FollowTime Now() const override { return time; }
-    FollowTime time{1'765'000'000'000, 9, 5, 7};
+    FixedFollowClock() { wallMs = RaceDayMs(9, 5, 7); }
 };
 
 // Runs the follower from inside a message box, as a window's timer would.
@@ -69,7 +84,7 @@ TEST_F(RaceFollowTest, ARewrittenRaceIsReloadedAndEveryVersionRecorded) {
     EXPECT_EQ(follow.FilesSettled(), FollowStep::Nothing);
 
     Write(WithFirstOdds("7.7"));
-    clock.time = {1'765'000'060'000, 14, 30, 2};
+    clock.wallMs = RaceDayMs(14, 30, 2);
     EXPECT_EQ(follow.FilesSettled(), FollowStep::Reloaded);
     EXPECT_EQ(h.sheet.Text(Column::TanOdds, 1), "7.7");
     EXPECT_FALSE(h.sheet.Text(Column::TanPopular, 1).empty()) << "recomputed as a load does";
@@ -79,6 +94,44 @@ TEST_F(RaceFollowTest, ARewrittenRaceIsReloadedAndEveryVersionRecorded) {
     EXPECT_EQ(recorder.Versions(path).size(), 2u);
     EXPECT_EQ(recorder.Versions(GetQuinellaFileName(path)).size(), 1u);
     EXPECT_TRUE(h.messages.messages.empty());
+}
+
+// Hands the history each version, and lets PAT write a new one the first time.
+class WritingRecorder : public test::RecordingRecorder {
+public:
+    RecordOutcome Record(const SeenFile& file) override {
+        if (writeOnce) {
+            std::function<void()> write = std::move(writeOnce);
+            writeOnce = nullptr;
+            write();
+        }
+        return RecordingRecorder::Record(file);
+    }
+    std::function<void()> writeOnce;
+};
+
+// PAT may write while a version is being taken in: the history holds the
+// version the sheet shows, and the write is the next version.
+TEST_F(RaceFollowTest, WhatIsShownIsWhatIsRecordedWhateverIsWrittenMeanwhile) {
+    WritingRecorder history;
+    RaceFollow watched(h.sheet, h.services, history, clock);
+    const patfixture::Race shown = WithFirstOdds("7.7");
+    patfixture::Race meanwhile = WithFirstOdds("9.9");
+    meanwhile.pairs[{1, 2}] = {"99.9", "40.0", "45.0"};
+    ASSERT_NE(patfixture::QuinellaOddsBytes(shown), patfixture::QuinellaOddsBytes(meanwhile));
+    watched.LoadSelection(path);
+
+    Write(shown);
+    history.writeOnce = [&] { Write(meanwhile); };
+    EXPECT_EQ(watched.FilesSettled(), FollowStep::Reloaded);
+    EXPECT_EQ(h.sheet.Text(Column::TanOdds, 1), "7.7");
+    const std::string quinellaPath = GetQuinellaFileName(path);
+    EXPECT_EQ(history.Versions(path).back(), patfixture::WinPlaceOddsBytes(shown));
+    EXPECT_EQ(history.Versions(quinellaPath).back(), patfixture::QuinellaOddsBytes(shown));
+
+    EXPECT_EQ(watched.FilesSettled(), FollowStep::Reloaded);
+    EXPECT_EQ(h.sheet.Text(Column::TanOdds, 1), "9.9");
+    EXPECT_EQ(history.Versions(quinellaPath).back(), patfixture::QuinellaOddsBytes(meanwhile));
 }
 
 TEST_F(RaceFollowTest, EditsAreKeptUntilTheUserReloads) {

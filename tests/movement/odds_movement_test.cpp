@@ -1,9 +1,9 @@
-#include "race/odds_movement.h"
+#include "movement/odds_movement.h"
 
 #include "engine/engine_harness.h"
+#include "movement/version_figures.h"
 #include "pat_fixture.h"
 #include "race/race_loader.h"
-#include "race/race_versions.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -174,6 +174,12 @@ TEST_F(OddsMovementTest, QuinellaOddsGoWithTheWinOddsOfTheSameRefreshInEitherOrd
     // A refresh that left the quinella file as it was keeps its odds.
     EXPECT_EQ(oversoldAt({Quinella(kFirstOdds, 0), WinPlace(kFirstOdds, 0), WinPlace(kSecondOdds, 10)}),
               (std::vector<bool>{true, true}));
+    // Written as near to both, it goes with the earlier one, and the later keeps it.
+    EXPECT_EQ(oversoldAt({WinPlace(kFirstOdds, 0), Quinella(kSecondOdds, 5), WinPlace(kSecondOdds, 10)}),
+              (std::vector<bool>{true, true}));
+    // A minute nearer the later one, it is the later one's alone.
+    EXPECT_EQ(oversoldAt({WinPlace(kFirstOdds, 0), Quinella(kSecondOdds, 6), WinPlace(kSecondOdds, 10)}),
+              (std::vector<bool>{false, true}));
 }
 
 TEST_F(OddsMovementTest, WithoutHistoryTheSheetIsTheOnlyVersionAndStillShowsItsAnomalies) {
@@ -212,15 +218,6 @@ TEST_F(OddsMovementTest, ASingleHeldVersionDrawsNoLinesAndAnEmptySheetShowsNothi
     EXPECT_EQ(nothing.ChosenVersion(), -1);
     nothing.ChooseVersion(0);
     EXPECT_TRUE(nothing.RecommendedPairs().empty());
-}
-
-TEST(PairOfLineTest, ReadsOnlyTheRecommendationLinesOfTheSheet) {
-    EXPECT_EQ(PairOfLine(" 3-12"), std::make_pair(3, 12));
-    EXPECT_EQ(PairOfLine("12-13◎"), std::make_pair(12, 13));
-    EXPECT_EQ(PairOfLine(" 1- 2"), std::make_pair(1, 2));
-    for (const char* line : {"", "ﾚｰｽ結果は", " 3- 3", " 0- 4", "19-20", " 3+12", "3-12"}) {
-        EXPECT_FALSE(PairOfLine(line)) << line;
-    }
 }
 
 TEST(HeldVersionsOfTest, ReadsAnOpenStoreOnly) {

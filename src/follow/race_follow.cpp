@@ -1,5 +1,6 @@
-#include "race/race_follow.h"
+#include "follow/race_follow.h"
 
+#include "common/clock.h"
 #include "common/messages.h"
 #include "common/random.h"
 #include "patdata/file_naming.h"
@@ -23,11 +24,6 @@ constexpr std::chrono::milliseconds kLongestWatchRetry{30000};
 constexpr std::array<Column, 4> kInputColumns = {Column::HorseName, Column::TanOdds, Column::FukuOddsMin,
                                                  Column::FukuOddsMax};
 
-std::string FileBytesOrEmpty(const std::string& path) {
-    std::optional<SeenFile> file = ReadSeenFile(path, 0);
-    return file ? std::move(file->bytes) : std::string();
-}
-
 // Clears a flag when the scope ends, however it ends.
 class BusyScope {
 public:
@@ -42,44 +38,33 @@ private:
 
 } // namespace
 
-FollowTime LocalFollowClock::Now() const {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    FollowTime time;
-    time.epochMs = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-    time.hour = local.tm_hour;
-    time.minute = local.tm_min;
-    time.second = local.tm_sec;
-    return time;
-}
-
-RaceFollow::RaceFollow(RaceSheet& sheet, Services& services, OddsRecorder& recorder, const FollowClock& clock)
+RaceFollow::RaceFollow(RaceSheet& sheet, Services& services, OddsRecorder& recorder, const Clock& clock)
     : sheet_(sheet), services_(services), recorder_(recorder), clock_(clock) {}
 
 void RaceFollow::LoadSelection(const std::string& oddsPath) {
+    const FilesRead files = ReadFiles(oddsPath);
     {
         BusyScope busy(busy_);
-        velmora::UpdateFormFromSelection(sheet_, services_, oddsPath);
+        UpdateFormFromBytes(sheet_, services_, oddsPath, files.OddsBytes());
     }
-    FollowWhatTheSheetShows(oddsPath);
+    FollowWhatTheSheetShows(oddsPath, files);
 }
 
 void RaceFollow::OpenFile(const std::string& oddsPath) {
+    const FilesRead files = oddsPath.empty() ? FilesRead{} : ReadFiles(oddsPath);
     {
         BusyScope busy(busy_);
-        OpenOddsFile(sheet_, services_, oddsPath);
+        OpenOddsFileFromBytes(sheet_, services_, oddsPath, files.OddsBytes());
     }
-    FollowWhatTheSheetShows(oddsPath);
+    FollowWhatTheSheetShows(oddsPath, files);
 }
 
 // A load that took follows the new race; one refused before the sheet was
 // touched leaves the earlier race on it, still followed.
-void RaceFollow::FollowWhatTheSheetShows(const std::string& oddsPath) {
+void RaceFollow::FollowWhatTheSheetShows(const std::string& oddsPath, const FilesRead& files) {
     if (!oddsPath.empty() && sheet_.sOddsFileName == oddsPath) {
         path_ = oddsPath;
-        AfterLoad(ReadFiles());
+        AfterLoad(files);
     } else if (sheet_.sOddsFileName != path_) {
         Forget();
     }
@@ -107,15 +92,16 @@ FollowStep RaceFollow::FilesSettled() {
         // Gone while PAT renames over it, or the folder removed: wait for it to return.
         return FollowStep::Nothing;
     }
-    FileBytes bytes = ReadFiles();
+    const FilesRead files = ReadFiles(path_);
+    const FileBytes bytes = files.Bytes();
     if (bytes == latestBytes_ || (failureReported_ && bytes == lastBadBytes_)) {
         retries_ = 0;
         return FollowStep::Nothing;
     }
-    if (!LoadsCleanly()) {
-        return HalfWritten(bytes);
+    if (!LoadsCleanly(files)) {
+        return HalfWritten(files);
     }
-    return TakeNewVersion(bytes);
+    return TakeNewVersion(files);
 }
 
 FollowStep RaceFollow::SetAutoReload(bool on) {
@@ -123,8 +109,9 @@ FollowStep RaceFollow::SetAutoReload(bool on) {
     if (!on || !pending_ || busy_ || SheetEditedSinceLoad()) {
         return FollowStep::Nothing;
     }
-    ReloadSheet();
-    AfterLoad(ReadFiles());
+    const FilesRead files = ReadFiles(path_);
+    ReloadSheet(files);
+    AfterLoad(files);
     return FollowStep::Reloaded;
 }
 
@@ -132,8 +119,9 @@ void RaceFollow::Reload() {
     if (!IsFollowing() || busy_) {
         return;
     }
-    ReloadSheet();
-    AfterLoad(ReadFiles());
+    const FilesRead files = ReadFiles(path_);
+    ReloadSheet(files);
+    AfterLoad(files);
 }
 
 std::string RaceFollow::Folder() const {
@@ -161,10 +149,7 @@ std::string RaceFollow::PanelText() const {
     if (pending_) {
         return kUpdatePendingText;
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "更新 %02d:%02d:%02d", loadedAt_.hour, loadedAt_.minute,
-                  loadedAt_.second);
-    return text;
+    return "更新 " + FormatLocalTime(loadedAtMs_, "%H:%M:%S", "--:--:--");
 }
 
 std::chrono::milliseconds RaceFollow::WatchStalled() {
@@ -176,12 +161,39 @@ void RaceFollow::WatchWorks() {
     watchRetry_ = {};
 }
 
-void RaceFollow::AfterLoad(const FileBytes& bytes) {
-    const FollowTime now = clock_.Now();
-    RecordRaceFiles(recorder_, path_, now.epochMs);
-    latestBytes_ = bytes;
+RaceFollow::FileBytes RaceFollow::FilesRead::Bytes() const {
+    return {winPlace ? winPlace->bytes : std::string(), quinella ? quinella->bytes : std::string()};
+}
+
+RaceOddsBytes RaceFollow::FilesRead::OddsBytes() const {
+    RaceOddsBytes bytes;
+    if (winPlace) {
+        bytes.winPlace = winPlace->bytes;
+    }
+    if (quinella) {
+        bytes.quinella = quinella->bytes;
+    }
+    return bytes;
+}
+
+RaceFollow::FilesRead RaceFollow::ReadFiles(const std::string& oddsPath) const {
+    const std::int64_t now = clock_.WallMs();
+    return {ReadSeenFile(oddsPath, now), ReadSeenFile(GetQuinellaFileName(oddsPath), now)};
+}
+
+void RaceFollow::Record(const FilesRead& files) {
+    for (const std::optional<SeenFile>& file : {files.winPlace, files.quinella}) {
+        if (file) {
+            recorder_.Record(*file);
+        }
+    }
+}
+
+void RaceFollow::AfterLoad(const FilesRead& files) {
+    Record(files);
+    latestBytes_ = files.Bytes();
     loadedInputs_ = InputTexts();
-    loadedAt_ = now;
+    loadedAtMs_ = clock_.WallMs();
     pending_ = false;
     failureReported_ = false;
     retries_ = 0;
@@ -193,57 +205,53 @@ bool RaceFollow::FilesPresent() const {
            std::filesystem::is_regular_file(GetQuinellaFileName(path_), error);
 }
 
-RaceFollow::FileBytes RaceFollow::ReadFiles() const {
-    return {FileBytesOrEmpty(path_), FileBytesOrEmpty(GetQuinellaFileName(path_))};
-}
-
 // Loads the race into a sheet of its own with the messages kept back: a file
 // still being written fails here without a word and without touching the
 // sheet the user sees.
-bool RaceFollow::LoadsCleanly() const {
+bool RaceFollow::LoadsCleanly(const FilesRead& files) const {
     RecordingMessageSink messages;
     StandardRandomSource random;
     Services quiet{services_.settings, messages, random, services_.clock, services_.remarks};
     RaceSheet trial(services_.settings);
-    velmora::UpdateFormFromSelection(trial, quiet, path_);
+    UpdateFormFromBytes(trial, quiet, path_, files.OddsBytes());
     return messages.messages.empty() && trial.sOddsFileName == path_;
 }
 
-FollowStep RaceFollow::TakeNewVersion(const FileBytes& bytes) {
+FollowStep RaceFollow::TakeNewVersion(const FilesRead& files) {
     if (!autoReload_ || SheetEditedSinceLoad()) {
-        RecordRaceFiles(recorder_, path_, clock_.Now().epochMs);
-        latestBytes_ = bytes;
+        Record(files);
+        latestBytes_ = files.Bytes();
         pending_ = true;
         failureReported_ = false;
         retries_ = 0;
         return FollowStep::Pending;
     }
-    ReloadSheet();
-    AfterLoad(bytes);
+    ReloadSheet(files);
+    AfterLoad(files);
     return FollowStep::Reloaded;
 }
 
 // Asked again a few times, as the writer may still be at it; then the load's
 // own messages are shown once for the burst, from a sheet of their own.
-FollowStep RaceFollow::HalfWritten(const FileBytes& bytes) {
+FollowStep RaceFollow::HalfWritten(const FilesRead& files) {
     if (++retries_ < kRetryLimit) {
         return FollowStep::RetryLater;
     }
     retries_ = 0;
-    lastBadBytes_ = bytes;
+    lastBadBytes_ = files.Bytes();
     if (!failureReported_) {
         failureReported_ = true;
         BusyScope busy(busy_);
         RaceSheet scratch(services_.settings);
-        velmora::UpdateFormFromSelection(scratch, services_, path_);
+        UpdateFormFromBytes(scratch, services_, path_, files.OddsBytes());
     }
     return FollowStep::Failed;
 }
 
-void RaceFollow::ReloadSheet() {
+void RaceFollow::ReloadSheet(const FilesRead& files) {
     const bool resultShown = !sheet_.Items(SheetList::RaceResult).empty();
     BusyScope busy(busy_);
-    velmora::UpdateFormFromSelection(sheet_, services_, path_);
+    UpdateFormFromBytes(sheet_, services_, path_, files.OddsBytes());
     if (resultShown) {
         cmdResult_Click(sheet_, services_);
     }

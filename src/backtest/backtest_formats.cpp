@@ -1,52 +1,10 @@
-#include "backtest/backtest_arguments.h"
+#include "backtest/backtest_formats.h"
 
 #include "backtest/backtest.h"
 #include "backtest/backtest_output.h"
 #include "backtest/backtest_run.h"
 
 namespace velmora {
-
-BacktestArguments ParseBacktestArguments(const std::vector<std::string>& args) {
-    BacktestArguments parsed;
-    bool formatGiven = false;
-    bool optionsEnded = false;
-    bool byteOrderMark = false;
-    for (const std::string& arg : args) {
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg == "--bom") {
-            byteOrderMark = true;
-        } else if (!optionsEnded && (arg == "--help" || arg == "-h")) {
-            parsed.help = true;
-        } else if (!optionsEnded && (arg == "--json" || arg == "--csv")) {
-            BacktestFormat format = arg == "--json" ? BacktestFormat::Json : BacktestFormat::Csv;
-            if (formatGiven && format != parsed.format) {
-                parsed.error = "--json and --csv exclude each other";
-                return parsed;
-            }
-            formatGiven = true;
-            parsed.format = format;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            parsed.error = "unknown option " + arg;
-            return parsed;
-        } else if (parsed.hasFolder) {
-            parsed.error = "more than one folder given";
-            return parsed;
-        } else if (arg.empty()) {
-            parsed.error = "the folder is an empty text";
-            return parsed;
-        } else {
-            parsed.folder = arg;
-            parsed.hasFolder = true;
-        }
-    }
-    if (byteOrderMark && parsed.format != BacktestFormat::Csv) {
-        parsed.error = "--bom goes with --csv";
-    } else if (byteOrderMark) {
-        parsed.format = BacktestFormat::CsvWithByteOrderMark;
-    }
-    return parsed;
-}
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "watch/race_versions.h"
+#include "support/watched_race.h"
 
 #include <fstream>
 #include <stdexcept>

@@ -1,40 +1,23 @@
 #pragma once
 
 #include "history/odds_recorder.h"
+#include "race/race_loader.h"
 
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace velmora {
 
+class Clock;
 class RaceSheet;
 struct Services;
 
 inline constexpr const char* kUpdatePendingText = "更新あり";
 inline constexpr const char* kWatchStalledText = "監視停止中";
-
-// Wall time for the follower: milliseconds since the Unix epoch and the local
-// time of day shown in the status panel.
-struct FollowTime {
-    std::int64_t epochMs = 0;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
-
-class FollowClock {
-public:
-    virtual ~FollowClock() = default;
-    virtual FollowTime Now() const = 0;
-};
-
-class LocalFollowClock : public FollowClock {
-public:
-    FollowTime Now() const override;
-};
 
 // What a settled change of the race's files came to.
 enum class FollowStep {
@@ -54,7 +37,7 @@ public:
     // A half-written file is asked about this many times before it is reported.
     static constexpr int kRetryLimit = 3;
 
-    RaceFollow(RaceSheet& sheet, Services& services, OddsRecorder& recorder, const FollowClock& clock);
+    RaceFollow(RaceSheet& sheet, Services& services, OddsRecorder& recorder, const Clock& clock);
 
     // Loads a race as the file browser does and follows it when it took.
     void LoadSelection(const std::string& oddsPath);
@@ -100,27 +83,36 @@ public:
 
 private:
     using FileBytes = std::array<std::string, 2>;
+    // The race's two odds files as read once: what is checked, shown and
+    // recorded is this one version, whatever PAT writes meanwhile.
+    struct FilesRead {
+        std::optional<SeenFile> winPlace;
+        std::optional<SeenFile> quinella;
+        FileBytes Bytes() const;
+        RaceOddsBytes OddsBytes() const;
+    };
 
-    void FollowWhatTheSheetShows(const std::string& oddsPath);
-    void AfterLoad(const FileBytes& bytes);
+    FilesRead ReadFiles(const std::string& oddsPath) const;
+    void Record(const FilesRead& files);
+    void FollowWhatTheSheetShows(const std::string& oddsPath, const FilesRead& files);
+    void AfterLoad(const FilesRead& files);
     bool FilesPresent() const;
-    FileBytes ReadFiles() const;
-    bool LoadsCleanly() const;
-    FollowStep TakeNewVersion(const FileBytes& bytes);
-    FollowStep HalfWritten(const FileBytes& bytes);
-    void ReloadSheet();
+    bool LoadsCleanly(const FilesRead& files) const;
+    FollowStep TakeNewVersion(const FilesRead& files);
+    FollowStep HalfWritten(const FilesRead& files);
+    void ReloadSheet(const FilesRead& files);
     std::vector<std::string> InputTexts() const;
 
     RaceSheet& sheet_;
     Services& services_;
     OddsRecorder& recorder_;
-    const FollowClock& clock_;
+    const Clock& clock_;
 
     std::string path_;
     FileBytes latestBytes_;  // the newest version that loaded, shown or pending
     FileBytes lastBadBytes_; // the last version that would not load
     std::vector<std::string> loadedInputs_;
-    FollowTime loadedAt_;
+    std::int64_t loadedAtMs_ = 0; // wall time
     bool pending_ = false;
     bool autoReload_ = true;
     bool failureReported_ = false;

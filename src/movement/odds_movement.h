@@ -104,8 +104,4 @@ private:
 // never starts a history.
 std::vector<OddsVersion> HeldVersionsOf(HistoryStore* store, const std::string& oddsPath);
 
-// The pair of a recommendation line (" 3-12", perhaps with a result mark
-// after it); nothing for any other line.
-std::optional<std::pair<int, int>> PairOfLine(const std::string& line);
-
 } // namespace velmora

@@ -1,4 +1,4 @@
-#include "race_versions.h"
+#include "market_versions.h"
 
 #include "common/conversions.h"
 #include "common/random.h"

@@ -1,0 +1,37 @@
+# Fails when the README's Code map differs from the build: the folders in the
+# order of VELMORA_LAYERS, each with exactly the folders its library uses.
+#   cmake -DSOURCE_DIR=<project> -P check_code_map.cmake
+cmake_minimum_required(VERSION 3.25)
+include(${SOURCE_DIR}/cmake/Layers.cmake)
+
+file(STRINGS ${SOURCE_DIR}/README.md rows ENCODING UTF-8 REGEX "^\\| `src/[a-z]+/` \\|")
+set(mapped "")
+set(problems "")
+foreach(row IN LISTS rows)
+  string(REGEX MATCH "^\\| `src/([a-z]+)/` \\|.*\\| ([^|]*) \\|$" matched "${row}")
+  set(folder "${CMAKE_MATCH_1}")
+  string(STRIP "${CMAKE_MATCH_2}" map_uses)
+  list(APPEND mapped ${folder})
+  if(map_uses STREQUAL "—")
+    set(map_uses "")
+  endif()
+  string(REPLACE ", " ";" map_uses "${map_uses}")
+  list(SORT map_uses)
+
+  file(READ ${SOURCE_DIR}/src/${folder}/CMakeLists.txt lists)
+  set(build_uses "")
+  if(lists MATCHES "velmora_add_layer\\([a-z]+[ \n]+USES ([a-z ]+)\n")
+    string(REPLACE " " ";" build_uses "${CMAKE_MATCH_1}")
+  endif()
+  list(SORT build_uses)
+  if(NOT map_uses STREQUAL build_uses)
+    string(APPEND problems "src/${folder}/: the Code map says \"${map_uses}\", the build uses \"${build_uses}\"\n")
+  endif()
+endforeach()
+
+if(NOT mapped STREQUAL VELMORA_LAYERS)
+  string(APPEND problems "the Code map lists \"${mapped}\", VELMORA_LAYERS is \"${VELMORA_LAYERS}\"\n")
+endif()
+if(problems)
+  message(FATAL_ERROR "README.md's Code map is out of date:\n${problems}")
+endif()
