@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -323,6 +324,15 @@ void frmBacktest::Form_Unload() {
     unloaded_ = true;
     StopAndWait();
     placement_.StoreOnce(*this, twips_);
+}
+
+// Esc closes the window as its close box does.
+void frmBacktest::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        btnClose_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmBacktest::closeEvent(QCloseEvent* event) {

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -246,6 +247,15 @@ void frmOddsMovement::Form_Unload() {
     }
     unloaded_ = true;
     placement_.StoreOnce(*this, twips_);
+}
+
+// Esc closes the window as its close box does.
+void frmOddsMovement::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        btnClose_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmOddsMovement::closeEvent(QCloseEvent* event) {

@@ -55,7 +55,6 @@ public slots:
 
 protected:
     void done(int result) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -63,6 +64,9 @@ void frmSelectFile::BuildControls() {
     grdFileList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdFileList_->setWordWrap(false);
     grdFileList_->setTextElideMode(Qt::ElideNone);
+    // Tab moves on to the buttons rather than from cell to cell.
+    grdFileList_->setTabKeyNavigation(false);
+    grdFileList_->installEventFilter(this);
     twips_.Place(grdFileList_, 0, 0, 7455, 4755);
     connect(grdFileList_, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (!showing_) {
@@ -79,10 +83,10 @@ void frmSelectFile::BuildControls() {
     auto* btnUpdate = CommandButton("btnUpdate", QStringLiteral("最新を反映"), this);
     twips_.Place(btnUpdate, 360, 5280, 1335, 375);
     connect(btnUpdate, &QPushButton::clicked, this, &frmSelectFile::btnUpdate_Click);
-    auto* btnSelect = CommandButton("btnSelect", QStringLiteral("決定"), this);
+    auto* btnSelect = CommandButton("btnSelect", QStringLiteral("決定(&O)"), this);
     twips_.Place(btnSelect, 3720, 5280, 1335, 375);
     connect(btnSelect, &QPushButton::clicked, this, &frmSelectFile::btnSelect_Click);
-    auto* btnClose = CommandButton("btnClose", QStringLiteral("閉じる"), this);
+    auto* btnClose = CommandButton("btnClose", QStringLiteral("閉じる(&C)"), this);
     twips_.Place(btnClose, 5400, 5280, 1335, 375);
     connect(btnClose, &QPushButton::clicked, this, &frmSelectFile::btnClose_Click);
 
@@ -175,6 +179,27 @@ void frmSelectFile::btnClose_Click() {
 void frmSelectFile::grdFileList_DblClick(int row) {
     list_.SetCurrentRow(row + 1);
     SelectRace();
+}
+
+// Enter on a row loads it, as 決定 does.
+bool frmSelectFile::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grdFileList_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            SelectRace();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmSelectFile::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        btnClose_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmSelectFile::closeEvent(QCloseEvent* event) {
