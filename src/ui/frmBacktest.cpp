@@ -159,7 +159,7 @@ frmBacktest::frmBacktest(SettingsStore& settings, MessageSink& messages, const D
     // Kept above its owner by the window manager, like the file browser.
     : QWidget(owner, Qt::Dialog), settings_(settings), messages_(messages), seams_(seams),
       loadRace_(std::move(loadRace)), twips_(Twips::ForScreen()),
-      placement_(settings, kSection, {kDefaultLeft, kDefaultTop}) {
+      placement_(settings, kSection, {kDefaultLeft, kDefaultTop}, ToolWindow::BesideOwnerKeepingSize) {
     setObjectName(QStringLiteral("frmBacktest"));
     setWindowTitle(QStringLiteral("成績集計"));
     BuildControls();

@@ -114,6 +114,32 @@ int ClampOnto(int start, int length, int screenStart, int screenLength) {
     return std::clamp(start, screenStart, std::max(screenStart, screenStart + screenLength - kGrip));
 }
 
+ScreenRect ToScreenRect(const QRect& rect) {
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+// The corner that puts the window's frame beside its owner's; nothing when it
+// has no owner on the screen to go beside.
+std::optional<QPoint> BesideOwner(const QWidget& window) {
+    QWidget* owner = window.parentWidget() != nullptr ? window.parentWidget()->window() : nullptr;
+    QList<QRect> screens = AvailableScreenAreas();
+    if (owner == nullptr || !owner->isVisible() || screens.isEmpty()) {
+        return std::nullopt;
+    }
+    const QRect ownerFrame = owner->frameGeometry();
+    // Not framed yet, the window's decorations are taken to be its owner's.
+    const QSize frame = window.size() + (ownerFrame.size() - owner->size());
+    std::vector<ScreenRect> others;
+    for (QWidget* other : owner->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other != &window && other->isWindow() && other->isVisible()) {
+            others.push_back(ToScreenRect(other->frameGeometry()));
+        }
+    }
+    const ScreenRect placed = PlaceBeside(ToScreenRect(ownerFrame), frame.width(), frame.height(),
+                                          ToScreenRect(NearestScreen(ownerFrame, screens)), others);
+    return QPoint(placed.left, placed.top);
+}
+
 } // namespace
 
 Twips Twips::ForScreen() {
@@ -167,6 +193,24 @@ void WindowPlacement::Restore(QWidget& window, const Twips& twips) {
     if (QLayout* layout = window.layout()) {
         layout->activate();
     }
+    if (tool_ == ToolWindow::BesideOwnerKeepingSize) {
+        restoredSize_ = RestoreWindowSize(settings_, section_);
+        if (restoredSize_) {
+            window.resize(QSize(twips.ToPixels(restoredSize_->width), twips.ToPixels(restoredSize_->height))
+                              .expandedTo(window.minimumSize()));
+        }
+        restoredSizePixels_ = window.size();
+    }
+    // A stored position wins; the first opening goes beside the owner.
+    const bool placedBefore =
+        settings_.Read(section_, "Left").has_value() || settings_.Read(section_, "Top").has_value();
+    if (tool_ != ToolWindow::No && !placedBefore) {
+        if (std::optional<QPoint> beside = BesideOwner(window)) {
+            restoredPixels_ = *beside;
+            restored_ = {static_cast<float>(twips.FromPixels(beside->x())),
+                         static_cast<float>(twips.FromPixels(beside->y()))};
+        }
+    }
     QList<QRect> screens = AvailableScreenAreas();
     if (!screens.isEmpty()) {
         FitOnScreen(window, NearestScreen(QRect(restoredPixels_, window.frameGeometry().size()), screens));
@@ -187,6 +231,14 @@ void WindowPlacement::StoreOnce(const QWidget& window, const Twips& twips) {
                                   : WindowPosition{static_cast<float>(twips.FromPixels(now.x())),
                                                    static_cast<float>(twips.FromPixels(now.y()))};
     StoreWindowPosition(settings_, section_, position, window.isMinimized());
+    if (tool_ == ToolWindow::BesideOwnerKeepingSize) {
+        const QSize shown = window.size();
+        const WindowSize size = restoredSize_ && shown == restoredSizePixels_
+                                    ? *restoredSize_
+                                    : WindowSize{static_cast<float>(twips.FromPixels(shown.width())),
+                                                 static_cast<float>(twips.FromPixels(shown.height()))};
+        StoreWindowSize(settings_, section_, size, window.isMinimized());
+    }
 }
 
 } // namespace velmora
