@@ -195,6 +195,14 @@ void frmOption::BuildControls() {
         previous = button;
     }
 
+    // Fills the colour buttons only; OK stores them as any other choice.
+    auto* btnStandardColors = PlainButton(QStringLiteral("標準の色"), this);
+    btnStandardColors->setObjectName(QStringLiteral("btnStandardColors"));
+    twips_.Place(btnStandardColors, 3840, 2400, 1095, 375);
+    connect(btnStandardColors, &QPushButton::clicked, this, &frmOption::btnStandardColors_Click);
+    setTabOrder(previous, btnStandardColors);
+    previous = btnStandardColors;
+
     BuildMarkControls();
     setTabOrder(previous, spnMoveFactor_);
     setTabOrder(spnMoveFactor_, spnRankGap_);
@@ -363,6 +371,13 @@ void frmOption::SetFaceColor(int index, std::int32_t color) {
     btnColor_[static_cast<std::size_t>(index)]->setStyleSheet(
         QStringLiteral("QPushButton { background-color: %1; border: 1px solid #808080; }")
             .arg(ColorFromPacked(color).name()));
+}
+
+void frmOption::btnStandardColors_Click() {
+    const auto colors = StandardPopularColors();
+    for (int i = 0; i < kColorButtonCount; ++i) {
+        SetFaceColor(i, colors[static_cast<std::size_t>(i)]);
+    }
 }
 
 void frmOption::btnColor_Click(int index) {

@@ -77,6 +77,30 @@ TEST_F(OptionWindowTest, CancelAndCloseBoxStoreNothingButThePosition) {
     }
 }
 
+TEST_F(OptionWindowTest, StandardColoursFillTheButtonsOnlyAndOkStoresThem) {
+    SetPopularColor(settings, 2, 0x123456);
+    const auto standard = StandardPopularColors();
+    for (const char* closeWith : {"btnCancel", "btnOk"}) {
+        WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<frmOption*>(modal);
+            EXPECT_EQ(Find<QPushButton>(modal, "btnStandardColors")->text(), "標準の色");
+            Find<QPushButton>(modal, "btnStandardColors")->click();
+            for (int i = 0; i < kColorButtonCount; ++i) {
+                EXPECT_EQ(dialog->FaceColor(i), standard[static_cast<std::size_t>(i)]) << i;
+            }
+            Find<QPushButton>(modal, closeWith)->click();
+        });
+        Trigger("mnuToolOption");
+    }
+    // The stored colour stood until OK; then all 18 are the palette's.
+    for (int rank = 1; rank <= kColorButtonCount; ++rank) {
+        EXPECT_EQ(GetPopularColor(settings, rank), standard[static_cast<std::size_t>(rank - 1)]) << rank;
+    }
+    Trigger("mnuTestData1");
+    window->btnCalc_Click();
+    EXPECT_EQ(Background("txtTanPopular_8"), ColorFromPacked(standard[0]));
+}
+
 TEST_F(OptionWindowTest, ColourDialogCancelOrSameColourLeavesTheFace) {
     SetPopularColor(settings, 3, 0x123456);
     frmOption dialog(settings, window->Seams(), window.get());

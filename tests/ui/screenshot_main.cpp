@@ -193,10 +193,10 @@ int main(int argc, char** argv) {
     const bool follow = argc >= 4 && std::strcmp(argv[2], "--follow") == 0;
     const bool oddsMovement = argc >= 5 && std::strcmp(argv[2], "--odds-movement") == 0;
     velmora::MemorySettingsStore settings;
-    // A few rank colours, as a user would pick them in the Options window.
-    const std::int32_t colors[] = {0x8080FF, 0x80C0FF, 0x80FFFF, 0x80FF80, 0xFFC080, 0xFF80C0};
-    for (int rank = 1; rank <= 6; ++rank) {
-        velmora::SetPopularColor(settings, rank, colors[rank - 1]);
+    // The colours 標準の色 gives, as the README tells new users.
+    const auto colors = velmora::StandardPopularColors();
+    for (int rank = 1; rank <= velmora::kPopularRanks; ++rank) {
+        velmora::SetPopularColor(settings, rank, colors[static_cast<std::size_t>(rank - 1)]);
     }
     velmora::SetPatFolder(settings, VELMORA_SOURCE_DIR "/samples/pat");
     velmora::RemarkList remarks = {"本命サイドで堅く収まりそうです。"};
