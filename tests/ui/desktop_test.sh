@@ -244,6 +244,12 @@ closes_under_a_message_box() {
     finish_app
 }
 
+# Asked for help, the program answers without a display and exits 0.
+help=$(DISPLAY= "$velmora" --help 2>&1)
+status=$?
+[ "$status" -eq 0 ] && [ "${help#Usage: velmora }" != "$help" ] ||
+    fail "velmora --help: status $status, said: $help"
+
 start_x
 start_wm
 round_trip MainWindow Velmora ""
