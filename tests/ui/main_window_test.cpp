@@ -6,12 +6,14 @@
 
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeView>
 
 namespace velmora::test {
 namespace {
@@ -329,6 +331,19 @@ TEST_F(MainWindowTest, OpenDialogOffersOddsFilesWhateverTheirLetterCase) {
         // The model fills in the background.
         EXPECT_TRUE(QTest::qWaitFor([&] { return enabledNames().size() >= 3; }, 5000));
         offered = enabledNames();
+        // Sizes, types and dates read whole, in whatever language Qt speaks.
+        auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        EXPECT_NE(tree, nullptr);
+        if (tree != nullptr) {
+            QApplication::processEvents();
+            for (int column = 1; column < tree->header()->count(); ++column) {
+                EXPECT_GE(tree->header()->sectionSize(column),
+                          static_cast<QAbstractItemView*>(tree)->sizeHintForColumn(column))
+                    << column;
+                EXPECT_GE(tree->header()->sectionSize(column), tree->header()->sectionSizeHint(column))
+                    << column;
+            }
+        }
         dialog.hide();
         return QString();
     };

@@ -8,6 +8,8 @@
 //                                            under a window manager, frames included: the main
 //                                            window with a loaded race and its result, then
 //                                            OUT-browser.png, OUT-options.png, OUT-backtest.png
+//   velmora_screenshot OUT.png --open-dialog
+//                                            under a window manager: the open dialog in Japanese
 //   velmora_screenshot OUT.png --follow ODDS-FILE
 //                                            under a window manager: the main window once it
 //                                            has followed the race to a new version
@@ -25,18 +27,21 @@
 #include "ui/frmOddsMovement.h"
 #include "ui/frmOption.h"
 #include "ui/frmSelectFile.h"
+#include "ui/startup.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstring>
@@ -178,6 +183,18 @@ int SaveOddsMovement(velmora::frmMain& window, velmora::HistoryStore& store, con
     return SaveFramed(*movement, output) ? 0 : 1;
 }
 
+// The open dialog as the menu shows it, in Japanese, over the PAT folder.
+bool SaveOpenDialog(velmora::frmMain& window, const QString& output) {
+    bool saved = false;
+    window.Seams().chooseFile = [&](QFileDialog& dialog) {
+        dialog.show();
+        saved = SaveFramed(dialog, output);
+        return QString();
+    };
+    window.mnuFileOpen_Click();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -192,6 +209,11 @@ int main(int argc, char** argv) {
     const bool desktop = argc >= 4 && std::strcmp(argv[2], "--desktop") == 0;
     const bool follow = argc >= 4 && std::strcmp(argv[2], "--follow") == 0;
     const bool oddsMovement = argc >= 5 && std::strcmp(argv[2], "--odds-movement") == 0;
+    const bool openDialog = argc >= 3 && std::strcmp(argv[2], "--open-dialog") == 0;
+    QTranslator qtTexts;
+    if (openDialog) {
+        velmora::InstallJapaneseQtTexts(app, qtTexts);
+    }
     velmora::MemorySettingsStore settings;
     // The colours 標準の色 gives, as the README tells new users.
     const auto colors = velmora::StandardPopularColors();
@@ -209,6 +231,9 @@ int main(int argc, char** argv) {
     velmora::frmMain window(settings, remarks,
                             history ? static_cast<velmora::OddsRecorder&>(*history) : noHistory);
     window.show();
+    if (openDialog) {
+        return SaveOpenDialog(window, output) ? 0 : 1;
+    }
     if (oddsMovement) {
         return SaveOddsMovement(window, *history, argv[3], argv[4], output);
     }
