@@ -83,19 +83,27 @@ void StoreWindowSize(SettingsStore& store, const std::string& section, WindowSiz
 
 ScreenRect PlaceBeside(const ScreenRect& owner, int width, int height, const ScreenRect& screen,
                        const std::vector<ScreenRect>& others) {
-    const int besideTop = Clamp(owner.top, height, screen.top, screen.height);
-    const int besideLeft = Clamp(owner.left, width, screen.left, screen.width);
-    // In order of preference; the second of each side lines up with the far edge.
-    const std::array<ScreenRect, 8> sides = {{
-        {owner.Right(), besideTop, width, height},
-        {owner.Right(), owner.Bottom() - height, width, height},
-        {owner.left - width, besideTop, width, height},
-        {owner.left - width, owner.Bottom() - height, width, height},
-        {besideLeft, owner.Bottom(), width, height},
-        {owner.Right() - width, owner.Bottom(), width, height},
-        {besideLeft, owner.top - height, width, height},
-        {owner.Right() - width, owner.top - height, width, height},
-    }};
+    // In order of preference: each side lined up with the owner's near edge,
+    // then its far edge, then the screen's two edges.
+    auto top = [&](int wanted) { return Clamp(wanted, height, screen.top, screen.height); };
+    auto left = [&](int wanted) { return Clamp(wanted, width, screen.left, screen.width); };
+    const std::array<int, 4> tops = {top(owner.top), top(owner.Bottom() - height), screen.top,
+                                     screen.Bottom() - height};
+    const std::array<int, 4> lefts = {left(owner.left), left(owner.Right() - width), screen.left,
+                                      screen.Right() - width};
+    std::vector<ScreenRect> sides;
+    for (int y : tops) {
+        sides.push_back({owner.Right(), y, width, height});
+    }
+    for (int y : tops) {
+        sides.push_back({owner.left - width, y, width, height});
+    }
+    for (int x : lefts) {
+        sides.push_back({x, owner.Bottom(), width, height});
+    }
+    for (int x : lefts) {
+        sides.push_back({x, owner.top - height, width, height});
+    }
     ScreenRect best;
     std::int64_t bestOwner = -1;
     std::int64_t bestOthers = 0;

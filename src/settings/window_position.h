@@ -54,11 +54,11 @@ struct ScreenRect {
 // Where a tool window of `width` x `height` (its frame) opens beside its
 // owner's frame on the available area `screen`, so the owner stays in sight:
 // to its right when the screen has room there, else to its left, else below,
-// else above, each first lined up with the owner's top or left edge. A side
-// where it does not fit whole takes the place on the screen that covers the
-// least of the owner; among equal ones, the least of `others` (windows
-// already open beside it). A window larger than the screen keeps its top-left
-// corner on it.
+// else above, each first lined up with the owner's top or left edge; among
+// sides with room, one that covers fewer of `others` (windows already open
+// beside it) wins. Without room on any side it takes the place on the screen
+// that covers least, the owner counting twice as much as the others. A window
+// larger than the screen keeps its top-left corner on it.
 ScreenRect PlaceBeside(const ScreenRect& owner, int width, int height, const ScreenRect& screen,
                        const std::vector<ScreenRect>& others = {});
 

@@ -41,17 +41,17 @@ TEST(PlaceBeside, WithoutRoomAnywhereCoversTheOwnerLeastAndNeverLeavesTheScreen)
     EXPECT_GE(placed.top, kScreen.top);
     EXPECT_LE(placed.Right(), kScreen.Right());
     EXPECT_LE(placed.Bottom(), kScreen.Bottom());
-    EXPECT_EQ(placed, (ScreenRect{67, 324, 920, 700})); // below, pushed up onto the screen
+    EXPECT_EQ(placed, (ScreenRect{360, 324, 920, 700})); // below at the right, pushed up onto the screen
     // Larger than the screen: its top-left corner stays on it.
     EXPECT_EQ(PlaceBeside(kMain, 2000, 1500, kScreen), (ScreenRect{0, 30, 2000, 1500}));
 }
 
 TEST(PlaceBeside, AvoidsWindowsAlreadyOpenBesideTheOwner) {
     // The browser already sits below the main window, lined up on the left: a
-    // second window below goes to the right-hand end instead.
+    // second window goes right of the owner, or below at the screen's right edge.
     const ScreenRect browser{67, 627, 520, 390};
     EXPECT_EQ(PlaceBeside(kMain, 300, 390, kScreen, {browser}), (ScreenRect{902, 67, 300, 390}));
-    EXPECT_EQ(PlaceBeside(kMain, 400, 390, kScreen, {browser}), (ScreenRect{502, 627, 400, 390}));
+    EXPECT_EQ(PlaceBeside(kMain, 400, 390, kScreen, {browser}), (ScreenRect{880, 627, 400, 390}));
 }
 
 TEST(WindowSize, RoundTripsAndIgnoresMissingOrImpossibleSizes) {

@@ -8,6 +8,9 @@
 //                                            under a window manager, frames included: the main
 //                                            window with a loaded race and its result, then
 //                                            OUT-browser.png, OUT-options.png, OUT-backtest.png
+//   velmora_screenshot OUT.png --tool-windows ODDS-FILE
+//                                            under a window manager: the whole screen with the
+//                                            main window, the browser, 成績集計 and オッズ推移
 //   velmora_screenshot OUT.png --open-dialog
 //                                            under a window manager: the open dialog in Japanese
 //   velmora_screenshot OUT.png --follow ODDS-FILE
@@ -183,6 +186,23 @@ int SaveOddsMovement(velmora::frmMain& window, velmora::HistoryStore& store, con
     return SaveFramed(*movement, output) ? 0 : 1;
 }
 
+// The main window with a loaded race and the three tool windows open, each
+// placed where it opens first, and the whole screen saved.
+bool SaveToolWindows(velmora::frmMain& window, const QString& output) {
+    Settle();
+    window.mnuFileList_Click();
+    Settle();
+    RunBacktestWindow(window);
+    Settle();
+    window.mnuFileOddsMovement_Click();
+    Settle();
+    // The browser brought to the front as a click would, where it opened.
+    window.SelectFileWindow()->raise();
+    window.SelectFileWindow()->activateWindow();
+    Settle();
+    return window.screen()->grabWindow(0).save(output);
+}
+
 // The open dialog as the menu shows it, in Japanese, over the PAT folder.
 bool SaveOpenDialog(velmora::frmMain& window, const QString& output) {
     bool saved = false;
@@ -210,6 +230,7 @@ int main(int argc, char** argv) {
     const bool follow = argc >= 4 && std::strcmp(argv[2], "--follow") == 0;
     const bool oddsMovement = argc >= 5 && std::strcmp(argv[2], "--odds-movement") == 0;
     const bool openDialog = argc >= 3 && std::strcmp(argv[2], "--open-dialog") == 0;
+    const bool toolWindows = argc >= 4 && std::strcmp(argv[2], "--tool-windows") == 0;
     QTranslator qtTexts;
     if (openDialog) {
         velmora::InstallJapaneseQtTexts(app, qtTexts);
@@ -233,6 +254,11 @@ int main(int argc, char** argv) {
     window.show();
     if (openDialog) {
         return SaveOpenDialog(window, output) ? 0 : 1;
+    }
+    if (toolWindows) {
+        window.UpdateFormFromSelection(argv[3]);
+        window.cmdResult_Click();
+        return SaveToolWindows(window, output) ? 0 : 1;
     }
     if (oddsMovement) {
         return SaveOddsMovement(window, *history, argv[3], argv[4], output);
