@@ -7,6 +7,11 @@
 # QT_SCALE_FACTOR=2 scripts/screenshot.sh /tmp/shot-2x.png checks high-DPI scaling.
 # scripts/screenshot.sh --desktop shoots the windows as a user sees them, under
 # Xvfb and openbox at 96 and 144 DPI, frames included, into docs/desktop-<dpi>*.png.
+# scripts/screenshot.sh --tool-windows shoots the whole screen under Xvfb and
+# openbox with the main window and the browser, 成績集計 and オッズ推移 open where
+# they first open: 1280x1024 at 96 DPI and 1920x1200 at 144 DPI (x1.5), into
+# docs/tool-windows-96.png and docs/tool-windows-144.png; and the open dialog in
+# Japanese into docs/open-dialog.png.
 # scripts/screenshot.sh --race-day shoots the main window under Xvfb and openbox
 # following 11R of samples/raceday while it is replayed, into docs/race-day.png.
 # scripts/screenshot.sh --odds-movement shoots the odds-movement window under Xvfb
@@ -42,7 +47,7 @@ shoot() {
 # and wm. $2 names the run's display file.
 start_desktop() {
     display_file="$config/display-$2"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi "$1" -nolisten tcp 3>"$display_file" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${3:-1280x1024}x24" -dpi "$1" -nolisten tcp 3>"$display_file" 2>/dev/null &
     xvfb=$!
     for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
     display=":$(head -n 1 "$display_file")"
@@ -93,8 +98,36 @@ shoot_odds_movement() {
     echo "wrote $out"
 }
 
+# The screen with every tool window open, each settings folder fresh, at DPI $1
+# on a screen of $2.
+shoot_tool_windows() {
+    dpi="$1"
+    out="$root/docs/tool-windows-$dpi.png"
+    start_desktop "$dpi" "tools-$dpi" "$2"
+    XDG_CONFIG_HOME="$config/tools-$dpi" DISPLAY="$display" QT_QPA_PLATFORM=xcb QT_FONT_DPI="$dpi" \
+        "$build/bin/velmora_screenshot" "$out" --tool-windows "$root/samples/pat/Zo-09050111.jra" || status=1
+    kill "$wm" "$xvfb" 2>/dev/null || true
+    wait "$wm" "$xvfb" 2>/dev/null || true
+    echo "wrote $out"
+}
+
+shoot_open_dialog() {
+    out="$root/docs/open-dialog.png"
+    start_desktop 96 open-dialog
+    LANG=ja_JP.UTF-8 DISPLAY="$display" QT_QPA_PLATFORM=xcb QT_FONT_DPI=96 \
+        "$build/bin/velmora_screenshot" "$out" --open-dialog || status=1
+    kill "$wm" "$xvfb" 2>/dev/null || true
+    wait "$wm" "$xvfb" 2>/dev/null || true
+    echo "wrote $out"
+}
+
 status=0
-if [ "${1:-}" = "--odds-movement" ]; then
+if [ "${1:-}" = "--tool-windows" ]; then
+    shoot_tool_windows 96 1280x1024
+    shoot_tool_windows 144 1920x1200
+    shoot_open_dialog
+    exit "$status"
+elif [ "${1:-}" = "--odds-movement" ]; then
     shoot_odds_movement
     exit "$status"
 elif [ "${1:-}" = "--race-day" ]; then

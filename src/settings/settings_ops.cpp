@@ -127,4 +127,47 @@ void SetQuinellaRatio(SettingsStore& store, double ratio) {
     store.Write(kOptionSection, "QuinellaRatio", FactorText(ratio));
 }
 
+namespace {
+
+// The relative luminance of a packed colour, as contrast is measured for text.
+double Luminance(std::int32_t color) {
+    auto channel = [color](int shift) {
+        double c = ((color >> shift) & 0xFF) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(0) + 0.7152 * channel(8) + 0.0722 * channel(16);
+}
+
+// Packed (red + 256 green + 65536 blue) from 0xRRGGBB, lightened towards white by `share`.
+std::int32_t Tint(std::int32_t rgb, double share) {
+    auto channel = [rgb, share](int shift) {
+        int c = (rgb >> shift) & 0xFF;
+        return static_cast<std::int32_t>(std::lround(c + (255 - c) * share));
+    };
+    return channel(16) + 256 * channel(8) + 65536 * channel(0);
+}
+
+} // namespace
+
+std::int32_t ReadableTextColor(std::int32_t background) {
+    double light = Luminance(background);
+    // Contrast ratios (L1 + 0.05) / (L2 + 0.05) against white and against black.
+    return 1.05 / (light + 0.05) >= (light + 0.05) / 0.05 ? kWhite : kBlack;
+}
+
+std::array<std::int32_t, kPopularRanks> StandardPopularColors() {
+    // Vermilion, orange, yellow, bluish green, sky blue, reddish purple.
+    constexpr std::array<std::int32_t, 6> hues = {0xD55E00, 0xE69F00, 0xF0E442, 0x009E73, 0x56B4E9, 0xCC79A7};
+    // Light blue, olive, mint, pear, pink, pale grey: apart from both rows above.
+    constexpr std::array<std::int32_t, 6> lastRow = {0x77AADD, 0xAAAA00, 0x44BB99,
+                                                     0xBBCC33, 0xFFAABB, 0xDDDDDD};
+    std::array<std::int32_t, kPopularRanks> colors{};
+    for (std::size_t i = 0; i < hues.size(); ++i) {
+        colors[i] = Tint(hues[i], 0.0);
+        colors[i + 6] = Tint(hues[i], 0.4);
+        colors[i + 12] = Tint(lastRow[i], 0.0);
+    }
+    return colors;
+}
+
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "settings/settings_store.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -46,9 +47,15 @@ void SetRankGap(SettingsStore& store, int gap);
 double GetQuinellaRatio(const SettingsStore& store);
 void SetQuinellaRatio(SettingsStore& store, double ratio);
 
-// Text colour that stands out on a background: each channel c becomes 255 - c.
-inline std::int32_t ComplementColor(std::int32_t color) {
-    return color ^ kWhite;
-}
+// Text colour on a coloured cell: black or white, whichever contrasts more
+// with the background, so that any colour leaves the rank readable.
+std::int32_t ReadableTextColor(std::int32_t background);
+
+// A palette for ranks 1 to 18 that new users can take in the Options window:
+// the six hues that colour-blind eyes tell apart best (the Okabe-Ito set) for
+// ranks 1 to 6, the same lightened for 7 to 12, and six of Paul Tol's light
+// colours for 13 to 18. Each differs clearly from the others and from white.
+inline constexpr int kPopularRanks = 18;
+std::array<std::int32_t, kPopularRanks> StandardPopularColors();
 
 } // namespace velmora

@@ -207,7 +207,7 @@ void RaceSheet::cmbHorseNum_Click() {
 }
 
 void RaceSheet::ColorCell(Column column, int row, std::int32_t background) {
-    At(column, row).colors = {background, ComplementColor(background)};
+    At(column, row).colors = {background, ReadableTextColor(background)};
 }
 
 void RaceSheet::ColorPopularity() {

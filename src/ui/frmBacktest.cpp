@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -152,7 +153,7 @@ frmBacktest::frmBacktest(SettingsStore& settings, MessageSink& messages, const D
     // Kept above its owner by the window manager, like the file browser.
     : QWidget(owner, Qt::Dialog), settings_(settings), messages_(messages), seams_(seams),
       loadRace_(std::move(loadRace)), twips_(Twips::ForScreen()),
-      placement_(settings, kSection, {kDefaultLeft, kDefaultTop}) {
+      placement_(settings, kSection, {kDefaultLeft, kDefaultTop}, ToolWindow::BesideOwnerKeepingSize) {
     setObjectName(QStringLiteral("frmBacktest"));
     setWindowTitle(QStringLiteral("成績集計"));
     BuildControls();
@@ -317,6 +318,15 @@ void frmBacktest::Form_Unload() {
     unloaded_ = true;
     StopAndWait();
     placement_.StoreOnce(*this, twips_);
+}
+
+// Esc closes the window as its close box does.
+void frmBacktest::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        btnClose_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmBacktest::closeEvent(QCloseEvent* event) {

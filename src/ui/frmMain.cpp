@@ -19,9 +19,11 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFontDatabase>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -29,6 +31,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
 
 namespace velmora {
 namespace {
@@ -216,6 +219,25 @@ void ShowItems(QListWidget* list, const std::vector<std::string>& items) {
     for (const std::string& item : items) {
         list->addItem(Q(item));
     }
+}
+
+// Qt's own open dialog is laid out for English texts: in Japanese the size and
+// type columns and the places list are cut. Those columns fit their contents,
+// the names take the rest, and the places list is as wide as its entries.
+void MakeReadable(QFileDialog& dialog, const Twips& twips) {
+    if (auto* tree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = tree->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column) {
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+        }
+    }
+    if (auto* places = dialog.findChild<QListView*>(QStringLiteral("sidebar"))) {
+        places->setMinimumWidth(places->sizeHintForColumn(0) + 2 * places->frameWidth() +
+                                twips.ToPixels(120));
+    }
+    dialog.resize(dialog.size().expandedTo(QSize(twips.ToPixels(12000), twips.ToPixels(7200))));
 }
 
 } // namespace
@@ -728,6 +750,7 @@ void frmMain::mnuFileOpen_Click() {
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setNameFilter(OddsFileNameFilter());
     dialog->setDirectory(Q(GetPatFolder(settings_)));
+    MakeReadable(*dialog, twips_);
     QString chosen = seams_.chooseFile(*dialog);
     if (dialog.Gone() || chosen.isEmpty()) {
         return;

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -34,8 +35,9 @@ namespace {
 const char* const kSection = "OddsMovementWindow";
 constexpr float kDefaultLeft = 1200.0f;
 constexpr float kDefaultTop = 900.0f;
-constexpr double kDefaultWidth = 17400;
-constexpr double kDefaultHeight = 12600;
+// Small enough to sit beside or below the main window on a 1280x1024 screen.
+constexpr double kDefaultWidth = 12300;
+constexpr double kDefaultHeight = 5700;
 constexpr Qt::Alignment kCaptionAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 constexpr Qt::Alignment kNumberAlignment = Qt::AlignRight | Qt::AlignVCenter;
 
@@ -137,7 +139,8 @@ frmOddsMovement::frmOddsMovement(SettingsStore& settings, const RaceSheet& sheet
     // A dialog-type window, like the browser and 成績集計: the window manager
     // then knows the main window owns it and keeps it above it.
     : QWidget(owner, Qt::Dialog), settings_(settings), sheet_(sheet), history_(std::move(history)),
-      twips_(Twips::ForScreen()), placement_(settings, kSection, {kDefaultLeft, kDefaultTop}) {
+      twips_(Twips::ForScreen()),
+      placement_(settings, kSection, {kDefaultLeft, kDefaultTop}, ToolWindow::BesideOwnerKeepingSize) {
     setObjectName(QStringLiteral("frmOddsMovement"));
     setWindowTitle(QStringLiteral("オッズ推移"));
     BuildControls();
@@ -163,9 +166,10 @@ void frmOddsMovement::BuildControls() {
     splitter->addWidget(BuildListPanes());
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
-    // The table starts tall enough for a full field without scrolling.
+    // The table starts tall enough for a full field without scrolling when the
+    // window is tall enough; the lists below keep at least their captions.
     const int rowHeight = grdRunners_->verticalHeader()->defaultSectionSize();
-    const int tableHeight = rowHeight * (kMaxRunners + 3);
+    const int tableHeight = std::min(rowHeight * (kMaxRunners + 3), height() * 3 / 5);
     splitter->setSizes({tableHeight, std::max(rowHeight, height() - tableHeight)});
     layout->addWidget(splitter, 1);
 
@@ -240,6 +244,15 @@ void frmOddsMovement::Form_Unload() {
     }
     unloaded_ = true;
     placement_.StoreOnce(*this, twips_);
+}
+
+// Esc closes the window as its close box does.
+void frmOddsMovement::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        btnClose_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmOddsMovement::closeEvent(QCloseEvent* event) {

@@ -13,7 +13,6 @@
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,11 +94,10 @@ QLabel* MarkLabel(const QString& text, const QString& name, QWidget* buddy, QWid
     return label;
 }
 
+// Enter presses the focused button, else OK; Esc is ｷｬﾝｾﾙ, as in any dialog.
 QPushButton* PlainButton(const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
-    // Neither Enter nor Escape has a meaning of its own in this window.
-    button->setAutoDefault(false);
-    button->setDefault(false);
+    button->setAutoDefault(true);
     return button;
 }
 
@@ -161,11 +159,12 @@ void frmOption::BuildControls() {
     connect(dirList_->verticalScrollBar(), &QScrollBar::actionTriggered, this, &frmOption::StopFollowing);
     twips_.Place(dirList_, 240, 1200, 3015, 1140);
 
-    auto* btnOk = PlainButton(QStringLiteral("OK"), this);
+    auto* btnOk = PlainButton(QStringLiteral("OK(&O)"), this);
+    btnOk->setDefault(true);
     btnOk->setObjectName(QStringLiteral("btnOk"));
     twips_.Place(btnOk, 3960, 360, 975, 375);
     connect(btnOk, &QPushButton::clicked, this, &frmOption::btnOk_Click);
-    auto* btnCancel = PlainButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* btnCancel = PlainButton(QStringLiteral("ｷｬﾝｾﾙ(&C)"), this);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
     twips_.Place(btnCancel, 3960, 840, 975, 375);
     connect(btnCancel, &QPushButton::clicked, this, &frmOption::btnCancel_Click);
@@ -195,6 +194,14 @@ void frmOption::BuildControls() {
         setTabOrder(previous, button);
         previous = button;
     }
+
+    // Fills the colour buttons only; OK stores them as any other choice.
+    auto* btnStandardColors = PlainButton(QStringLiteral("標準の色"), this);
+    btnStandardColors->setObjectName(QStringLiteral("btnStandardColors"));
+    twips_.Place(btnStandardColors, 3840, 2400, 1095, 375);
+    connect(btnStandardColors, &QPushButton::clicked, this, &frmOption::btnStandardColors_Click);
+    setTabOrder(previous, btnStandardColors);
+    previous = btnStandardColors;
 
     BuildMarkControls();
     setTabOrder(previous, spnMoveFactor_);
@@ -366,6 +373,13 @@ void frmOption::SetFaceColor(int index, std::int32_t color) {
             .arg(ColorFromPacked(color).name()));
 }
 
+void frmOption::btnStandardColors_Click() {
+    const auto colors = StandardPopularColors();
+    for (int i = 0; i < kColorButtonCount; ++i) {
+        SetFaceColor(i, colors[static_cast<std::size_t>(i)]);
+    }
+}
+
 void frmOption::btnColor_Click(int index) {
     ParentedDialog<QColorDialog> dialog(ColorFromPacked(FaceColor(index)), this);
     dialog->setObjectName(QStringLiteral("dlgCommon"));
@@ -423,14 +437,6 @@ void frmOption::btnCancel_Click() {
 void frmOption::done(int result) {
     Form_Unload();
     QDialog::done(result);
-}
-
-void frmOption::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void frmOption::Form_Unload() {

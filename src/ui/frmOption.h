@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/settings_ops.h"
 #include "settings/settings_store.h"
 #include "ui/desktop_seams.h"
 #include "ui/twips.h"
@@ -20,7 +21,7 @@ class QTreeView;
 
 namespace velmora {
 
-inline constexpr int kColorButtonCount = 18;
+inline constexpr int kColorButtonCount = kPopularRanks;
 
 // One mounted volume as the drive list sees it.
 struct MountedVolume {
@@ -51,11 +52,11 @@ public slots:
     void btnOk_Click();
     void btnCancel_Click();
     void btnColor_Click(int index);
+    void btnStandardColors_Click();
     void Form_Unload();
 
 protected:
     void done(int result) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

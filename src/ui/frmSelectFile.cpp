@@ -6,11 +6,14 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTableWidget>
+#include <QVBoxLayout>
 
 namespace velmora {
 namespace {
@@ -39,7 +42,8 @@ frmSelectFile::frmSelectFile(SettingsStore& settings, MessageSink& messages, Loa
     // A dialog-type window: the window manager keeps it above its owner, unlike
     // a plain window, without it being modal.
     : QWidget(owner, Qt::Dialog), settings_(settings), messages_(messages), loadRace_(std::move(loadRace)),
-      twips_(Twips::ForScreen()), placement_(settings, kSection, {kDefaultLeft, kDefaultTop}) {
+      twips_(Twips::ForScreen()),
+      placement_(settings, kSection, {kDefaultLeft, kDefaultTop}, ToolWindow::BesideOwnerKeepingSize) {
     setObjectName(QStringLiteral("frmSelectFile"));
     setWindowTitle(QStringLiteral("PATﾌｧｲﾙの選択"));
     watch_ = new FolderWatch(this);
@@ -49,7 +53,12 @@ frmSelectFile::frmSelectFile(SettingsStore& settings, MessageSink& messages, Loa
 }
 
 void frmSelectFile::BuildControls() {
-    setFixedSize(twips_.ToPixels(7515), twips_.ToPixels(5775));
+    // Resizable, the grid taking what the window gains, so long conditions and
+    // file names can be read whole.
+    resize(twips_.ToPixels(7515), twips_.ToPixels(5775));
+    setMinimumSize(twips_.ToPixels(5000), twips_.ToPixels(3000));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, twips_.ToPixels(120));
 
     grdFileList_ = new QTableWidget(this);
     grdFileList_->setObjectName(QStringLiteral("grdFileList"));
@@ -63,7 +72,11 @@ void frmSelectFile::BuildControls() {
     grdFileList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdFileList_->setWordWrap(false);
     grdFileList_->setTextElideMode(Qt::ElideNone);
-    twips_.Place(grdFileList_, 0, 0, 7455, 4755);
+    // Tab moves on to the buttons rather than from cell to cell.
+    grdFileList_->setTabKeyNavigation(false);
+    grdFileList_->installEventFilter(this);
+    grdFileList_->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(grdFileList_, 1);
     connect(grdFileList_, &QTableWidget::currentCellChanged, this, [this](int row) {
         if (!showing_) {
             list_.SetCurrentRow(row + 1);
@@ -74,17 +87,30 @@ void frmSelectFile::BuildControls() {
     lblNote_ = new QLabel(this);
     lblNote_->setObjectName(QStringLiteral("lblNote"));
     lblNote_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    twips_.Place(lblNote_, 60, 4800, 7335, 300);
+    lblNote_->setMinimumHeight(twips_.ToPixels(300));
+    // Cut to the width the window gives it, never widening the window.
+    lblNote_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    lblNote_->setContentsMargins(twips_.ToPixels(60), 0, twips_.ToPixels(60), 0);
+    layout->addWidget(lblNote_);
 
+    auto* buttons = new QHBoxLayout();
+    buttons->setContentsMargins(twips_.ToPixels(360), twips_.ToPixels(60), twips_.ToPixels(660), 0);
+    const QSize buttonSize(twips_.ToPixels(1335), twips_.ToPixels(375));
     auto* btnUpdate = CommandButton("btnUpdate", QStringLiteral("最新を反映"), this);
-    twips_.Place(btnUpdate, 360, 5280, 1335, 375);
+    btnUpdate->setFixedSize(buttonSize);
     connect(btnUpdate, &QPushButton::clicked, this, &frmSelectFile::btnUpdate_Click);
-    auto* btnSelect = CommandButton("btnSelect", QStringLiteral("決定"), this);
-    twips_.Place(btnSelect, 3720, 5280, 1335, 375);
+    auto* btnSelect = CommandButton("btnSelect", QStringLiteral("決定(&O)"), this);
+    btnSelect->setFixedSize(buttonSize);
     connect(btnSelect, &QPushButton::clicked, this, &frmSelectFile::btnSelect_Click);
-    auto* btnClose = CommandButton("btnClose", QStringLiteral("閉じる"), this);
-    twips_.Place(btnClose, 5400, 5280, 1335, 375);
+    auto* btnClose = CommandButton("btnClose", QStringLiteral("閉じる(&C)"), this);
+    btnClose->setFixedSize(buttonSize);
     connect(btnClose, &QPushButton::clicked, this, &frmSelectFile::btnClose_Click);
+    buttons->addWidget(btnUpdate);
+    buttons->addStretch(1);
+    buttons->addWidget(btnSelect);
+    buttons->addSpacing(twips_.ToPixels(1680 - 1335));
+    buttons->addWidget(btnClose);
+    layout->addLayout(buttons);
 
     setTabOrder(grdFileList_, btnClose);
     setTabOrder(btnClose, btnUpdate);
@@ -135,8 +161,14 @@ void frmSelectFile::ShowNote() {
     const QString note = QString::fromStdString(list_.Note());
     // A folder that can't be listed is an error, not a remark on some files.
     lblNote_->setStyleSheet(list_.Folder() == FolderState::Ready ? QString() : QStringLiteral("color: red;"));
-    lblNote_->setText(lblNote_->fontMetrics().elidedText(note, Qt::ElideRight, lblNote_->width()));
+    lblNote_->setText(
+        lblNote_->fontMetrics().elidedText(note, Qt::ElideRight, lblNote_->contentsRect().width()));
     lblNote_->setToolTip(note);
+}
+
+void frmSelectFile::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    ShowNote();
 }
 
 void frmSelectFile::Form_Load() {
@@ -175,6 +207,27 @@ void frmSelectFile::btnClose_Click() {
 void frmSelectFile::grdFileList_DblClick(int row) {
     list_.SetCurrentRow(row + 1);
     SelectRace();
+}
+
+// Enter on a row loads it, as 決定 does.
+bool frmSelectFile::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grdFileList_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            SelectRace();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmSelectFile::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        btnClose_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmSelectFile::closeEvent(QCloseEvent* event) {

@@ -91,6 +91,15 @@ int main(int argc, char** argv) {
         std::cout << "velmora " VELMORA_VERSION "\n";
         return 0;
     }
+    std::vector<char*> given(argv, argv + argc);
+    QStringList arguments;
+    for (char* argument : given) {
+        arguments.append(QString::fromLocal8Bit(argument));
+    }
+    if (std::optional<QString> help = velmora::HelpText(arguments)) {
+        std::cout << help->toStdString();
+        return 0;
+    }
     velmora::PreferXcbUnderWayland();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Velmora"));

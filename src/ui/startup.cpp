@@ -26,6 +26,26 @@ bool InstallJapaneseQtTexts(QCoreApplication& app, QTranslator& translator) {
     return app.installTranslator(&translator);
 }
 
+std::optional<QString> HelpText(const QStringList& arguments) {
+    const QStringList asking{QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("-?")};
+    for (const QString& argument : arguments.mid(1)) {
+        if (argument == QStringLiteral("--")) {
+            break;
+        }
+        if (asking.contains(argument)) {
+            return QStringLiteral(
+                "Usage: velmora [--help | --version]\n"
+                "Velmora: recommended quinella pairs from win and place odds, on the desktop.\n"
+                "\n"
+                "  -h, --help   show this text and exit\n"
+                "  --version    show the version and exit\n"
+                "\n"
+                "Without a screen: velmora-cli --help\n");
+        }
+    }
+    return std::nullopt;
+}
+
 std::optional<TestSwitches> ParseTestSwitches(const QStringList& arguments, QString& error) {
     QCommandLineParser parser;
     QCommandLineOption open(QStringLiteral("test-open"),

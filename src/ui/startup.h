@@ -22,6 +22,10 @@ void PreferXcbUnderWayland();
 // program is Japanese throughout. False when Qt's translation is not installed.
 bool InstallJapaneseQtTexts(QCoreApplication& app, QTranslator& translator);
 
+// The usage text when the command line asks for it (--help or -h), else
+// nothing; read before Qt starts, so it needs no display.
+std::optional<QString> HelpText(const QStringList& arguments);
+
 // Switches only the desktop test uses: open one more window at start, and close
 // the main window after a delay, as a user would; load a race at start and log
 // what following it does.

@@ -66,12 +66,43 @@ void FitOnScreen(QWidget& window, const QRect& screen) {
     }
 }
 
+ScreenRect ToScreenRect(const QRect& rect) {
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+// The corner that puts the window's frame beside its owner's; nothing when it
+// has no owner on the screen to go beside.
+std::optional<QPoint> BesideOwner(const QWidget& window) {
+    QWidget* owner = window.parentWidget() != nullptr ? window.parentWidget()->window() : nullptr;
+    QList<QRect> screens = AvailableScreenAreas();
+    if (owner == nullptr || !owner->isVisible() || screens.isEmpty()) {
+        return std::nullopt;
+    }
+    const QRect ownerFrame = owner->frameGeometry();
+    // Not framed yet, the window's decorations are taken to be its owner's.
+    const bool framed = window.isVisible() && window.frameGeometry() != window.geometry();
+    const QSize frame =
+        framed ? window.frameGeometry().size() : window.size() + (ownerFrame.size() - owner->size());
+    std::vector<ScreenRect> others;
+    for (QWidget* other : owner->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other != &window && other->isWindow() && other->isVisible()) {
+            others.push_back(ToScreenRect(other->frameGeometry()));
+        }
+    }
+    const ScreenRect placed = PlaceBeside(ToScreenRect(ownerFrame), frame.width(), frame.height(),
+                                          ToScreenRect(NearestScreen(ownerFrame, screens)), others);
+    return QPoint(placed.left, placed.top);
+}
+
 // Finishes a restore once the window manager has framed the window: only then
 // is the frame's size known, and a frame placed by the client size alone can
 // overhang the screen or sit a title bar's height off.
 class FramePlacer : public QObject {
 public:
-    FramePlacer(QWidget& window, QPoint wanted) : QObject(&window), window_(window), wanted_(wanted) {
+    // A window placed beside its owner is placed again once framed: only then
+    // are both frames' sizes known for sure.
+    FramePlacer(QWidget& window, QPoint wanted, bool besideOwner)
+        : QObject(&window), window_(window), wanted_(wanted), besideOwner_(besideOwner) {
         window.installEventFilter(this);
     }
 
@@ -90,6 +121,9 @@ private:
     bool IsFramed() const { return window_.isVisible() && window_.frameGeometry() != window_.geometry(); }
 
     void Place() {
+        if (besideOwner_) {
+            wanted_ = BesideOwner(window_).value_or(wanted_);
+        }
         QList<QRect> screens = AvailableScreenAreas();
         if (!screens.isEmpty()) {
             FitOnScreen(window_, NearestScreen(QRect(wanted_, window_.frameGeometry().size()), screens));
@@ -103,6 +137,7 @@ private:
 
     QWidget& window_;
     QPoint wanted_;
+    bool besideOwner_;
 };
 
 // Along one axis: a frame that fits lies wholly on the screen; a larger one
@@ -167,12 +202,32 @@ void WindowPlacement::Restore(QWidget& window, const Twips& twips) {
     if (QLayout* layout = window.layout()) {
         layout->activate();
     }
+    if (tool_ == ToolWindow::BesideOwnerKeepingSize) {
+        restoredSize_ = RestoreWindowSize(settings_, section_);
+        if (restoredSize_) {
+            window.resize(QSize(twips.ToPixels(restoredSize_->width), twips.ToPixels(restoredSize_->height))
+                              .expandedTo(window.minimumSize()));
+        }
+        restoredSizePixels_ = window.size();
+    }
+    // A stored position wins; the first opening goes beside the owner.
+    const bool placedBefore =
+        settings_.Read(section_, "Left").has_value() || settings_.Read(section_, "Top").has_value();
+    bool beside = false;
+    if (tool_ != ToolWindow::No && !placedBefore) {
+        if (std::optional<QPoint> corner = BesideOwner(window)) {
+            beside = true;
+            restoredPixels_ = *corner;
+            restored_ = {static_cast<float>(twips.FromPixels(corner->x())),
+                         static_cast<float>(twips.FromPixels(corner->y()))};
+        }
+    }
     QList<QRect> screens = AvailableScreenAreas();
     if (!screens.isEmpty()) {
         FitOnScreen(window, NearestScreen(QRect(restoredPixels_, window.frameGeometry().size()), screens));
     }
     window.move(BringOntoScreen(QRect(restoredPixels_, window.frameGeometry().size()), screens));
-    new FramePlacer(window, restoredPixels_);
+    new FramePlacer(window, restoredPixels_, beside);
 }
 
 void WindowPlacement::StoreOnce(const QWidget& window, const Twips& twips) {
@@ -187,6 +242,14 @@ void WindowPlacement::StoreOnce(const QWidget& window, const Twips& twips) {
                                   : WindowPosition{static_cast<float>(twips.FromPixels(now.x())),
                                                    static_cast<float>(twips.FromPixels(now.y()))};
     StoreWindowPosition(settings_, section_, position, window.isMinimized());
+    if (tool_ == ToolWindow::BesideOwnerKeepingSize) {
+        const QSize shown = window.size();
+        const WindowSize size = restoredSize_ && shown == restoredSizePixels_
+                                    ? *restoredSize_
+                                    : WindowSize{static_cast<float>(twips.FromPixels(shown.width())),
+                                                 static_cast<float>(twips.FromPixels(shown.height()))};
+        StoreWindowSize(settings_, section_, size, window.isMinimized());
+    }
 }
 
 } // namespace velmora

@@ -5,6 +5,9 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
+
+#include <optional>
 
 #include <string>
 
@@ -44,10 +47,15 @@ QPoint BringOntoScreen(const QRect& frame, const QList<QRect>& screens);
 // told the frame's size; storing writes the frame's position back. A window the
 // user did not move stores the very twips it was restored from, so positions
 // survive any number of restarts unchanged.
+// A tool window the user has never placed opens beside the window that owns
+// it rather than at its default position, and may keep the size it is given.
+enum class ToolWindow { No, BesideOwner, BesideOwnerKeepingSize };
+
 class WindowPlacement {
 public:
-    WindowPlacement(SettingsStore& settings, std::string section, WindowPosition defaults)
-        : settings_(settings), section_(std::move(section)), defaults_(defaults) {}
+    WindowPlacement(SettingsStore& settings, std::string section, WindowPosition defaults,
+                    ToolWindow tool = ToolWindow::No)
+        : settings_(settings), section_(std::move(section)), defaults_(defaults), tool_(tool) {}
 
     void Restore(QWidget& window, const Twips& twips);
     // Stores the position the first time only: a window unloaded twice (closed,
@@ -58,8 +66,11 @@ private:
     SettingsStore& settings_;
     std::string section_;
     WindowPosition defaults_;
+    ToolWindow tool_;
     WindowPosition restored_;
     QPoint restoredPixels_;
+    std::optional<WindowSize> restoredSize_;
+    QSize restoredSizePixels_;
     bool stored_ = false;
 };
 

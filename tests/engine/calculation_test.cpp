@@ -314,8 +314,8 @@ TEST_F(CalculationTest, RankCellsAreColouredAfterTheListsAndRowsBeyondTheCountSt
     std::vector<OddsRow> rows = WorkedRace();
     Compute(rows);
     // Runner 3 is the favourite of both pools.
-    EXPECT_EQ(h.sheet.Colors(Column::TanPopular, 3), (CellColors{255, 16776960}));
-    EXPECT_EQ(h.sheet.Colors(Column::FukuPopular, 3), (CellColors{255, 16776960}));
+    EXPECT_EQ(h.sheet.Colors(Column::TanPopular, 3), (CellColors{255, kBlack}));
+    EXPECT_EQ(h.sheet.Colors(Column::FukuPopular, 3), (CellColors{255, kBlack}));
     EXPECT_EQ(h.sheet.Colors(Column::TanPopular, 1), CellColors{});
     EXPECT_EQ(h.sheet.Colors(Column::FukuPopular, 9), CellColors{});
 }

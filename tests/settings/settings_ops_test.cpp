@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 #include <string>
 
 namespace velmora {
@@ -60,8 +64,54 @@ TEST(PopularColor, RoundTripsUnderTheBareRankKey) {
     EXPECT_EQ(*store.Read("Option\\PopularColor", "7"), "65280");
     EXPECT_FALSE(store.Read("Option\\PopularColor", "07"));
     EXPECT_EQ(GetPopularColor(store, 7), 65280);
-    EXPECT_EQ(ComplementColor(255), 16776960); // red on cyan
-    EXPECT_EQ(ComplementColor(kWhite), kBlack);
+}
+
+// The contrast ratio of two packed colours, as measured for text.
+double Contrast(std::int32_t a, std::int32_t b) {
+    auto luminance = [](std::int32_t color) {
+        double sum = 0;
+        const double weights[] = {0.2126, 0.7152, 0.0722};
+        for (int i = 0; i < 3; ++i) {
+            double c = ((color >> (8 * i)) & 0xFF) / 255.0;
+            sum += weights[i] * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+        }
+        return sum;
+    };
+    double x = luminance(a) + 0.05;
+    double y = luminance(b) + 0.05;
+    return std::max(x, y) / std::min(x, y);
+}
+
+TEST(PopularColor, TextIsBlackOrWhiteWhicheverReadsBetter) {
+    EXPECT_EQ(ReadableTextColor(kWhite), kBlack);
+    EXPECT_EQ(ReadableTextColor(kBlack), kWhite);
+    EXPECT_EQ(ReadableTextColor(0x00FFFF), kBlack); // yellow
+    EXPECT_EQ(ReadableTextColor(0x800000), kWhite); // navy
+    // Mid grey, whose complement would be mid grey too, still reads.
+    for (std::int32_t grey = 0; grey <= 255; grey += 5) {
+        const std::int32_t color = grey * 0x010101;
+        EXPECT_GE(Contrast(color, ReadableTextColor(color)), 4.5) << grey;
+    }
+}
+
+TEST(PopularColor, TheStandardPaletteIsDistinctReadableAndLighterFurtherDown) {
+    const auto colors = StandardPopularColors();
+    EXPECT_EQ(colors[0], 0x005ED5); // vermilion, packed blue-green-red
+    for (std::size_t i = 0; i < colors.size(); ++i) {
+        EXPECT_NE(colors[i], kWhite) << "rank " << i + 1 << " must stand out from an unranked cell";
+        EXPECT_GE(Contrast(colors[i], ReadableTextColor(colors[i])), 4.5) << "rank " << i + 1;
+        for (std::size_t j = i + 1; j < colors.size(); ++j) {
+            int distance = 0;
+            for (int shift : {0, 8, 16}) {
+                distance += std::abs(((colors[i] >> shift) & 0xFF) - ((colors[j] >> shift) & 0xFF));
+            }
+            EXPECT_GE(distance, 48) << "ranks " << i + 1 << " and " << j + 1;
+        }
+        // Each of the first six hues comes back lighter six ranks further down.
+        if (i < 6) {
+            EXPECT_GT(Contrast(colors[i + 6], kBlack), Contrast(colors[i], kBlack)) << "rank " << i + 7;
+        }
+    }
 }
 
 TEST(AutoFollow, OnUnlessTurnedOffAndStoredUnderOption) {

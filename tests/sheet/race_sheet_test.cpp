@@ -118,19 +118,22 @@ TEST_F(RaceSheetTest, OddsAccessorsReadNumbersAsSingles) {
     EXPECT_THROW(sheet.GetWinOdds(0), std::out_of_range);
 }
 
-TEST_F(RaceSheetTest, PopularityCellsTakeTheRankColourAndItsComplement) {
+TEST_F(RaceSheetTest, PopularityCellsTakeTheRankColourWithTheTextThatReadsBest) {
     SetPopularColor(store, 1, 255);
     SetPopularColor(store, 2, 0x00FF00);
-    sheet.SetHorseNumIndex(0); // 8 runners
+    SetPopularColor(store, 3, 0x800000); // navy
+    sheet.SetHorseNumIndex(0);           // 8 runners
+    sheet.SetText(Column::FukuPopular, 7, "3");
     sheet.SetText(Column::TanPopular, 3, "1");
     sheet.SetText(Column::FukuPopular, 5, "1");
     sheet.SetText(Column::FukuPopular, 6, "2");
     sheet.SetText(Column::TanPopular, 4, "x");
     sheet.SetText(Column::TanPopular, 9, "1"); // beyond the runner count
     sheet.ColorPopularity();
-    EXPECT_EQ(sheet.Colors(Column::TanPopular, 3), (CellColors{255, 0xFFFF00}));
-    EXPECT_EQ(sheet.Colors(Column::FukuPopular, 5), (CellColors{255, 0xFFFF00}));
-    EXPECT_EQ(sheet.Colors(Column::FukuPopular, 6), (CellColors{0x00FF00, 0xFF00FF}));
+    EXPECT_EQ(sheet.Colors(Column::TanPopular, 3), (CellColors{255, kBlack}));
+    EXPECT_EQ(sheet.Colors(Column::FukuPopular, 5), (CellColors{255, kBlack}));
+    EXPECT_EQ(sheet.Colors(Column::FukuPopular, 6), (CellColors{0x00FF00, kBlack}));
+    EXPECT_EQ(sheet.Colors(Column::FukuPopular, 7), (CellColors{0x800000, kWhite}));
     EXPECT_EQ(sheet.Colors(Column::TanPopular, 4), (CellColors{kWhite, kBlack}));
     for (int i = 9; i <= 18; ++i) {
         EXPECT_EQ(sheet.Colors(Column::TanPopular, i), (CellColors{kWhite, kBlack}));

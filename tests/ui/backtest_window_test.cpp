@@ -640,8 +640,9 @@ TEST(BacktestWindowPosition, StoredInTwipsAtShutdownAndRestoredNextTime) {
         frmMain window(store, remarks, noHistory);
         window.show();
         window.mnuFileBacktest_Click();
-        EXPECT_EQ(window.BacktestWindow()->pos(),
-                  OnScreen(QPoint(twips.ToPixels(1500), twips.ToPixels(1000)), *window.BacktestWindow()));
+        // Opened beside the main window (the desktop test checks where), on the screen.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(window.BacktestWindow()->frameGeometry()));
         window.mnuFileList_Click();
         window.BacktestWindow()->move(60, 45);
         window.close();

@@ -229,6 +229,35 @@ transient_for_main() {
     finish_app
 }
 
+# Never placed before, the browser opens beside the main window, wholly on the
+# screen and covering none of it; Esc then closes it, as 閉じる does.
+browser_beside_main() {
+    local main browser ml mt mr mb bl bt br bb
+    write_position MainWindow 0 0
+    start_app --test-open=browser
+    main=$(find_window Velmora) || fail "no main window"
+    browser=$(find_window "PATﾌｧｲﾙの選択") || fail "no browser"
+    if [ -n "$main" ] && [ -n "$browser" ]; then
+        read -r ml mt mr mb <<<"$(settled_frame "$main")"
+        read -r bl bt br bb <<<"$(settled_frame "$browser")"
+        if [ "$bl" -lt 0 ] || [ "$bt" -lt 0 ] || [ "$br" -gt "$screen_w" ] || [ "$bb" -gt "$screen_h" ]; then
+            fail "browser frame $bl,$bt-$br,$bb is not inside the screen"
+        fi
+        if [ "$bl" -lt "$mr" ] && [ "$br" -gt "$ml" ] && [ "$bt" -lt "$mb" ] && [ "$bb" -gt "$mt" ]; then
+            fail "browser frame $bl,$bt-$br,$bb covers the main window's $ml,$mt-$mr,$mb"
+        fi
+        timeout 10 xdotool windowactivate --sync "$browser" >/dev/null 2>&1
+        xdotool key --clearmodifiers Escape
+        for _ in $(seq "$patience"); do
+            window_named "PATﾌｧｲﾙの選択" >/dev/null || break
+            sleep 0.1
+        done
+        window_named "PATﾌｧｲﾙの選択" >/dev/null && fail "Esc did not close the browser"
+        close_window "$main"
+    fi
+    finish_app
+}
+
 # The program closed while a message box is still open ends cleanly, the box
 # going with its window once: here the odds history can't be kept (its folder
 # is a file), and nobody answers the box saying so before the program closes.
@@ -244,6 +273,12 @@ closes_under_a_message_box() {
     finish_app
 }
 
+# Asked for help, the program answers without a display and exits 0.
+help=$(DISPLAY= "$velmora" --help 2>&1)
+status=$?
+[ "$status" -eq 0 ] && [ "${help#Usage: velmora }" != "$help" ] ||
+    fail "velmora --help: status $status, said: $help"
+
 start_x
 start_wm
 round_trip MainWindow Velmora ""
@@ -253,6 +288,7 @@ off_screen 100000 100000
 off_screen -50000 -50000
 transient_for_main SelectFileWindow "PATﾌｧｲﾙの選択" --test-open=browser
 transient_for_main OddsMovementWindow "オッズ推移" --test-open=oddsmovement
+browser_beside_main
 closes_under_a_message_box
 
 # Without a window manager the frame is the window itself.

@@ -77,6 +77,30 @@ TEST_F(OptionWindowTest, CancelAndCloseBoxStoreNothingButThePosition) {
     }
 }
 
+TEST_F(OptionWindowTest, StandardColoursFillTheButtonsOnlyAndOkStoresThem) {
+    SetPopularColor(settings, 2, 0x123456);
+    const auto standard = StandardPopularColors();
+    for (const char* closeWith : {"btnCancel", "btnOk"}) {
+        WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<frmOption*>(modal);
+            EXPECT_EQ(Find<QPushButton>(modal, "btnStandardColors")->text(), "標準の色");
+            Find<QPushButton>(modal, "btnStandardColors")->click();
+            for (int i = 0; i < kColorButtonCount; ++i) {
+                EXPECT_EQ(dialog->FaceColor(i), standard[static_cast<std::size_t>(i)]) << i;
+            }
+            Find<QPushButton>(modal, closeWith)->click();
+        });
+        Trigger("mnuToolOption");
+    }
+    // The stored colour stood until OK; then all 18 are the palette's.
+    for (int rank = 1; rank <= kColorButtonCount; ++rank) {
+        EXPECT_EQ(GetPopularColor(settings, rank), standard[static_cast<std::size_t>(rank - 1)]) << rank;
+    }
+    Trigger("mnuTestData1");
+    window->btnCalc_Click();
+    EXPECT_EQ(Background("txtTanPopular_8"), ColorFromPacked(standard[0]));
+}
+
 TEST_F(OptionWindowTest, ColourDialogCancelOrSameColourLeavesTheFace) {
     SetPopularColor(settings, 3, 0x123456);
     frmOption dialog(settings, window->Seams(), window.get());
@@ -266,15 +290,9 @@ TEST_F(OptionWindowTest, ColourGridHasThreeColumnsOfSixWithLabels) {
     EXPECT_GT(sixth->y(), first->y());
     EXPECT_EQ(Text(&dialog, "Label1_0"), "1人気");
     EXPECT_EQ(Text(&dialog, "Label1_17"), "18人気");
-    EXPECT_FALSE(Find<QPushButton>(&dialog, "btnOk")->autoDefault());
+    // Enter is OK and Esc is ｷｬﾝｾﾙ (keyboard_test.cpp presses them).
+    EXPECT_TRUE(Find<QPushButton>(&dialog, "btnOk")->isDefault());
     EXPECT_FALSE(Find<QPushButton>(&dialog, "btnCancel")->isDefault());
-
-    // Neither Enter nor Escape closes the window.
-    dialog.show();
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    QTest::keyClick(&dialog, Qt::Key_Return);
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_FALSE(settings.Read("Option", "PatFolder").has_value());
 }
 
 TEST_F(OptionWindowTest, MarkThresholdsShowTheStoredValuesAndOnlyOkStoresThem) {

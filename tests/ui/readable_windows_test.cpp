@@ -155,6 +155,19 @@ TEST(Startup, WaylandSessionsRunOnXcbWhenXWaylandIsThere) {
     }
 }
 
+TEST(Startup, HelpIsAnsweredWithAUsageLineWhereverItStands) {
+    for (const QStringList& asking : {QStringList{"velmora", "--help"}, QStringList{"velmora", "-h"},
+                                      QStringList{"velmora", "--test-open=browser", "--help"}}) {
+        std::optional<QString> help = HelpText(asking);
+        ASSERT_TRUE(help.has_value()) << asking.join(' ').toStdString();
+        EXPECT_TRUE(help->startsWith("Usage: velmora ")) << help->toStdString();
+    }
+    EXPECT_FALSE(HelpText({"velmora"}).has_value());
+    EXPECT_FALSE(HelpText({"velmora", "--test-load=--help.jra"}).has_value());
+    // Past "--" it is a name, not a switch.
+    EXPECT_FALSE(HelpText({"velmora", "--", "--help"}).has_value());
+}
+
 TEST(Startup, TestSwitchesAreCheckedAndBadOnesExplained) {
     QString error;
     std::optional<TestSwitches> none = ParseTestSwitches({"velmora"}, error);

@@ -8,6 +8,11 @@
 //                                            under a window manager, frames included: the main
 //                                            window with a loaded race and its result, then
 //                                            OUT-browser.png, OUT-options.png, OUT-backtest.png
+//   velmora_screenshot OUT.png --tool-windows ODDS-FILE
+//                                            under a window manager: the whole screen with the
+//                                            main window, the browser, 成績集計 and オッズ推移
+//   velmora_screenshot OUT.png --open-dialog
+//                                            under a window manager: the open dialog in Japanese
 //   velmora_screenshot OUT.png --follow ODDS-FILE
 //                                            under a window manager: the main window once it
 //                                            has followed the race to a new version
@@ -25,18 +30,21 @@
 #include "ui/frmOddsMovement.h"
 #include "ui/frmOption.h"
 #include "ui/frmSelectFile.h"
+#include "ui/startup.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstring>
@@ -178,6 +186,35 @@ int SaveOddsMovement(velmora::frmMain& window, velmora::HistoryStore& store, con
     return SaveFramed(*movement, output) ? 0 : 1;
 }
 
+// The main window with a loaded race and the three tool windows open, each
+// placed where it opens first, and the whole screen saved.
+bool SaveToolWindows(velmora::frmMain& window, const QString& output) {
+    Settle();
+    window.mnuFileList_Click();
+    Settle();
+    RunBacktestWindow(window);
+    Settle();
+    window.mnuFileOddsMovement_Click();
+    Settle();
+    // The browser brought to the front as a click would, where it opened.
+    window.SelectFileWindow()->raise();
+    window.SelectFileWindow()->activateWindow();
+    Settle();
+    return window.screen()->grabWindow(0).save(output);
+}
+
+// The open dialog as the menu shows it, in Japanese, over the PAT folder.
+bool SaveOpenDialog(velmora::frmMain& window, const QString& output) {
+    bool saved = false;
+    window.Seams().chooseFile = [&](QFileDialog& dialog) {
+        dialog.show();
+        saved = SaveFramed(dialog, output);
+        return QString();
+    };
+    window.mnuFileOpen_Click();
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -192,11 +229,17 @@ int main(int argc, char** argv) {
     const bool desktop = argc >= 4 && std::strcmp(argv[2], "--desktop") == 0;
     const bool follow = argc >= 4 && std::strcmp(argv[2], "--follow") == 0;
     const bool oddsMovement = argc >= 5 && std::strcmp(argv[2], "--odds-movement") == 0;
+    const bool openDialog = argc >= 3 && std::strcmp(argv[2], "--open-dialog") == 0;
+    const bool toolWindows = argc >= 4 && std::strcmp(argv[2], "--tool-windows") == 0;
+    QTranslator qtTexts;
+    if (openDialog) {
+        velmora::InstallJapaneseQtTexts(app, qtTexts);
+    }
     velmora::MemorySettingsStore settings;
-    // A few rank colours, as a user would pick them in the Options window.
-    const std::int32_t colors[] = {0x8080FF, 0x80C0FF, 0x80FFFF, 0x80FF80, 0xFFC080, 0xFF80C0};
-    for (int rank = 1; rank <= 6; ++rank) {
-        velmora::SetPopularColor(settings, rank, colors[rank - 1]);
+    // The colours 標準の色 gives, as the README tells new users.
+    const auto colors = velmora::StandardPopularColors();
+    for (int rank = 1; rank <= velmora::kPopularRanks; ++rank) {
+        velmora::SetPopularColor(settings, rank, colors[static_cast<std::size_t>(rank - 1)]);
     }
     velmora::SetPatFolder(settings, VELMORA_SOURCE_DIR "/samples/pat");
     velmora::RemarkList remarks = {"本命サイドで堅く収まりそうです。"};
@@ -209,6 +252,14 @@ int main(int argc, char** argv) {
     velmora::frmMain window(settings, remarks,
                             history ? static_cast<velmora::OddsRecorder&>(*history) : noHistory);
     window.show();
+    if (openDialog) {
+        return SaveOpenDialog(window, output) ? 0 : 1;
+    }
+    if (toolWindows) {
+        window.UpdateFormFromSelection(argv[3]);
+        window.cmdResult_Click();
+        return SaveToolWindows(window, output) ? 0 : 1;
+    }
     if (oddsMovement) {
         return SaveOddsMovement(window, *history, argv[3], argv[4], output);
     }

@@ -1,6 +1,7 @@
 #include "qtsettings/qsettings_store.h"
 #include "ui/file_filter.h"
 #include "ui/frmAbout.h"
+#include "ui/frmSelectFile.h"
 #include "ui/twips.h"
 #include "ui_test_support.h"
 
@@ -8,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
+#include <QTableWidget>
 #include <QTest>
 
 namespace velmora::test {
@@ -179,6 +181,40 @@ TEST_F(MainWindowTest, AboutBoxShowsItsTextsAndOpensTheAddresses) {
     about.show();
     QTest::keyClick(&about, Qt::Key_Return);
     EXPECT_FALSE(about.isVisible());
+}
+
+} // namespace
+} // namespace velmora::test
+
+namespace velmora::test {
+namespace {
+
+TEST(ToolWindows, TheBrowsersGridGrowsWithItAndTheirSizesAreKept) {
+    MemorySettingsStore store;
+    RemarkList remarks;
+    NullRecorder noHistory;
+    const Twips twips = Twips::ForScreen();
+    {
+        frmMain window(store, remarks, noHistory);
+        window.show();
+        window.mnuFileList_Click();
+        frmSelectFile* browser = window.SelectFileWindow();
+        const QSize grid = browser->Grid()->size();
+        browser->resize(browser->size() + QSize(120, 80));
+        QApplication::processEvents();
+        EXPECT_EQ(browser->Grid()->size(), grid + QSize(120, 80));
+        window.mnuFileOddsMovement_Click();
+        window.OddsMovementWindow()->resize(640, 420);
+        window.close();
+    }
+    EXPECT_EQ(store.Read("OddsMovementWindow", "Width"),
+              std::to_string(static_cast<int>(twips.FromPixels(640))));
+    frmMain again(store, remarks, noHistory);
+    again.show();
+    again.mnuFileOddsMovement_Click();
+    EXPECT_EQ(again.OddsMovementWindow()->size(), QSize(640, 420));
+    again.mnuFileList_Click();
+    EXPECT_EQ(again.SelectFileWindow()->width(), twips.ToPixels(7515) + 120);
 }
 
 } // namespace
