@@ -26,18 +26,8 @@ bool InstallJapaneseQtTexts(QCoreApplication& app, QTranslator& translator);
 // nothing; read before Qt starts, so it needs no display.
 std::optional<QString> HelpText(const QStringList& arguments);
 
-// Switches only the desktop test uses: open one more window at start, and close
-// the main window after a delay, as a user would; load a race at start and log
-// what following it does.
-struct TestSwitches {
-    QString openWindow;  // "browser", "options", "backtest", "oddsmovement" or empty
-    int quitAfterMs = 0; // 0: stay open
-    QString loadRace;    // an odds file loaded at start, as the browser loads it
-    QString followLog;   // a file that gets a line per load, reload and list change
-};
-
-// The switches of a command line (program name first); nothing, with `error`
-// set, for an unknown switch or a bad value.
-std::optional<TestSwitches> ParseTestSwitches(const QStringList& arguments, QString& error);
+// The desktop program takes no arguments besides --help and --version, which
+// are answered before Qt starts: false, with `error` set, for any other.
+bool AcceptsDesktopArguments(const QStringList& arguments, QString& error);
 
 } // namespace velmora

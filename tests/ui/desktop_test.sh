@@ -3,12 +3,15 @@
 # manager: window positions must come back the same after any number of
 # restarts, stored positions off the screen must bring the whole frame back
 # onto it, and the file browser must belong to the main window.
-# Usage: desktop_test.sh <velmora> <PAT folder>
+# The windows are driven through the test program, which is the program plus
+# its test switches; the shipped program must carry none of them.
+# Usage: desktop_test.sh <velmora> <velmora_desktop_harness> <PAT folder>
 # Exit status 77 (skipped) when Xvfb, openbox or the X tools are missing.
 set -u
 
 velmora="$1"
-pat_folder="$2"
+harness="$2"
+pat_folder="$3"
 # How long to wait for a window to appear, in tenths of a second; slow builds raise it.
 patience="${VELMORA_DESKTOP_PATIENCE:-200}"
 screen_w=1280
@@ -85,7 +88,7 @@ stored() {
 app_pid=""
 start_app() {
     # The program closes itself should the test lose track of it.
-    "$velmora" --test-quit-after=$((patience * 300)) "$@" >"$work/app.log" 2>&1 &
+    "$harness" --test-quit-after=$((patience * 300)) "$@" >"$work/app.log" 2>&1 &
     app_pid=$!
 }
 
@@ -264,7 +267,7 @@ browser_beside_main() {
 closes_under_a_message_box() {
     : >"$work/not-a-folder"
     write_position MainWindow 1500 1500
-    XDG_DATA_HOME="$work/not-a-folder" "$velmora" --test-quit-after=$((patience * 50)) \
+    XDG_DATA_HOME="$work/not-a-folder" "$harness" --test-quit-after=$((patience * 50)) \
         --test-load="$pat_folder/Zo-09050111.jra" >"$work/app.log" 2>&1 &
     app_pid=$!
     # Two windows called Velmora: the main window and the message box.
@@ -278,6 +281,13 @@ help=$(DISPLAY= "$velmora" --help 2>&1)
 status=$?
 [ "$status" -eq 0 ] && [ "${help#Usage: velmora }" != "$help" ] ||
     fail "velmora --help: status $status, said: $help"
+# A test switch is an unknown option to the shipped program, and in none of its bytes.
+QT_QPA_PLATFORM=offscreen "$velmora" --test-open=browser >/dev/null 2>&1
+status=$?
+[ "$status" -eq 2 ] || fail "velmora --test-open=browser: status $status, not 2"
+# Qt keeps its string literals in UTF-16, so both spellings are looked for.
+switches=$(LC_ALL=C grep -c -a -P -- '--test-|-\x00t\x00e\x00s\x00t\x00-\x00' "$velmora")
+[ "$switches" -eq 0 ] || fail "velmora holds $switches lines with a test switch"
 
 start_x
 start_wm

@@ -6,7 +6,7 @@
 # of its list (--test-follow-log); the sheet must show every version of the
 # race, as the command-line program reads it, the list must grow as the
 # day's races appear, and the history must hold every version of its files.
-# Usage: live_follow_test.sh <velmora> <velmora-cli> <source folder>
+# Usage: live_follow_test.sh <velmora_desktop_harness> <velmora-cli> <source folder>
 set -u
 
 velmora="$1"

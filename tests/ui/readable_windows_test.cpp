@@ -1,3 +1,4 @@
+#include "test_switches.h"
 #include "ui/desktop_seams.h"
 #include "ui/sheet_widgets.h"
 #include "ui/startup.h"
