@@ -39,7 +39,8 @@ trap cleanup EXIT
 
 start_x() {
     # A free display number from the server itself: other X servers may run here.
-    Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -dpi 96 -nolisten tcp \
+    # No reset between clients, so that a start never meets a server resetting.
+    Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -dpi 96 -nolisten tcp -noreset \
         3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     if ! wait_for 100 test -s "$work/display"; then
