@@ -14,13 +14,11 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -151,7 +149,7 @@ QString DefaultSaveFolder() {
 frmBacktest::frmBacktest(SettingsStore& settings, MessageSink& messages, const DesktopSeams& seams,
                          LoadRace loadRace, QWidget* owner)
     // Kept above its owner by the window manager, like the file browser.
-    : QWidget(owner, Qt::Dialog), settings_(settings), messages_(messages), seams_(seams),
+    : OwnedWindow(owner), settings_(settings), messages_(messages), seams_(seams),
       loadRace_(std::move(loadRace)), twips_(Twips::ForScreen()),
       placement_(settings, kSection, {kDefaultLeft, kDefaultTop}, ToolWindow::BesideOwnerKeepingSize) {
     setObjectName(QStringLiteral("frmBacktest"));
@@ -321,20 +319,6 @@ void frmBacktest::Form_Unload() {
 }
 
 // Esc closes the window as its close box does.
-void frmBacktest::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        btnClose_Click();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void frmBacktest::closeEvent(QCloseEvent* event) {
-    // Like the file browser, the close box only hides; a run in progress stops.
-    event->ignore();
-    btnClose_Click();
-}
-
 void frmBacktest::btnClose_Click() {
     btnCancel_Click();
     hide();

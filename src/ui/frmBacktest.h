@@ -6,6 +6,7 @@
 #include "common/messages.h"
 #include "settings/settings_store.h"
 #include "ui/desktop_seams.h"
+#include "ui/owned_window.h"
 #include "ui/parented_dialog.h"
 #include "ui/twips.h"
 
@@ -42,7 +43,7 @@ class BacktestWorker;
 // chart of the return rates. Modeless and owned by the main window like the
 // file browser: closing only hides it (and stops a run), and the main window
 // unloads it when the program ends.
-class frmBacktest : public QWidget {
+class frmBacktest : public OwnedWindow {
     Q_OBJECT
 public:
     using LoadRace = std::function<void(const std::string& path)>;
@@ -67,17 +68,13 @@ public slots:
     void btnRun_Click();
     void btnCancel_Click();
     void btnSave_Click();
-    void btnClose_Click();
+    void btnClose_Click() override;
     void grdRaces_DblClick(const QModelIndex& index);
     void Form_Unload();
 
 signals:
     // A run has ended: done, cancelled or failed.
     void RunFinished();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildControls();

@@ -7,13 +7,11 @@
 
 #include <QChart>
 #include <QChartView>
-#include <QCloseEvent>
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -138,7 +136,7 @@ frmOddsMovement::frmOddsMovement(SettingsStore& settings, const RaceSheet& sheet
                                  QWidget* owner)
     // A dialog-type window, like the browser and 成績集計: the window manager
     // then knows the main window owns it and keeps it above it.
-    : QWidget(owner, Qt::Dialog), settings_(settings), sheet_(sheet), history_(std::move(history)),
+    : OwnedWindow(owner), settings_(settings), sheet_(sheet), history_(std::move(history)),
       twips_(Twips::ForScreen()),
       placement_(settings, kSection, {kDefaultLeft, kDefaultTop}, ToolWindow::BesideOwnerKeepingSize) {
     setObjectName(QStringLiteral("frmOddsMovement"));
@@ -247,20 +245,6 @@ void frmOddsMovement::Form_Unload() {
 }
 
 // Esc closes the window as its close box does.
-void frmOddsMovement::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        btnClose_Click();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void frmOddsMovement::closeEvent(QCloseEvent* event) {
-    // Like the other windows the main window owns, the close box only hides.
-    event->ignore();
-    btnClose_Click();
-}
-
 void frmOddsMovement::btnClose_Click() {
     hide();
 }

@@ -3,6 +3,7 @@
 #include "history/history_store.h"
 #include "movement/odds_movement.h"
 #include "settings/settings_store.h"
+#include "ui/owned_window.h"
 #include "ui/twips.h"
 
 #include <QString>
@@ -31,7 +32,7 @@ class RaceSheet;
 // version. A thin view of OddsMovement; owned by the main window, which asks
 // it to show the race again whenever a race is loaded or reloaded. Closing
 // only hides it.
-class frmOddsMovement : public QWidget {
+class frmOddsMovement : public OwnedWindow {
     Q_OBJECT
 public:
     // The history for one look, opened for reading only; null when there is
@@ -52,12 +53,8 @@ public:
     void SelectRunners(const std::set<int>& numbers);
 
 public slots:
-    void btnClose_Click();
+    void btnClose_Click() override;
     void Form_Unload();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildControls();

@@ -4,7 +4,6 @@
 #include "settings/window_position.h"
 #include "ui/sheet_widgets.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -41,7 +40,7 @@ frmSelectFile::frmSelectFile(SettingsStore& settings, MessageSink& messages, Loa
                              QWidget* owner)
     // A dialog-type window: the window manager keeps it above its owner, unlike
     // a plain window, without it being modal.
-    : QWidget(owner, Qt::Dialog), settings_(settings), messages_(messages), loadRace_(std::move(loadRace)),
+    : OwnedWindow(owner), settings_(settings), messages_(messages), loadRace_(std::move(loadRace)),
       twips_(Twips::ForScreen()),
       placement_(settings, kSection, {kDefaultLeft, kDefaultTop}, ToolWindow::BesideOwnerKeepingSize) {
     setObjectName(QStringLiteral("frmSelectFile"));
@@ -220,20 +219,6 @@ bool frmSelectFile::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void frmSelectFile::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        btnClose_Click();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void frmSelectFile::closeEvent(QCloseEvent* event) {
-    // The close box only hides the browser; it stays loaded with its list.
-    event->ignore();
-    hide();
 }
 
 void frmSelectFile::RefreshKeepingSelection() {

@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "settings/settings_store.h"
 #include "ui/folder_watch.h"
+#include "ui/owned_window.h"
 #include "ui/twips.h"
 
 #include <QWidget>
@@ -20,7 +21,7 @@ namespace velmora {
 // The PAT file browser: one row per win/place odds file in the PAT folder.
 // Modeless and owned by the main window; closing only hides it, and the main
 // window unloads it when the program ends.
-class frmSelectFile : public QWidget {
+class frmSelectFile : public OwnedWindow {
     Q_OBJECT
 public:
     using LoadRace = std::function<void(const std::string& path)>;
@@ -43,14 +44,12 @@ public:
 public slots:
     void btnSelect_Click();
     void btnUpdate_Click();
-    void btnClose_Click();
+    void btnClose_Click() override;
     void grdFileList_DblClick(int row);
     void Form_Unload();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
